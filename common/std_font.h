@@ -41,7 +41,7 @@ class StdFont {
 
  private:
   std::string name_ = "Arial";
-  int64_t sizeCy_ = 90000;  // 9 points
+  int64_t sizeCy_ = 82500;  // 8.25 points, the form designers' default
   bool bold_ = false;
   bool italic_ = false;
   bool underline_ = false;
