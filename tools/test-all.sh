@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build, the ASan+UBSan build of the same
+# tests, and a short fuzz run of the file readers. Installs what a fresh Debian lacks first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+
+jobs=$(nproc)
+echo "== Normal build"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C build/release -j"$jobs"
+(cd build/release && ctest --output-on-failure -j"$jobs")
+
+echo "== ASan + UBSan build"
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVRIN_SANITIZE=ON \
+  -DKAVRIN_BENCH=OFF -DKAVRIN_DIFFERENTIAL=OFF >/dev/null
+ninja -C build/sanitize -j"$jobs"
+(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
+
+echo "== Short fuzz runs"
+for f in fuzz/run_short.sh; do
+  [ -f "$f" ] && bash "$f" "${KAVRIN_FUZZ_SECONDS:-30}"
+done
+echo "All tests passed."
