@@ -14,6 +14,7 @@
 #else
 #include <langinfo.h>
 #include <locale.h>
+#include <time.h>
 #endif
 
 namespace kavrin {
@@ -107,6 +108,7 @@ std::string GeneralDateText(std::time_t t) {
     return UsGeneralDate(tm);
   return std::string(date) + " " + time;
 #else
+  tzset();  // the zone may have changed since the last text (localtime_r does not look)
   if (localtime_r(&t, &tm) == nullptr) return std::string();
   if (IsUsLocaleName(TimeLocaleName())) return UsGeneralDate(tm);
   locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));

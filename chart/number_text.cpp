@@ -80,7 +80,8 @@ std::string GeneralNumberText(double x) {
 std::string ExportValueText(double v) {
   std::string s = GeneralNumberText(v);
   // Row values always show one "0" before the separator below 1.
-  if (v > 0 && v < 1 && s.compare(0, 1, "0") != 0) s.insert(0, "0");
+  const std::string sep = CurrentSeparator();
+  if (v > 0 && v < 1 && s.compare(0, sep.size(), sep) == 0) s.insert(0, "0");
   return s;
 }
 

@@ -77,6 +77,7 @@ TEST(GeneralNumberText, PointLocaleTexts) {
   EXPECT_EQ(GeneralNumberText(-1e15), "-1E+15");
   EXPECT_EQ(ExportValueText(0.25), "0.25");
   EXPECT_EQ(ExportValueText(0.5), "0.5");
+  EXPECT_EQ(ExportValueText(0.00001), "1E-05");
   EXPECT_EQ(ExportValueText(3.5), "3.5");
   EXPECT_EQ(ExportValueText(0), "0");
   EXPECT_EQ(ExportValueText(-12.25), "-12.25");
@@ -133,12 +134,10 @@ TEST(GeneralDateText, UsGeneralDateInCAndEnglishLocales) {
 
 TEST(GeneralDateText, FollowsTheTimeZone) {
   ScopedEnv all("LC_ALL", "C");
-  {
-    ScopedEnv tz("TZ", "EST5");
-    tzset();
-    EXPECT_EQ(GeneralDateText(Utc(2026, 12, 8, 0, 30, 0)), "12/7/2026 7:30:00 PM");
-  }
-  tzset();
+  ScopedEnv tz("TZ", "EST5");
+  EXPECT_EQ(GeneralDateText(Utc(2026, 12, 8, 0, 30, 0)), "12/7/2026 7:30:00 PM");
+  setenv("TZ", "UTC", 1);
+  EXPECT_EQ(GeneralDateText(Utc(2026, 12, 8, 0, 30, 0)), "12/8/2026 12:30:00 AM");
 }
 
 TEST(GeneralNumberText, UnknownLocaleFallsBackToPoint) {
@@ -183,6 +182,7 @@ TEST_F(CommaLocale, NumberTextsUseTheComma) {
   EXPECT_EQ(GeneralNumberText(-2.5e20), "-2,5E+20");
   EXPECT_EQ(ExportValueText(0.25), "0,25");
   EXPECT_EQ(ExportValueText(-0.5), "-0,5");
+  EXPECT_EQ(ExportValueText(0.00001), "1E-05");
   // The scale keeps its point whatever the locale.
   EXPECT_EQ(LabelText(0.5), "0.5");
   EXPECT_EQ(LabelText(-0.5), "-.5");
