@@ -1,5 +1,6 @@
 #include "control/kavrin_line_chart.h"
 
+#include "about/frm_about.h"
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/chart_margins.h"
@@ -295,6 +296,13 @@ Boolean KavrinLineChart::ExportPicture(Variant& sPath, const std::string& sName)
   if (PathFileExistsA(file.c_str())) return False;
   site_.SavePicture(site_.Image(), file);
   return True;
+}
+
+// One About box at a time: a visible one is unloaded and a fresh one shown modally.
+void KavrinLineChart::About() {
+  frmAbout& form = frmAbout::Default();
+  if (form.Visible()) form.Unload();
+  form.Show();
 }
 
 }  // namespace kavrin
