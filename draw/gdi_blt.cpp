@@ -1,0 +1,147 @@
+// Block copies: BitBlt and StretchBlt with all 256 ternary raster operations, the
+// colour <-> monochrome conversions, clipping to both bitmaps and overlap-safe scrolling.
+#include <algorithm>
+#include <vector>
+
+#include "draw/gdi_dib.h"
+
+namespace kavrin::gdi {
+namespace {
+
+// Left/top and exclusive right/bottom of an extent that may be negative: a negative
+// width covers x + w + 1 .. x.
+void Span(int pos, int len, int* lo, int* hi) {
+  if (len >= 0) {
+    *lo = pos;
+    *hi = pos + len;
+  } else {
+    *lo = pos + len + 1;
+    *hi = pos + 1;
+  }
+}
+
+// Converts n source pixel values to the destination's format: colour to monochrome makes
+// the source DC's background colour 1 (white) and all else 0; monochrome to colour takes
+// the destination DC's text colour for 0 and its background colour for 1.
+struct SourceConversion {
+  enum Mode { Same, ColorToMono, MonoToColor } mode = Same;
+  uint32_t key = 0;   // ColorToMono: the source background pixel
+  uint32_t zero = 0;  // MonoToColor: pixel for 0 bits
+  uint32_t one = 0;   // MonoToColor: pixel for 1 bits
+
+  SourceConversion(const DcObj* src, const BitmapObj* sb, const DcObj& dst, const BitmapObj& db) {
+    if (!sb || sb->bpp == db.bpp) return;
+    if (sb->bpp != 1) {
+      mode = ColorToMono;
+      key = ColorToPixel32(PlainColor(src->bkColor));
+    } else {
+      mode = MonoToColor;
+      zero = ColorToPixel32(PlainColor(dst.textColor));
+      one = ColorToPixel32(PlainColor(dst.bkColor));
+    }
+  }
+  void Apply(uint32_t* px, int n) const {
+    if (mode == ColorToMono) {
+      for (int i = 0; i < n; ++i) px[i] = px[i] == key ? 1u : 0u;
+    } else if (mode == MonoToColor) {
+      for (int i = 0; i < n; ++i) px[i] = px[i] ? one : zero;
+    }
+  }
+};
+
+// The pattern pixel: the DC's solid brush in the destination's format; false for a null brush.
+bool PatternPixel(const DcObj& dc, const BitmapObj& db, uint32_t* out) {
+  const BrushObj* brush = FindAs<BrushObj>(dc.brush, Kind::Brush);
+  if (!brush || brush->null) return false;
+  *out = DrawPixel(dc, db, brush->color);
+  return true;
+}
+
+// Row-wise raster operation of a w x h block; rows of one bitmap are walked in the order
+// that reads every source row before it is overwritten, each row read in full first.
+void RopBlock(BitmapObj& db, int dx, int dy, const BitmapObj* sb, int sx, int sy, int w, int h,
+              const SourceConversion& conv, uint32_t pattern, uint8_t rop3) {
+  const PixelOps& dops = OpsFor(db);
+  const RopMasks masks = MakeRopMasks(rop3);
+  const bool useDst = RopUsesDest(rop3);
+  std::vector<uint32_t> srow(sb ? static_cast<size_t>(w) : 0), drow(static_cast<size_t>(w), 0);
+  const bool upwards = sb == &db && dy > sy;
+  for (int k = 0; k < h; ++k) {
+    const int i = upwards ? h - 1 - k : k;
+    if (sb) {
+      OpsFor(*sb).readRow(*sb, sx, sy + i, w, srow.data());
+      conv.Apply(srow.data(), w);
+    }
+    if (useDst) dops.readRow(db, dx, dy + i, w, drow.data());
+    for (int j = 0; j < w; ++j)
+      drow[j] = ApplyRop(masks, pattern, sb ? srow[j] : 0u, drow[j]) & dops.valueMask;
+    dops.writeRow(db, dx, dy + i, w, drow.data());
+  }
+}
+
+}  // namespace
+
+bool Blt(DcObj& dst, int x, int y, int cx, int cy, DcObj* src, int x1, int y1, DWORD rop) {
+  BitmapObj* sb = nullptr;
+  if (RopUsesSource(Rop3Index(rop))) {
+    if (!src || !(sb = SurfaceOf(*src))) return false;
+  }
+  return BltBitmap(dst, x, y, cx, cy, src, sb, x1, y1, rop);
+}
+
+bool BltBitmap(DcObj& dst, int x, int y, int cx, int cy, const DcObj* src, BitmapObj* sb, int x1, int y1,
+               DWORD rop) {
+  BitmapObj* db = SurfaceOf(dst);
+  if (!db) return false;
+  const uint8_t rop3 = Rop3Index(rop);
+  if (!RopUsesSource(rop3)) sb = nullptr;
+  else if (!sb || !src) return false;
+  RECT d{};
+  Span(x, cx, &d.left, &d.right);
+  Span(y, cy, &d.top, &d.bottom);
+  const int offX = x1 - x, offY = y1 - y;  // source position = destination position + offset
+  d = Intersect(d, BoundsOf(*db));
+  if (sb) {
+    const RECT s = BoundsOf(*sb);
+    d = Intersect(d, RECT{s.left - offX, s.top - offY, s.right - offX, s.bottom - offY});
+  }
+  if (IsEmpty(d)) return true;
+  const int w = d.right - d.left, h = d.bottom - d.top;
+  const int sx = d.left + offX, sy = d.top + offY;
+
+  uint32_t pattern = 0;
+  if (RopUsesPattern(rop3) && !PatternPixel(dst, *db, &pattern)) return true;
+  const PixelOps& ops = OpsFor(*db);
+  switch (rop3) {
+    case 0xCC:  // S: plain copy
+      if (sb->bpp == db->bpp) {
+        ops.copyRect(*db, d.left, d.top, *sb, sx, sy, w, h);
+        return true;
+      }
+      break;
+    case 0xF0:  // P
+      ops.fill(*db, d, pattern);
+      return true;
+    case 0x00:  // 0
+      ops.fill(*db, d, 0);
+      return true;
+    case 0xFF:  // 1
+      ops.fill(*db, d, ops.valueMask);
+      return true;
+    default:
+      break;
+  }
+  RopBlock(*db, d.left, d.top, sb, sx, sy, w, h, SourceConversion(src, sb, dst, *db), pattern, rop3);
+  return true;
+}
+
+}  // namespace kavrin::gdi
+
+using namespace kavrin::gdi;
+
+BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
+  DcObj* d = FindDc(dst);
+  if (!d) return FALSE;
+  DcObj* s = RopUsesSource(Rop3Index(rop)) ? FindDc(src) : nullptr;
+  return Blt(*d, x, y, cx, cy, s, x1, y1, rop) ? TRUE : FALSE;
+}

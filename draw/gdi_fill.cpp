@@ -1,0 +1,47 @@
+// Solid fills: FillRect and the fill and mask-paint primitives the text code draws with.
+#include "draw/gdi_dib.h"
+
+namespace kavrin::gdi {
+
+void FillSolid(DcObj& dc, const RECT& r, COLORREF c, const RECT* clip) {
+  BitmapObj* b = SurfaceOf(dc);
+  if (!b) return;
+  RECT area = Intersect(r, BoundsOf(*b));
+  if (clip) area = Intersect(area, *clip);
+  if (IsEmpty(area)) return;
+  OpsFor(*b).fill(*b, area, DrawPixel(dc, *b, c));
+}
+
+void PaintMask(DcObj& dc, int x, int y, int w, int h, const uint8_t* mask, int pitch, COLORREF c,
+               const RECT* clip) {
+  BitmapObj* b = SurfaceOf(dc);
+  if (!b || !mask || w <= 0 || h <= 0) return;
+  RECT area = Intersect(RECT{x, y, x + w, y + h}, BoundsOf(*b));
+  if (clip) area = Intersect(area, *clip);
+  if (IsEmpty(area)) return;
+  const uint8_t* m = mask + static_cast<ptrdiff_t>(area.top - y) * pitch + (area.left - x);
+  OpsFor(*b).mask(*b, area.left, area.top, area.right - area.left, area.bottom - area.top, m, pitch,
+                  DrawPixel(dc, *b, c));
+}
+
+}  // namespace kavrin::gdi
+
+using namespace kavrin::gdi;
+
+int FillRect(HDC hdc, const RECT* rc, HBRUSH brush) {
+  DcObj* dc = FindDc(hdc);
+  if (!dc || !rc) return 0;
+  COLORREF color = 0;
+  // Values 1 .. 31 name the system colour COLOR_* = value - 1, as on Windows.
+  const auto v = reinterpret_cast<uintptr_t>(brush);
+  if (v >= 1 && v <= 31) {
+    if (!SysColor(static_cast<int>(v) - 1, &color)) return 0;
+  } else {
+    const BrushObj* b = FindAs<BrushObj>(brush, Kind::Brush);
+    if (!b) return 0;
+    if (b->null) return 1;
+    color = b->color;
+  }
+  FillSolid(*dc, *rc, color, nullptr);
+  return 1;
+}
