@@ -19,8 +19,16 @@ struct DecodedImage {
 constexpr int kMaxPictureSide = 16384;
 constexpr int64_t kMaxPicturePixels = 64LL * 1024 * 1024;
 
+// Bounds a decode is held to; the defaults are the limits above.
+struct PictureLimits {
+  int maxSide = kMaxPictureSide;
+  int64_t maxPixels = kMaxPicturePixels;
+};
+
 DecodedImage DecodeImage(const uint8_t* data, size_t size);
-// Raises 53 when the file cannot be read.
+DecodedImage DecodeImage(const uint8_t* data, size_t size, const PictureLimits& limits);
+// PNG transparency is blended onto white (pictures carry no alpha; magenta is the key
+// colour of keyed copies). Raises 53 when the file cannot be read.
 DecodedImage DecodeImageFile(const std::string& path);
 
 }  // namespace kavrin
