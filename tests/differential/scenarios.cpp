@@ -1,0 +1,477 @@
+// Drawing scenarios written only against the Win32 subset (draw/win32.h), so that the same
+// source builds for Windows against the real GDI and on Linux against the software layer.
+// Each scenario starts from a known fill; what it leaves behind is compared across the two.
+#include "tests/differential/scenarios.h"
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#ifndef KAVRIN_DIFF_NO_STAMPS
+#include "draw/pcmemdc.h"
+#endif
+#include "draw/std_picture.h"
+#include "draw/win32.h"
+
+namespace kavrin::diff {
+
+namespace {
+
+// A screen context for the whole run: every surface is made compatible with it.
+class Screen {
+ public:
+  Screen() : dc_(CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {}
+  ~Screen() {
+    if (dc_) DeleteDC(dc_);
+  }
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// A memory context with its own bitmap selected: 32 bits per pixel (compatible with the
+// screen) or 1 bit per pixel.
+class Surface {
+ public:
+  Surface(HDC screen, int w, int h, bool mono = false) : w_(w), h_(h) {
+    dc_ = CreateCompatibleDC(screen);
+    bmp_ = mono ? CreateBitmap(w, h, 1, 1, nullptr) : CreateCompatibleBitmap(screen, w, h);
+    old_ = SelectObject(dc_, bmp_);
+  }
+  ~Surface() {
+    SelectObject(dc_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(dc_);
+  }
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+  HDC dc() const { return dc_; }
+  int width() const { return w_; }
+  int height() const { return h_; }
+
+  void Fill(COLORREF c) {
+    HBRUSH b = CreateSolidBrush(c);
+    RECT rc = {0, 0, w_, h_};
+    FillRect(dc_, &rc, b);
+    DeleteObject(b);
+  }
+  void Paint(const std::function<COLORREF(int, int)>& colourAt) {
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x) SetPixel(dc_, x, y, colourAt(x, y));
+  }
+  Shot Take(const std::string& name, bool text, COLORREF background) const {
+    Shot s;
+    s.name = name;
+    s.text = text;
+    s.width = w_;
+    s.height = h_;
+    s.background = background;
+    s.px.reserve(static_cast<size_t>(w_) * h_);
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x) s.px.push_back(GetPixel(dc_, x, y) & 0xFFFFFF);
+    return s;
+  }
+
+ private:
+  int w_;
+  int h_;
+  HDC dc_ = nullptr;
+  HBITMAP bmp_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// Selects an object into a context for the lifetime of the guard and deletes it after.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ obj) : dc_(dc), obj_(obj), old_(SelectObject(dc, obj)) {}
+  ~Selected() {
+    SelectObject(dc_, old_);
+    DeleteObject(obj_);
+  }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ obj_;
+  HGDIOBJ old_;
+};
+
+class Runner {
+ public:
+  explicit Runner(const std::string& filter) : filter_(filter) {}
+  std::vector<Shot> shots;
+  HDC screen() const { return screen_.dc(); }
+  // Runs the scenario if its name passes the filter.
+  void Run(const std::string& name, const std::function<Shot(const std::string&)>& scenario) {
+    if (!filter_.empty() && name.find(filter_) == std::string::npos) return;
+    shots.push_back(scenario(name));
+  }
+
+ private:
+  std::string filter_;
+  Screen screen_;
+};
+
+std::string Signed(int v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%+d", v);
+  return buf;
+}
+
+std::string Hex2(int v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02X", v);
+  return buf;
+}
+
+// Colours whose channels mix set and clear bits, so that every raster operation shows
+// its whole truth table in every channel.
+const COLORREF kColours[] = {RGB(0, 0, 0),       RGB(255, 255, 255), RGB(0xAA, 0x55, 0xCC), RGB(0x0F, 0xF0, 0x33),
+                             RGB(0x12, 0x34, 0x56), RGB(0xC3, 0x3C, 0x99), RGB(0x80, 0x7F, 0x01), RGB(0xFE, 0x01, 0x6D)};
+
+unsigned Hash(int x, int y, unsigned seed) {
+  unsigned h = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u ^ seed * 83492791u;
+  h ^= h >> 13;
+  h *= 0x5bd1e995u;
+  return h ^ (h >> 15);
+}
+
+COLORREF Mixed(int x, int y, unsigned seed) { return kColours[Hash(x, y, seed) % 8]; }
+bool Bit(int x, int y, unsigned seed) { return (Hash(x, y, seed) >> 4) & 1; }
+COLORREF Unique(int x, int y) { return RGB(x * 11 + 3, y * 13 + 5, (x * 7 + y * 17) & 0xFF); }
+
+// ---- Lines -------------------------------------------------------------------------
+
+const COLORREF kLineFill = RGB(0xF0, 0xF0, 0xF0);
+const COLORREF kPenColour = RGB(0xC0, 0x10, 0x20);
+
+void Line(Runner& r, const std::string& name, int size, int width, const std::vector<POINT>& path) {
+  r.Run(name, [&](const std::string& n) {
+    Surface s(r.screen(), size, size);
+    s.Fill(kLineFill);
+    {
+      Selected pen(s.dc(), CreatePen(PS_SOLID, width, kPenColour));
+      MoveToEx(s.dc(), path[0].x, path[0].y, nullptr);
+      for (size_t i = 1; i < path.size(); ++i) LineTo(s.dc(), path[i].x, path[i].y);
+    }
+    return s.Take(n, false, kLineFill);
+  });
+}
+
+void Lines(Runner& r) {
+  // Every direction of every length up to 3.
+  for (int dy = -3; dy <= 3; ++dy)
+    for (int dx = -3; dx <= 3; ++dx)
+      Line(r, "line/short d(" + Signed(dx) + "," + Signed(dy) + ")", 9, 1, {{4, 4}, {4 + dx, 4 + dy}});
+  // Longer lines in every octant, with and without exact half-way steps.
+  const POINT longer[] = {{9, 4}, {4, 9}, {8, 4}, {4, 8}, {7, 1}, {1, 7}, {10, 5}, {5, 10}, {6, 6}, {11, 0}};
+  for (const POINT& d : longer)
+    for (int sx = 1; sx >= -1; sx -= 2)
+      for (int sy = 1; sy >= -1; sy -= 2) {
+        if ((d.x == 0 && sx < 0) || (d.y == 0 && sy < 0)) continue;
+        const int dx = d.x * sx, dy = d.y * sy;
+        Line(r, "line/long d(" + Signed(dx) + "," + Signed(dy) + ")", 25, 1, {{12, 12}, {12 + dx, 12 + dy}});
+      }
+  // A zero-width pen is cosmetic too.
+  Line(r, "line/width0 d(+7,+3)", 25, 0, {{12, 12}, {19, 15}});
+  // The current position follows LineTo.
+  Line(r, "line/polyline", 25, 1, {{2, 2}, {20, 5}, {18, 20}, {3, 14}, {2, 2}});
+  // Ends outside the surface: the visible pixels are those of the unclipped line.
+  Line(r, "line/clipped left-right", 25, 1, {{-7, 3}, {31, 17}});
+  Line(r, "line/clipped bottom-top", 25, 1, {{5, 40}, {14, -9}});
+  Line(r, "line/clipped corner", 25, 1, {{-3, 20}, {9, -5}});
+  Line(r, "line/outside", 25, 1, {{-10, -10}, {-2, 30}});
+}
+
+void WideLines(Runner& r) {
+  const POINT dirs[] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {-1, -1}, {2, 1}, {1, -2}, {-3, 1}};
+  for (int width = 2; width <= 4; ++width) {
+    const std::string w = "wide/w" + std::to_string(width);
+    Line(r, w + " length 0", 32, width, {{16, 16}, {16, 16}});
+    for (const POINT& d : dirs)
+      for (int len : {1, 2, 5}) {
+        const int dx = d.x * len, dy = d.y * len;
+        Line(r, w + " d(" + Signed(dx) + "," + Signed(dy) + ")", 32, width, {{16, 16}, {16 + dx, 16 + dy}});
+      }
+    Line(r, w + " polyline", 32, width, {{4, 4}, {26, 6}, {24, 27}, {6, 20}});
+    Line(r, w + " clipped", 32, width, {{-4, 10}, {40, 14}});
+  }
+}
+
+// ---- Fills -------------------------------------------------------------------------
+
+void Fills(Runner& r) {
+  struct Case {
+    const char* name;
+    RECT rc;
+  };
+  const Case cases[] = {
+      {"normal", {2, 3, 10, 12}},         {"one pixel", {5, 5, 6, 6}},
+      {"empty width", {5, 2, 5, 10}},     {"empty height", {2, 5, 10, 5}},
+      {"inverted x", {10, 3, 2, 12}},     {"inverted y", {2, 12, 10, 3}},
+      {"inverted both", {10, 12, 2, 3}},  {"over top-left", {-4, -4, 5, 6}},
+      {"over bottom-right", {10, 10, 40, 40}}, {"outside", {20, 20, 30, 30}},
+      {"whole", {0, 0, 16, 16}},
+  };
+  const COLORREF fill = RGB(0x30, 0x60, 0x90);
+  for (const Case& c : cases)
+    r.Run(std::string("fill/") + c.name, [&](const std::string& n) {
+      Surface s(r.screen(), 16, 16);
+      s.Fill(fill);
+      HBRUSH b = CreateSolidBrush(RGB(0xE0, 0xB0, 0x10));
+      FillRect(s.dc(), &c.rc, b);
+      DeleteObject(b);
+      return s.Take(n, false, fill);
+    });
+}
+
+// ---- Block copies within one surface -----------------------------------------------
+
+void Scrolls(Runner& r) {
+  struct Case {
+    const char* name;
+    int dx, dy;
+  };
+  const Case cases[] = {{"left", -3, 0},      {"right", 3, 0},    {"up", 0, -3},       {"down", 0, 3},
+                        {"up-left", -3, -3},  {"up-right", 3, -3}, {"down-left", -3, 3}, {"down-right", 3, 3},
+                        {"left by 1", -1, 0}, {"down by 1", 0, 1}, {"in place", 0, 0}};
+  for (const Case& c : cases)
+    r.Run(std::string("scroll/") + c.name, [&](const std::string& n) {
+      Surface s(r.screen(), 20, 20);
+      s.Paint(Unique);
+      BitBlt(s.dc(), 5 + c.dx, 5 + c.dy, 10, 10, s.dc(), 5, 5, SRCCOPY);
+      return s.Take(n, false, Unique(0, 0));
+    });
+  // The chart's tick: the plot moves left by a strip.
+  r.Run("scroll/plot strip", [&](const std::string& n) {
+    Surface s(r.screen(), 20, 20);
+    s.Paint(Unique);
+    BitBlt(s.dc(), 2, 3, 14, 12, s.dc(), 6, 3, SRCCOPY);
+    return s.Take(n, false, Unique(0, 0));
+  });
+  // Rectangles reaching past the surface.
+  r.Run("scroll/source past left edge", [&](const std::string& n) {
+    Surface s(r.screen(), 20, 20);
+    s.Paint(Unique);
+    BitBlt(s.dc(), 6, 4, 10, 10, s.dc(), -3, 4, SRCCOPY);
+    return s.Take(n, false, Unique(0, 0));
+  });
+  r.Run("scroll/destination past right edge", [&](const std::string& n) {
+    Surface s(r.screen(), 20, 20);
+    s.Paint(Unique);
+    BitBlt(s.dc(), 14, 2, 10, 10, s.dc(), 2, 4, SRCCOPY);
+    return s.Take(n, false, Unique(0, 0));
+  });
+}
+
+// ---- Raster operations between colour and monochrome bitmaps -------------------------
+
+DWORD RopCode(int index) {
+  // The named operations carry their documented low words; the rest are passed by index.
+  const DWORD named[] = {SRCCOPY,  SRCPAINT, SRCAND,  SRCINVERT, SRCERASE,  NOTSRCCOPY, NOTSRCERASE, MERGECOPY,
+                         MERGEPAINT, PATCOPY, PATPAINT, PATINVERT, DSTINVERT, BLACKNESS,  WHITENESS,   0x00220326};
+  for (DWORD code : named)
+    if (static_cast<int>((code >> 16) & 0xFF) == index) return code;
+  return static_cast<DWORD>(index) << 16;
+}
+
+const COLORREF kRopText = RGB(0x3C, 0xA5, 0x0F);
+const COLORREF kRopBack = RGB(0xC3, 0x5A, 0xF0);
+const COLORREF kSourceBack = RGB(0x40, 0x80, 0xC0);
+
+void RasterOps(Runner& r) {
+  struct Direction {
+    const char* name;
+    bool srcMono, dstMono;
+  };
+  const Direction dirs[] = {{"c2c", false, false}, {"c2m", false, true}, {"m2c", true, false}, {"m2m", true, true}};
+  const int w = 16, h = 8;
+  for (const Direction& d : dirs)
+    for (int rop = 0; rop < 256; ++rop)
+      r.Run(std::string("rop/") + d.name + " " + Hex2(rop), [&](const std::string& n) {
+        Surface src(r.screen(), w, h, d.srcMono);
+        Surface dst(r.screen(), w, h, d.dstMono);
+        if (d.srcMono)
+          src.Paint([](int x, int y) { return Bit(x, y, 1) ? RGB(255, 255, 255) : RGB(0, 0, 0); });
+        else
+          src.Paint([](int x, int y) {
+            // Some pixels in the source context's background colour and one just off it.
+            const unsigned k = Hash(x, y, 2) % 11;
+            return k < 3 ? kSourceBack : k == 3 ? (kSourceBack ^ 1) : Mixed(x, y, 3);
+          });
+        if (d.dstMono)
+          dst.Paint([](int x, int y) { return Bit(x, y, 4) ? RGB(255, 255, 255) : RGB(0, 0, 0); });
+        else
+          dst.Paint([](int x, int y) { return Mixed(x, y, 5); });
+        SetBkColor(src.dc(), kSourceBack);
+        SetTextColor(src.dc(), RGB(0x11, 0x22, 0x33));
+        SetTextColor(dst.dc(), kRopText);
+        SetBkColor(dst.dc(), kRopBack);
+        // Two halves with two brushes, so that the pattern takes both values.
+        const COLORREF brushes[2] = {d.dstMono ? RGB(0, 0, 0) : RGB(0xF0, 0x0F, 0x3C),
+                                     d.dstMono ? RGB(255, 255, 255) : RGB(0x66, 0xCC, 0xA5)};
+        for (int half = 0; half < 2; ++half) {
+          Selected brush(dst.dc(), CreateSolidBrush(brushes[half]));
+          BitBlt(dst.dc(), half * w / 2, 0, w / 2, h, src.dc(), half * w / 2, 0, RopCode(rop));
+        }
+        return dst.Take(n, false, 0);
+      });
+}
+
+// ---- Keyed stamps of the off-screen surface ----------------------------------------
+
+#ifndef KAVRIN_DIFF_NO_STAMPS
+
+const COLORREF kMagenta = RGB(255, 0, 255);
+
+// A 16 x 12 picture: a magenta frame and diagonal, an almost-magenta pixel row, colours.
+std::unique_ptr<StdPicture> MakePicture(HDC screen, int w, int h, bool mono) {
+  HBITMAP bmp = mono ? CreateBitmap(w, h, 1, 1, nullptr) : CreateCompatibleBitmap(screen, w, h);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      COLORREF c;
+      if (mono)
+        c = Bit(x, y, 9) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+      else if (x == 0 || y == 0 || x == w - 1 || y == h - 1 || x == y)
+        c = kMagenta;
+      else if (y == h / 2)
+        c = RGB(254, 0, 255);
+      else
+        c = Mixed(x, y, 7);
+      SetPixel(dc, x, y, c);
+    }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return std::make_unique<StdPicture>(bmp);
+}
+
+void Stamps(Runner& r) {
+  const int w = 48, h = 32;
+  auto stamp = [&](const std::string& name, const std::function<void(pcMemDC&, HDC)>& draw, bool mono = false) {
+    r.Run("stamp/" + name, [&](const std::string& n) {
+      Surface s(r.screen(), w, h);
+      s.Paint(Unique);
+      {
+        auto pic = MakePicture(r.screen(), 16, 12, mono);
+        pcMemDC mem;
+        mem.CreateFromPicture(*pic);
+        draw(mem, s.dc());
+      }
+      return s.Take(n, false, Unique(0, 0));
+    });
+  };
+  auto L = [](HDC dc) { return static_cast<Long>(HandleToLong(dc)); };
+  stamp("keyed", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 0, 0, 0, 0, 10, 8, True); });
+  stamp("plain", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 0, 0, 0, 0, 10, 8, False); });
+  stamp("keyed part", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 4, 2, 8, 6, 30, 20, True); });
+  stamp("keyed past top-left", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 0, 0, 0, 0, -5, -4, True); });
+  stamp("keyed past bottom-right", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 0, 0, 0, 0, 40, 26, True); });
+  stamp("keyed tiles", [&](pcMemDC& m, HDC dc) { m.StretchDraw(L(dc), 2, 2, 40, 10, 0, 0, 16, 10, True, SRCCOPY); });
+  stamp("stretch 1:1", [&](pcMemDC& m, HDC dc) { m.StretchDraw(L(dc), 3, 5, 16, 12, 0, 0, 0, 0, False, SRCCOPY); });
+  stamp("stretch twice", [&](pcMemDC& m, HDC dc) { m.StretchDraw(L(dc), 3, 5, 32, 24, 0, 0, 0, 0, False, SRCCOPY); });
+  stamp("stretch invert", [&](pcMemDC& m, HDC dc) { m.StretchDraw(L(dc), 3, 5, 16, 12, 0, 0, 0, 0, False, SRCINVERT); });
+  stamp("mono picture", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 0, 0, 0, 0, 10, 8, False); }, true);
+  stamp("second smaller picture", [&](pcMemDC& m, HDC dc) {
+    auto small = MakePicture(r.screen(), 8, 8, true);
+    m.CreateFromPicture(*small);
+    m.Draw(L(dc), 0, 0, 0, 0, 10, 8, True);
+  });
+}
+#else
+void Stamps(Runner&) {}
+#endif
+
+// ---- Text --------------------------------------------------------------------------
+
+const COLORREF kPaper = RGB(255, 255, 255);
+const COLORREF kInk = RGB(0, 0, 0x80);
+
+// Values recorded with every text shot, in this order (the comparer names them).
+void Metrics(HDC dc, const char* text, long drawTextResult, std::vector<long>* values) {
+  SIZE ext = {0, 0};
+  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &ext);
+  TEXTMETRICA tm;
+  std::memset(&tm, 0, sizeof tm);
+  GetTextMetricsA(dc, &tm);
+  *values = {drawTextResult,       ext.cx,       ext.cy,           tm.tmHeight,
+             tm.tmAscent,          tm.tmDescent, tm.tmInternalLeading, tm.tmExternalLeading,
+             tm.tmAveCharWidth,    tm.tmMaxCharWidth};
+}
+
+void Texts(Runner& r) {
+  struct Call {
+    const char* name;
+    bool drawText;
+    UINT format;
+    RECT rc;  // DrawTextA's rectangle, or TextOutA's point in left/top
+    const char* text;
+  };
+  const Call upright[] = {
+      {"DrawText 0", true, 0, {10, 6, 130, 40}, "Trend 12.5 kPa"},
+      {"DrawText 0 two lines", true, 0, {10, 4, 130, 44}, "First line\r\nSecond"},
+      {"DrawText 0 clipped", true, 0, {10, 6, 60, 16}, "Clipped long title text"},
+      {"DrawText 37", true, 37, {10, 6, 130, 40}, "-12.75"},
+      {"DrawText 40", true, 40, {10, 6, 130, 40}, "Value 0.5"},
+      {"TextOut", false, 0, {12, 10, 0, 0}, "Kavrin 123 gy"},
+  };
+  const Call rotated[] = {
+      {"DrawText 0", true, 0, {6, 10, 40, 130}, "Trend 12.5"},
+      {"DrawText 37", true, 37, {6, 10, 40, 130}, "Unit"},
+      {"DrawText 40", true, 40, {6, 10, 40, 130}, "Unit mA"},
+      {"TextOut", false, 0, {10, 120, 0, 0}, "Kavrin 123 gy"},
+  };
+  for (const char* face : {"Arial", "Times New Roman"})
+    for (int esc : {0, 900})
+      for (const Call& c : esc == 0 ? std::vector<Call>(std::begin(upright), std::end(upright))
+                                    : std::vector<Call>(std::begin(rotated), std::end(rotated)))
+        for (int mode : {TRANSPARENT, OPAQUE}) {
+          const std::string name = std::string("text/") + face + (esc ? " esc900 " : " ") + c.name +
+                                   (mode == OPAQUE ? " opaque" : "");
+          r.Run(name, [&](const std::string& n) {
+            const int w = esc ? 48 : 140, h = esc ? 140 : 48;
+            Surface s(r.screen(), w, h);
+            s.Fill(kPaper);
+            Shot shot;
+            {
+              Selected font(s.dc(), CreateFontA(-12, 0, esc, esc, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+              SetTextColor(s.dc(), kInk);
+              SetBkColor(s.dc(), RGB(0xFF, 0xE0, 0x80));
+              SetBkMode(s.dc(), mode);
+              long result = -1;
+              if (c.drawText) {
+                RECT rc = c.rc;
+                result = DrawTextA(s.dc(), c.text, -1, &rc, c.format);
+              } else {
+                TextOutA(s.dc(), c.rc.left, c.rc.top, c.text, static_cast<int>(std::strlen(c.text)));
+              }
+              shot = s.Take(n, true, kPaper);
+              Metrics(s.dc(), c.text, result, &shot.values);
+            }
+            return shot;
+          });
+        }
+}
+
+}  // namespace
+
+std::vector<Shot> RunScenarios(const std::string& filter) {
+  Runner r(filter);
+  Lines(r);
+  WideLines(r);
+  Fills(r);
+  Scrolls(r);
+  RasterOps(r);
+  Stamps(r);
+  Texts(r);
+  return std::move(r.shots);
+}
+
+}  // namespace kavrin::diff
