@@ -73,6 +73,14 @@ int DrawTextA(HDC hdc, LPCSTR str, int count, LPRECT rc, UINT format) {
   if (!f.font) return 0;
   const text::CellMetrics& m = f.font->Metrics();
   const bool single = (format & DT_SINGLELINE) != 0;
+  if (len == 0) {
+    // Empty text draws nothing and measures one empty line.
+    if (format & DT_CALCRECT) {
+      rc->right = rc->left;
+      rc->bottom = text::Sat(static_cast<long long>(rc->top) + m.height);
+    }
+    return m.height;
+  }
 
   std::vector<text::Line> lines;
   long long maxWidth = 0;
@@ -97,7 +105,8 @@ int DrawTextA(HDC hdc, LPCSTR str, int count, LPRECT rc, UINT format) {
 
   long long y = rc->top;
   if (single && (format & DT_VCENTER)) {
-    y = rc->top + (static_cast<long long>(rc->bottom) - rc->top - textHeight) / 2;
+    // Halves truncated separately: an odd cell in an even box sits one row higher.
+    y = rc->top + (static_cast<long long>(rc->bottom) - rc->top) / 2 - textHeight / 2;
   } else if (single && (format & DT_BOTTOM)) {
     y = rc->bottom - textHeight;
   }

@@ -240,7 +240,7 @@ class FtFont final : public RealizedFont {
     if (FT_Load_Glyph(f, gi, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return g;
     FT_GlyphSlot s = f->glyph;
     // Turned text advances by the upright hinted advance, so its length equals the extent.
-    g.advance = RoundF26(s->advance.x) + (synthBold_ ? 1 : 0);
+    g.advance = static_cast<int>((s->linearHoriAdvance + 0x8000) >> 16) + (synthBold_ ? 1 : 0);
     g.advX26 = ToF26(g.advance);
     const bool turned = angle_ != 0;
     if (s->format == FT_GLYPH_FORMAT_OUTLINE) {

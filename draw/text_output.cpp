@@ -157,7 +157,7 @@ void DrawTurnedRun(DcObj& dc, const DcFont& f, int x, int y, const std::u32strin
   double penX = (x + m.ascent * sn) * 64.0, penY = (y + m.ascent * cs) * 64.0;
   for (char32_t cp : text) {
     const Glyph& g = font.GlyphFor(cp);
-    const long px = std::lround(penX / 64.0), py = std::lround(penY / 64.0);
+    const auto px = static_cast<long>(std::floor(penX / 64.0)), py = static_cast<long>(std::floor(penY / 64.0));
     if (!g.mask.empty() && std::abs(px) < INT_MAX / 4 && std::abs(py) < INT_MAX / 4) {
       PaintMask(dc, static_cast<int>(px) + g.left, static_cast<int>(py) - g.top, g.width, g.rows, g.mask.data(),
                 g.width, dc.textColor, clip);
