@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <climits>
 #include <cstring>
 #include <list>
 #include <map>
@@ -71,6 +72,12 @@ class Library {
   FcConfig* fc_ = nullptr;
 };
 
+// Ascent and descent in pixels at an em size, as the face's cell rule gives them.
+struct Vertical {
+  int ascent = 0;
+  int descent = 0;
+};
+
 // Design metrics of one face, in font units.
 struct Design {
   int upem = 2048;
@@ -100,6 +107,37 @@ class Face {
   Face& operator=(const Face&) = delete;
   FT_Face ft() const { return face_; }
   const Design& design() const { return d_; }
+
+  // Highest and lowest hinted glyph pixel rows of the Windows-1252 repertoire at ppem
+  // (rounded outwards); cached per size.
+  Vertical HintedExtents(int ppem) {
+    auto it = extents_.find(ppem);
+    if (it != extents_.end()) return it->second;
+    Vertical v{ScaleRound(d_.winAscent, ppem, d_.upem), ScaleRound(d_.winDescent, ppem, d_.upem)};
+    FT_Size size = nullptr;
+    if (FT_New_Size(face_, &size) == 0) {
+      FT_Activate_Size(size);
+      if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(ppem)) == 0) {
+        long top = LONG_MIN, bottom = LONG_MAX;
+        for (char32_t cp = 0x20; cp <= 0xFF; ++cp) {
+          if (cp >= 0x7F && cp < 0xA0) continue;
+          const FT_UInt gi = FT_Get_Char_Index(face_, cp);
+          if (gi == 0 || FT_Load_Glyph(face_, gi, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) continue;
+          if (face_->glyph->format != FT_GLYPH_FORMAT_OUTLINE || face_->glyph->outline.n_points == 0) continue;
+          FT_BBox box;
+          FT_Outline_Get_CBox(&face_->glyph->outline, &box);
+          top = std::max<long>(top, (box.yMax + 63) >> 6);
+          bottom = std::min<long>(bottom, box.yMin >> 6);
+        }
+        if (top != LONG_MIN) v = Vertical{static_cast<int>(top), static_cast<int>(std::max(0L, -bottom))};
+      }
+      FT_Done_Size(size);
+    }
+    // Sizes are few in practice; the bound only guards against pathological callers.
+    if (extents_.size() > 512) extents_.clear();
+    extents_.emplace(ppem, v);
+    return v;
+  }
 
  private:
   void ReadDesign() {
@@ -151,12 +189,24 @@ class Face {
   std::shared_ptr<Library> lib_;
   FT_Face face_;
   Design d_;
+  std::map<int, Vertical> extents_;
 };
 
-CellMetrics MetricsFor(const Design& d, int ppem, int xppem, bool synthBold) {
+Vertical VerticalFor(Face& face, const FaceChoice& choice, int ppem) {
+  const Design& d = face.design();
+  switch (choice.rule) {
+    case CellRule::HintedExtents: return face.HintedExtents(ppem);
+    case CellRule::Substitute:
+      return {ScaleRound(choice.substituteAscent, ppem, 2048), ScaleRound(choice.substituteDescent, ppem, 2048)};
+    case CellRule::WinMetrics: break;
+  }
+  return {ScaleRound(d.winAscent, ppem, d.upem), ScaleRound(d.winDescent, ppem, d.upem)};
+}
+
+CellMetrics MetricsFor(const Design& d, Vertical v, int ppem, int xppem, bool synthBold) {
   CellMetrics m;
-  m.ascent = ScaleRound(d.winAscent, ppem, d.upem);
-  m.descent = ScaleRound(d.winDescent, ppem, d.upem);
+  m.ascent = v.ascent;
+  m.descent = v.descent;
   m.height = m.ascent + m.descent;
   m.internalLeading = std::max(0, m.height - ppem);
   m.externalLeading = ScaleRound(d.lineGap, ppem, d.upem);
@@ -179,14 +229,14 @@ CellMetrics MetricsFor(const Design& d, int ppem, int xppem, bool synthBold) {
 
 class FtFont final : public RealizedFont {
  public:
-  FtFont(std::shared_ptr<Face> face, std::string family, int ppem, int xppem, bool synthBold,
-         bool synthItalic, int angle)
+  FtFont(std::shared_ptr<Face> face, std::string family, const CellMetrics& metrics, int ppem, int xppem,
+         bool synthBold, bool synthItalic, int angle)
       : face_(std::move(face)),
         family_(std::move(family)),
         synthBold_(synthBold),
         synthItalic_(synthItalic),
-        angle_(angle) {
-    metrics_ = MetricsFor(face_->design(), ppem, xppem, synthBold);
+        angle_(angle),
+        metrics_(metrics) {
     if (FT_New_Size(face_->ft(), &size_) == 0) {
       FT_Activate_Size(size_);
       if (FT_Set_Pixel_Sizes(face_->ft(), static_cast<FT_UInt>(xppem), static_cast<FT_UInt>(ppem)) != 0) {
@@ -318,23 +368,28 @@ class BlankFont final : public RealizedFont {
 };
 
 // Windows face names and the faces with the same metrics that stand in for them.
+// The dialog faces (Tahoma, and MS Sans Serif at its common sizes) have a taller ascent
+// than the stand-in: 2049 / 423 per 2048 em units.
 struct Alias {
   const char* windowsName;
   const char* family;
+  CellRule rule;
+  int ascent;
+  int descent;
 };
 constexpr Alias kAliases[] = {
-    {"arial", "Liberation Sans"},
-    {"helvetica", "Liberation Sans"},
-    {"ms sans serif", "Liberation Sans"},
-    {"microsoft sans serif", "Liberation Sans"},
-    {"ms shell dlg", "Liberation Sans"},
-    {"ms shell dlg 2", "Liberation Sans"},
-    {"tahoma", "Liberation Sans"},
-    {"system", "Liberation Sans"},
-    {"times new roman", "Liberation Serif"},
-    {"times", "Liberation Serif"},
-    {"courier new", "Liberation Mono"},
-    {"courier", "Liberation Mono"},
+    {"arial", "Liberation Sans", CellRule::HintedExtents, 0, 0},
+    {"helvetica", "Liberation Sans", CellRule::HintedExtents, 0, 0},
+    {"times new roman", "Liberation Serif", CellRule::HintedExtents, 0, 0},
+    {"times", "Liberation Serif", CellRule::HintedExtents, 0, 0},
+    {"courier new", "Liberation Mono", CellRule::HintedExtents, 0, 0},
+    {"courier", "Liberation Mono", CellRule::HintedExtents, 0, 0},
+    {"ms sans serif", "Liberation Sans", CellRule::Substitute, 2049, 423},
+    {"microsoft sans serif", "Liberation Sans", CellRule::Substitute, 2049, 423},
+    {"ms shell dlg", "Liberation Sans", CellRule::Substitute, 2049, 423},
+    {"ms shell dlg 2", "Liberation Sans", CellRule::Substitute, 2049, 423},
+    {"tahoma", "Liberation Sans", CellRule::Substitute, 2049, 423},
+    {"system", "Liberation Sans", CellRule::Substitute, 2049, 423},
 };
 constexpr const char* kDefaultFamilies[] = {"Liberation Sans", "DejaVu Sans"};
 
@@ -423,11 +478,17 @@ FaceChoice ChooseFace(std::string_view faceName, bool bold, bool italic) {
   auto it = c.choices.find(key);
   if (it != c.choices.end()) return it->second;
   std::string family(faceName);
+  const Alias* alias = nullptr;
   for (const Alias& a : kAliases) {
-    if (name == a.windowsName) family = a.family;
+    if (name == a.windowsName) alias = &a, family = a.family;
   }
   FaceChoice choice;
   if (!name.empty()) choice = MatchFamily(c, family, bold, italic);
+  if (alias && !choice.file.empty()) {
+    choice.rule = alias->rule;
+    choice.substituteAscent = alias->ascent;
+    choice.substituteDescent = alias->descent;
+  }
   for (const char* fallback : kDefaultFamilies) {
     if (!choice.file.empty()) break;
     choice = MatchFamily(c, fallback, bold, italic);
@@ -458,9 +519,15 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf) {
   }
   const Design& d = face->design();
   int ppem = EmPixelsForHeight(lf.lfHeight, d.upem, d.winAscent, d.winDescent);
-  if (lf.lfHeight > 0) {
+  if (lf.lfHeight > 0 || lf.lfHeight == 0) {
     // A cell height is a limit: the em is the largest whose cell still fits.
-    while (ppem > 1 && MetricsFor(d, ppem, ppem, false).height > lf.lfHeight) --ppem;
+    const long cell = lf.lfHeight == 0 ? kDefaultCellHeight : lf.lfHeight;
+    auto fits = [&](int em) {
+      const Vertical v = VerticalFor(*face, choice, em);
+      return v.ascent + v.descent <= cell;
+    };
+    while (ppem < kMaxEmPixels && fits(ppem + 1)) ++ppem;
+    while (ppem > 1 && !fits(ppem)) --ppem;
   }
   int xppem = ppem;
   if (lf.lfWidth > 0 && d.avgWidth > 0) {
@@ -473,13 +540,16 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf) {
   if (angle % 900 == 0) angle = 0;  // quarter turns are made exactly from upright masks
   const std::string key = choice.file + '#' + std::to_string(choice.index) + '|' + std::to_string(ppem) +
                           'x' + std::to_string(xppem) + (choice.synthBold ? "b" : "") +
-                          (choice.synthItalic ? "i" : "") + '@' + std::to_string(angle);
+                          (choice.synthItalic ? "i" : "") + '@' + std::to_string(angle) + 'r' +
+                          std::to_string(static_cast<int>(choice.rule)) + ':' +
+                          std::to_string(choice.substituteAscent) + ':' + std::to_string(choice.substituteDescent);
   auto it = c.byKey.find(key);
   if (it != c.byKey.end()) {
     c.fonts.splice(c.fonts.begin(), c.fonts, it->second);
     return it->second->second;
   }
-  auto font = std::make_shared<FtFont>(face, choice.family, ppem, xppem, choice.synthBold,
+  const CellMetrics metrics = MetricsFor(d, VerticalFor(*face, choice, ppem), ppem, xppem, choice.synthBold);
+  auto font = std::make_shared<FtFont>(face, choice.family, metrics, ppem, xppem, choice.synthBold,
                                        choice.synthItalic, angle);
   c.fonts.emplace_front(key, font);
   c.byKey[key] = c.fonts.begin();

@@ -47,6 +47,18 @@ struct Glyph {
   std::vector<uint8_t> mask;
 };
 
+// How a face's cell (ascent and descent) is sized.
+enum class CellRule : uint8_t {
+  // From the face's own usWinAscent / usWinDescent, each scaled and rounded.
+  WinMetrics,
+  // From the hinted extremes of the face's Windows-1252 glyphs at each size: the
+  // standard Windows faces carry such per-size heights, and their stand-ins do not.
+  HintedExtents,
+  // From the usWinAscent / usWinDescent of the Windows face that the file stands in for
+  // (per 2048 units of em), when its proportions differ from the stand-in's.
+  Substitute,
+};
+
 // What a face name and style resolved to.
 struct FaceChoice {
   std::string file;
@@ -54,6 +66,9 @@ struct FaceChoice {
   std::string family;  // the family of the file that was chosen
   bool synthBold = false;
   bool synthItalic = false;
+  CellRule rule = CellRule::WinMetrics;
+  int substituteAscent = 0;
+  int substituteDescent = 0;
 };
 
 // Finds the font file for a face name (case-insensitive), with the usual Windows faces
