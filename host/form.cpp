@@ -1,0 +1,144 @@
+#include "host/form.h"
+
+#include <algorithm>
+
+#include "common/vb_error.h"
+#include "host/form_bag.h"
+#include "host/form_text.h"
+
+namespace kavrin::host {
+
+namespace {
+// The container's own entries in each control's bag: the control's size in pixels.
+constexpr const char* kWidthEntry = "_Width";
+constexpr const char* kHeightEntry = "_Height";
+
+FontRef DefaultFont() { return std::make_shared<StdFont>(); }
+}  // namespace
+
+Form::Form(std::unique_ptr<WindowBackend> backend, std::string name)
+    : backend_(std::move(backend)), name_(std::move(name)), font_(DefaultFont()) {}
+
+Form::~Form() {
+  try {
+    Unload();
+  } catch (...) {
+    // A control's failing Terminate cannot be reported from here; the sites go anyway.
+    sites_.clear();
+  }
+}
+
+void Form::RegisterClass(const std::string& className, Factory factory) { classes_[className] = std::move(factory); }
+
+ControlSite* Form::Find(const std::string& name) {
+  for (auto& s : sites_)
+    if (s->Name() == name) return s.get();
+  return nullptr;
+}
+
+std::string Form::FreeName(const std::string& className) const {
+  for (int n = 1;; ++n) {
+    std::string name = className + std::to_string(n);
+    if (std::none_of(sites_.begin(), sites_.end(), [&](const auto& s) { return s->Name() == name; })) return name;
+  }
+}
+
+ControlSite& Form::Site(const std::string& className, const std::string& name, int width, int height) {
+  const auto cls = classes_.find(className);
+  if (cls == classes_.end()) Raise(err::kInvalidCall, "Unknown control class '" + className + "'");
+  if (!IsEntryName(name) || Find(name) != nullptr) Raise(err::kInvalidCall, "Invalid or used control name '" + name + "'");
+  auto site = std::make_unique<ControlSite>(*this, className, name, width, height, controlBack_, *backend_);
+  site->Attach(cls->second(*site));
+  sites_.push_back(std::move(site));
+  return *sites_.back();
+}
+
+ControlSite& Form::Add(const std::string& className, const std::string& name, int width, int height) {
+  ControlSite& site = Site(className, name.empty() ? FreeName(className) : name, width, height);
+  try {
+    site.Events()->InitProperties();
+    site.Events()->Resize();
+  } catch (...) {
+    Remove(site);
+    throw;
+  }
+  return site;
+}
+
+std::string Form::Save() {
+  std::string out = "Begin Form " + name_ + "\n";
+  FormBag own;
+  own.WriteProperty("Font", Variant(font_), Variant(DefaultFont()));
+  own.AppendText(out, 1);
+  for (auto& site : sites_) {
+    FormBag bag;
+    bag.WriteProperty(kWidthEntry, Variant(static_cast<Long>(site->GetSurface().Width())), Variant(Long{kNewControlWidth}));
+    bag.WriteProperty(kHeightEntry, Variant(static_cast<Long>(site->GetSurface().Height())),
+                      Variant(Long{kNewControlHeight}));
+    site->Events()->WriteProperties(bag);
+    out += "   Begin " + site->ClassName() + " " + site->Name() + "\n";
+    bag.AppendText(out, 2);
+    out += "   End\n";
+  }
+  out += "End\n";
+  for (auto& site : sites_) site->ClearDirty();
+  return out;
+}
+
+void Form::Load(std::string_view text) {
+  FormText parsed = ParseFormText(text);  // a text of the wrong shape changes nothing
+  Unload();
+  try {
+    FormBag own(std::move(parsed.entries));
+    FontRef font = own.ReadProperty("Font", Variant(DefaultFont())).ToFont();
+    font_ = font ? font : DefaultFont();
+    name_ = parsed.name;
+    for (auto& c : parsed.controls) {
+      if (classes_.find(c.className) == classes_.end())
+        Raise(err::kTypeMismatch, "Type mismatch: form text line " + std::to_string(c.line) + ": unknown control class '" +
+                                      c.className + "'");
+      FormBag bag(std::move(c.entries));
+      const Long width = bag.ReadProperty(kWidthEntry, Variant(Long{kNewControlWidth})).ToLong();
+      const Long height = bag.ReadProperty(kHeightEntry, Variant(Long{kNewControlHeight})).ToLong();
+      ControlSite& site = Site(c.className, c.name, width, height);
+      site.Events()->ReadProperties(bag);
+      site.Events()->Resize();
+    }
+  } catch (...) {
+    Unload();
+    throw;
+  }
+}
+
+void Form::Unload() {
+  // Every control gets its Terminate even when an earlier one fails; the first error is
+  // raised once all are gone.
+  std::exception_ptr first;
+  for (auto& s : sites_) {
+    try {
+      s->Terminate();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  }
+  sites_.clear();
+  if (first) std::rethrow_exception(first);
+}
+
+void Form::Remove(ControlSite& site) {
+  const auto it = std::find_if(sites_.begin(), sites_.end(), [&](const auto& s) { return s.get() == &site; });
+  if (it == sites_.end()) return;
+  std::unique_ptr<ControlSite> gone = std::move(*it);
+  sites_.erase(it);
+  gone->Terminate();
+}
+
+bool Form::Dirty() const {
+  return std::any_of(sites_.begin(), sites_.end(), [](const auto& s) { return s->Dirty(); });
+}
+
+bool Form::CloseRequested() const {
+  return std::any_of(sites_.begin(), sites_.end(), [](const auto& s) { return s->Window().CloseRequested(); });
+}
+
+}  // namespace kavrin::host

@@ -1,0 +1,14 @@
+#pragma once
+// Saving a picture as a Windows bitmap file: 24 bits per pixel, BI_RGB, rows bottom-up,
+// each row padded to a multiple of four bytes. An existing file is replaced.
+#include <string>
+
+#include "draw/std_picture.h"
+
+namespace kavrin::host {
+
+// Raises 91 for a null picture, 75 when the file cannot be created, 61 when the disk is
+// full and 57 for any other write failure (the partial file is removed).
+void SavePictureFile(const PictureRef& picture, const std::string& path);
+
+}  // namespace kavrin::host

@@ -1,0 +1,78 @@
+#pragma once
+// The X11 window backend: one top-level window per control, 24-bit TrueColor, showing the
+// control's surface. Invalidations are collected into one rectangle and painted when the
+// host pumps events (or at once on Refresh); Expose repaints what the server lost; a
+// resize by the user resizes the control; closing the window is reported, not acted on.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <vector>
+
+#include "host/window.h"
+
+namespace kavrin::host {
+
+class X11Backend;
+
+class X11SiteWindow final : public SiteWindow {
+ public:
+  X11SiteWindow(X11Backend& backend, const Surface& surface, const std::string& title);
+  ~X11SiteWindow() override;
+
+  void Invalidate(const RECT* rc, bool erase) override;
+  void Refresh() override;
+  void SurfaceResized() override;
+  bool CloseRequested() const override { return closeRequested_; }
+
+  ::Window Id() const { return id_; }
+  bool Mapped() const { return mapped_; }
+  // Times the window was painted from the surface (any part of it).
+  int Paints() const { return paints_; }
+
+  void Handle(const XEvent& ev);
+  // Applies a pending user resize, then paints the collected invalidation.
+  void Flush();
+
+ private:
+  void AddDirty(int l, int t, int r, int b);
+  void Paint(int l, int t, int r, int b);
+
+  X11Backend& backend_;
+  const Surface& surface_;
+  ::Window id_ = 0;
+  GC gc_ = nullptr;
+  std::vector<uint32_t> buffer_;  // one paint's pixels in the visual's format
+  RECT dirty_{0, 0, 0, 0};        // empty when right <= left
+  int pendingWidth_ = 0;          // a user resize not yet applied (0: none)
+  int pendingHeight_ = 0;
+  int windowWidth_ = 0;
+  int windowHeight_ = 0;
+  bool mapped_ = false;
+  bool closeRequested_ = false;
+  int paints_ = 0;
+};
+
+class X11Backend final : public WindowBackend {
+ public:
+  // Raises 5 when the display cannot be opened or has no 24-bit TrueColor visual.
+  explicit X11Backend(const char* displayName);
+  ~X11Backend() override;
+
+  std::unique_ptr<SiteWindow> CreateSiteWindow(const Surface& surface, const std::string& title) override;
+  void PumpEvents() override;
+
+  Display* GetDisplay() const { return display_; }
+  const XVisualInfo& Visual() const { return visual_; }
+  Colormap GetColormap() const { return colormap_; }
+  Atom WmDelete() const { return wmDelete_; }
+  void Forget(X11SiteWindow* w);
+
+ private:
+  Display* display_ = nullptr;
+  XVisualInfo visual_{};
+  Colormap colormap_ = 0;
+  Atom wmDelete_ = 0;
+  std::vector<X11SiteWindow*> windows_;
+};
+
+}  // namespace kavrin::host
