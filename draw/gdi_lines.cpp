@@ -1,7 +1,10 @@
 // Lines: MoveToEx / LineTo with cosmetic 1-pixel pens (Bresenham with the Windows tie
-// rule, end pixel excluded, clipped without changing the pixel choice).
+// rule, end pixel excluded, clipped without changing the pixel choice) and wide solid
+// pens (a band of the pen's width centred on the segment, with round caps at both ends).
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "draw/gdi_dib.h"
 
@@ -105,12 +108,128 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   }
 }
 
+// Paints the pixels [x0, x1) of row y, clipped to the bitmap.
+void Span(BitmapObj& b, const PixelOps& ops, int y, int64_t x0, int64_t x1, uint32_t px) {
+  if (y < 0 || y >= b.height) return;
+  x0 = std::max<int64_t>(x0, 0);
+  x1 = std::min<int64_t>(x1, b.width);
+  if (x0 < x1) ops.fill(b, RECT{static_cast<LONG>(x0), y, static_cast<LONG>(x1), y + 1}, px);
+}
+
+// A round cap: the ellipse region of a w x w box with its top-left at (left, top), rows
+// found by an integer midpoint walk of the ellipse (Zingl's algorithm).
+void RoundCap(BitmapObj& b, const PixelOps& ops, int left, int top, int w, uint32_t px) {
+  const int right = left + w, bottom = top + w;
+  if (w < 2) {
+    for (int y = top; y < bottom; ++y) Span(b, ops, y, left, right, px);
+    return;
+  }
+  // Half-row extents from the middle row down; mirrored for the upper half.
+  std::vector<int> inset(static_cast<size_t>(w) + 1, 0);
+  const int64_t a = w - 1, bb = w - 1;
+  const int64_t asq = 8 * a * a, bsq = 8 * bb * bb;
+  int64_t dx = 4 * bb * bb * (1 - a), dy = 4 * a * a * (1 + (bb % 2));
+  int64_t err = dx + dy + a * a * (bb % 2);
+  int x = 0, y = w / 2;
+  while (x <= w / 2) {
+    const int64_t e2 = 2 * err;
+    if (e2 >= dx) {
+      ++x;
+      dx += bsq;
+      err += dx;
+    }
+    if (e2 <= dy) {
+      ++y;
+      dy += asq;
+      err += dy;
+      if (y <= w) inset[y] = x;
+    }
+  }
+  for (int i = 0; i < w; ++i) {
+    const int k = i < w / 2 ? static_cast<int>(bb) - i : i;
+    Span(b, ops, top + i, left + inset[k], right - inset[k], px);
+  }
+}
+
+// The body of a wide segment: a rectangle for axis-parallel segments, otherwise the
+// quadrilateral whose corners are the end points moved by the rounded half widths across
+// the segment, filled with pixels whose top-left corner lies inside (left and top edges
+// inclusive, right and bottom exclusive).
+void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, uint32_t px) {
+  const int64_t dx = static_cast<int64_t>(p2.x) - p1.x, dy = static_cast<int64_t>(p2.y) - p1.y;
+  if (dx == 0 && dy == 0) return;
+  if (dy == 0) {
+    const int top = p1.y - width / 2;
+    for (int y = top; y < top + width; ++y) Span(b, ops, y, std::min(p1.x, p2.x), std::max(p1.x, p2.x), px);
+    return;
+  }
+  if (dx == 0) {
+    const int left = p1.x - width / 2;
+    for (int y = std::min(p1.y, p2.y); y < std::max(p1.y, p2.y); ++y) Span(b, ops, y, left, left + width, px);
+    return;
+  }
+  const double len = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
+  const double widthX = width * std::fabs(static_cast<double>(dy)) / len;
+  const double widthY = width * std::fabs(static_cast<double>(dx)) / len;
+  auto round = [](double v) { return static_cast<int64_t>(std::floor(v + 0.5)); };
+  int64_t narrowX = round(widthX / 2), narrowY = round(widthY / 2);
+  int64_t wideX = round((widthX + 1) / 2), wideY = round((widthY + 1) / 2);
+  if (dx < 0) {
+    wideY = -wideY;
+    narrowY = -narrowY;
+  }
+  if (dy < 0) {
+    std::swap(narrowX, wideX);
+    std::swap(narrowY, wideY);
+    narrowX = -narrowX;
+    wideX = -wideX;
+  }
+  const int64_t pts[4][2] = {{p1.x - narrowX, p1.y + narrowY},
+                             {p1.x + wideX, p1.y - wideY},
+                             {p2.x + wideX, p2.y - wideY},
+                             {p2.x - narrowX, p2.y + narrowY}};
+  int64_t ymin = pts[0][1], ymax = pts[0][1];
+  for (const auto& p : pts) {
+    ymin = std::min(ymin, p[1]);
+    ymax = std::max(ymax, p[1]);
+  }
+  ymin = std::max<int64_t>(ymin, 0);
+  ymax = std::min<int64_t>(ymax, b.height);
+  for (int64_t y = ymin; y < ymax; ++y) {
+    int64_t xs[4];
+    int n = 0;
+    for (int e = 0; e < 4; ++e) {
+      const int64_t* u = pts[e];
+      const int64_t* v = pts[(e + 1) % 4];
+      if (u[1] == v[1]) continue;
+      const int64_t* top = u[1] < v[1] ? u : v;
+      const int64_t* bot = u[1] < v[1] ? v : u;
+      if (y < top[1] || y >= bot[1]) continue;
+      // ceil(top.x + (y - top.y) * (bot.x - top.x) / (bot.y - top.y))
+      const Wide num = static_cast<Wide>(y - top[1]) * (bot[0] - top[0]), den = bot[1] - top[1];
+      const Wide q = num >= 0 ? (num + den - 1) / den : -((-num) / den);
+      xs[n++] = static_cast<int64_t>(std::clamp<Wide>(top[0] + q, INT32_MIN, INT32_MAX));
+    }
+    std::sort(xs, xs + n);
+    for (int i = 0; i + 1 < n; i += 2) Span(b, ops, static_cast<int>(y), xs[i], xs[i + 1], px);
+  }
+}
+
+void WideLine(BitmapObj& b, uint32_t px, int width, POINT p1, POINT p2) {
+  const PixelOps& ops = OpsFor(b);
+  WideBody(b, ops, width, p1, p2, px);
+  for (const POINT& p : {p1, p2}) RoundCap(b, ops, p.x - width / 2, p.y - width / 2, width, px);
+}
+
 }  // namespace
 
 void DrawPenLine(DcObj& dc, BitmapObj& bmp, const PenObj& pen, POINT from, POINT to) {
   if (pen.style == PS_NULL) return;
   const uint32_t px = DrawPixel(dc, bmp, pen.color);
-  CosmeticLine(bmp, px, from, to);
+  if (pen.width > 1)
+    WideLine(bmp, px, pen.width, from, to);
+  else
+    CosmeticLine(bmp, px, from, to);
 }
 
 }  // namespace kavrin::gdi

@@ -204,6 +204,8 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   p->style = style == PS_NULL ? PS_NULL : PS_SOLID;
   p->width = width < 0 ? -width : width;
   if (p->width == 0) p->width = 1;
+  // Wider than any surface this layer makes; keeps the cap tables small.
+  if (p->width > 16384) p->width = 16384;
   if (style != PS_SOLID && style != 6 && style != PS_NULL) p->width = 1;  // styled pens are cosmetic
   p->color = color;
   return static_cast<HPEN>(Insert(std::move(p)));

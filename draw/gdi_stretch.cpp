@@ -1,4 +1,6 @@
-// StretchBlt: scaled and mirrored block copies with nearest-pixel sampling.
+// StretchBlt: scaled and mirrored block copies in the default stretch mode
+// (BLACKONWHITE): enlarging repeats pixels, shrinking ANDs together the source pixels
+// that fall on one destination pixel, so dark detail survives on a light background.
 #include <vector>
 
 #include "draw/gdi_dib.h"
@@ -6,14 +8,32 @@
 namespace kavrin::gdi {
 namespace {
 
-// Source index for each destination index along one axis: dst covers [d0, d0 + dn),
-// src covers [s0, s0 + sn) and runs backwards when mirrored.
-std::vector<int> AxisMap(int dn, int s0, int sn, bool mirror) {
-  std::vector<int> map(static_cast<size_t>(dn));
-  for (int i = 0; i < dn; ++i) {
-    const int64_t j = (static_cast<int64_t>(i) * sn) / dn;  // nearest by truncation
-    map[i] = mirror ? s0 + sn - 1 - static_cast<int>(j) : s0 + static_cast<int>(j);
+// The source pixels [first, first + count) that make one destination pixel along one axis.
+struct Taps {
+  int first;
+  int count;
+};
+
+// Destination index i samples the source pixel under its centre, a centre on a pixel
+// boundary taking the lower one; when shrinking, source pixel k lands on the destination
+// pixel under its centre, a boundary taking the higher one. Mirroring reverses the map.
+std::vector<Taps> AxisMap(int dn, int s0, int sn, bool mirror) {
+  std::vector<Taps> map(static_cast<size_t>(dn), Taps{0, 0});
+  if (dn >= sn) {
+    for (int i = 0; i < dn; ++i)
+      map[i] = Taps{static_cast<int>(((2 * static_cast<int64_t>(i) + 1) * sn - 1) / (2 * static_cast<int64_t>(dn))), 1};
+  } else {
+    for (int k = 0; k < sn; ++k) {
+      const int d = static_cast<int>(((2 * static_cast<int64_t>(k) + 1) * dn) / (2 * static_cast<int64_t>(sn)));
+      Taps& t = map[d];
+      if (t.count == 0) t.first = k;
+      ++t.count;
+    }
   }
+  if (mirror) {
+    for (Taps& t : map) t.first = sn - t.first - t.count;
+  }
+  for (Taps& t : map) t.first += s0;
   return map;
 }
 
@@ -47,8 +67,10 @@ BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xS
   norm(yDst, hDst);
   norm(xSrc, wSrc);
   norm(ySrc, hSrc);
-  const std::vector<int> mx = AxisMap(wDst, xSrc, wSrc, mirrorX);
-  const std::vector<int> my = AxisMap(hDst, ySrc, hSrc, mirrorY);
+  // Extents beyond any bitmap this layer makes draw nothing useful; refuse them early.
+  if (static_cast<int64_t>(wDst) * hDst > (int64_t{1} << 26) || wSrc > (1 << 16) || hSrc > (1 << 16)) return FALSE;
+  const std::vector<Taps> mx = AxisMap(wDst, xSrc, wSrc, mirrorX);
+  const std::vector<Taps> my = AxisMap(hDst, ySrc, hSrc, mirrorY);
   // Sample the source into a temporary bitmap of the destination size, then copy it with
   // the raster operation; this also keeps a stretch within one bitmap from reading its output.
   BitmapObj tmp;
@@ -62,12 +84,17 @@ BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xS
   const PixelOps& sops = OpsFor(*sb);
   const PixelOps& tops = OpsFor(tmp);
   std::vector<bool> rowInside(static_cast<size_t>(hDst)), colInside(static_cast<size_t>(wDst));
-  for (int i = 0; i < wDst; ++i) colInside[i] = mx[i] >= 0 && mx[i] < sb->width;
+  for (int i = 0; i < wDst; ++i) colInside[i] = mx[i].first >= 0 && mx[i].first + mx[i].count <= sb->width;
   for (int j = 0; j < hDst; ++j) {
-    rowInside[j] = my[j] >= 0 && my[j] < sb->height;
+    rowInside[j] = my[j].first >= 0 && my[j].first + my[j].count <= sb->height;
     if (!rowInside[j]) continue;
-    for (int i = 0; i < wDst; ++i)
-      if (colInside[i]) tops.set(tmp, i, j, sops.get(*sb, mx[i], my[j]));
+    for (int i = 0; i < wDst; ++i) {
+      if (!colInside[i]) continue;
+      uint32_t v = ~0u;
+      for (int y = my[j].first; y < my[j].first + my[j].count; ++y)
+        for (int x = mx[i].first; x < mx[i].first + mx[i].count; ++x) v &= sops.get(*sb, x, y);
+      tops.set(tmp, i, j, v & tops.valueMask);
+    }
   }
   // Copy the sampled block through a scratch DC with the source DC's colours; only the
   // part whose samples came from inside the source bitmap is written.
