@@ -3,6 +3,7 @@
 // Each scenario starts from a known fill; what it leaves behind is compared across the two.
 #include "tests/differential/scenarios.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -392,6 +393,7 @@ void Stamps(Runner&) {}
 
 const COLORREF kPaper = RGB(255, 255, 255);
 const COLORREF kInk = RGB(0, 0, 0x80);
+const COLORREF kBackdrop = RGB(0xFF, 0xE0, 0x80);
 
 // Values recorded with every text shot, in this order (the comparer names them).
 void Metrics(HDC dc, const char* text, long drawTextResult, std::vector<long>* values) {
@@ -400,9 +402,10 @@ void Metrics(HDC dc, const char* text, long drawTextResult, std::vector<long>* v
   TEXTMETRICA tm;
   std::memset(&tm, 0, sizeof tm);
   GetTextMetricsA(dc, &tm);
-  *values = {drawTextResult,       ext.cx,       ext.cy,           tm.tmHeight,
-             tm.tmAscent,          tm.tmDescent, tm.tmInternalLeading, tm.tmExternalLeading,
-             tm.tmAveCharWidth,    tm.tmMaxCharWidth};
+  const long lines = 1 + static_cast<long>(std::count(text, text + std::strlen(text), '\n'));
+  *values = {drawTextResult,    ext.cx,       ext.cy,           tm.tmHeight,
+             tm.tmAscent,       tm.tmDescent, tm.tmInternalLeading, tm.tmExternalLeading,
+             tm.tmAveCharWidth, tm.tmMaxCharWidth, lines};
 }
 
 void Texts(Runner& r) {
@@ -443,7 +446,7 @@ void Texts(Runner& r) {
               Selected font(s.dc(), CreateFontA(-12, 0, esc, esc, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
               SetTextColor(s.dc(), kInk);
-              SetBkColor(s.dc(), RGB(0xFF, 0xE0, 0x80));
+              SetBkColor(s.dc(), kBackdrop);
               SetBkMode(s.dc(), mode);
               long result = -1;
               if (c.drawText) {
@@ -453,11 +456,31 @@ void Texts(Runner& r) {
                 TextOutA(s.dc(), c.rc.left, c.rc.top, c.text, static_cast<int>(std::strlen(c.text)));
               }
               shot = s.Take(n, true, kPaper);
+              shot.backdrop = mode == OPAQUE ? kBackdrop : kPaper;
               Metrics(s.dc(), c.text, result, &shot.values);
             }
             return shot;
           });
         }
+}
+
+// The advance of every printable character, as GetTextExtentPoint32A gives it alone.
+void CharWidths(Runner& r) {
+  for (const char* face : {"Arial", "Times New Roman"})
+    for (int height : {-12, -11, -16})
+      r.Run(std::string("charwidth/") + face + " " + std::to_string(height), [&](const std::string& n) {
+        Surface s(r.screen(), 1, 1);
+        Shot shot;  // values only, no pixels
+        shot.name = n;
+        Selected font(s.dc(), CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+        for (char c = ' '; c <= '~'; ++c) {
+          SIZE ext = {0, 0};
+          GetTextExtentPoint32A(s.dc(), &c, 1, &ext);
+          shot.values.push_back(ext.cx);
+        }
+        return shot;
+      });
 }
 
 }  // namespace
@@ -471,6 +494,7 @@ std::vector<Shot> RunScenarios(const std::string& filter) {
   RasterOps(r);
   Stamps(r);
   Texts(r);
+  CharWidths(r);
   return std::move(r.shots);
 }
 

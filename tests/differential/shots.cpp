@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -17,14 +18,23 @@ int HexDigit(char c) {
   return -1;
 }
 
+bool ParseColour(const std::string& hex, uint32_t* out) {
+  char* end = nullptr;
+  *out = static_cast<uint32_t>(std::strtoul(hex.c_str(), &end, 16));
+  return end != hex.c_str() && *end == 0;
+}
+
 }  // namespace
 
 void WriteShots(std::ostream& out, const std::vector<Shot>& shots) {
   char hex[8];
   for (const Shot& s : shots) {
-    std::snprintf(hex, sizeof hex, "%06x", static_cast<unsigned>(s.background & 0xFFFFFF));
-    out << "shot " << (s.text ? "text" : "raster") << ' ' << s.width << ' ' << s.height << ' ' << hex << ' '
-        << s.values.size();
+    out << "shot " << (s.text ? "text" : "raster") << ' ' << s.width << ' ' << s.height;
+    for (uint32_t c : {s.background, s.backdrop}) {
+      std::snprintf(hex, sizeof hex, "%06x", static_cast<unsigned>(c & 0xFFFFFF));
+      out << ' ' << hex;
+    }
+    out << ' ' << s.values.size();
     for (long v : s.values) out << ' ' << v;
     out << ' ' << s.name << '\n';
     std::string row;
@@ -51,16 +61,14 @@ bool ReadShots(std::istream& in, std::vector<Shot>* shots, std::string* error) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     std::istringstream head(line);
-    std::string word, kind, bg;
+    std::string word, kind, bg, bd;
     Shot s;
     size_t count = 0;
-    if (!(head >> word >> kind >> s.width >> s.height >> bg >> count) || word != "shot" ||
-        (kind != "raster" && kind != "text") || s.width < 0 || s.height < 0 || count > 64)
+    if (!(head >> word >> kind >> s.width >> s.height >> bg >> bd >> count) || word != "shot" ||
+        (kind != "raster" && kind != "text") || s.width < 0 || s.height < 0 || count > 256)
       return fail("bad shot header");
     s.text = kind == "text";
-    char* end = nullptr;
-    s.background = static_cast<uint32_t>(std::strtoul(bg.c_str(), &end, 16));
-    if (end == bg.c_str() || *end != 0) return fail("bad background");
+    if (!ParseColour(bg, &s.background) || !ParseColour(bd, &s.backdrop)) return fail("bad colour");
     s.values.resize(count);
     for (long& v : s.values)
       if (!(head >> v)) return fail("missing value");

@@ -18,10 +18,11 @@ struct Shot {
   std::vector<uint32_t> px;   // COLORREF values, rows top-down
   std::vector<long> values;   // results of calls worth comparing (e.g. DrawTextA's height)
   uint32_t background = 0;    // the fill the scenario started from (what is not ink)
+  uint32_t backdrop = 0;      // text: the colour an opaque background paints (not glyph ink)
 };
 
 // File form, one shot after another:
-//   shot <raster|text> <width> <height> <background hex> <count> <values...> <name to end of line>
+//   shot <raster|text> <width> <height> <background hex> <backdrop hex> <count> <values...> <name>
 //   <height lines of width pixels, each 6 hex digits BBGGRR, no separators>
 void WriteShots(std::ostream& out, const std::vector<Shot>& shots);
 // False (with a reason) for a malformed file.
