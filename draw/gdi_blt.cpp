@@ -49,18 +49,18 @@ struct SourceConversion {
   }
 };
 
-// The pattern pixel: the DC's solid brush in the destination's format; false for a null brush.
-bool PatternPixel(const DcObj& dc, const BitmapObj& db, uint32_t* out) {
+// The pattern: the DC's solid brush as the destination sees it; false for a null brush.
+bool PatternOf(const DcObj& dc, const BitmapObj& db, BrushPattern* out) {
   const BrushObj* brush = FindAs<BrushObj>(dc.brush, Kind::Brush);
   if (!brush || brush->null) return false;
-  *out = DrawPixel(dc, db, brush->color);
+  *out = MakeBrushPattern(db, brush->color);
   return true;
 }
 
 // Row-wise raster operation of a w x h block; rows of one bitmap are walked in the order
 // that reads every source row before it is overwritten, each row read in full first.
 void RopBlock(BitmapObj& db, int dx, int dy, const BitmapObj* sb, int sx, int sy, int w, int h,
-              const SourceConversion& conv, uint32_t pattern, uint8_t rop3) {
+              const SourceConversion& conv, const BrushPattern& pattern, uint8_t rop3) {
   const PixelOps& dops = OpsFor(db);
   const RopMasks masks = MakeRopMasks(rop3);
   const bool useDst = RopUsesDest(rop3);
@@ -73,8 +73,13 @@ void RopBlock(BitmapObj& db, int dx, int dy, const BitmapObj* sb, int sx, int sy
       conv.Apply(srow.data(), w);
     }
     if (useDst) dops.readRow(db, dx, dy + i, w, drow.data());
-    for (int j = 0; j < w; ++j)
-      drow[j] = ApplyRop(masks, pattern, sb ? srow[j] : 0u, drow[j]) & dops.valueMask;
+    if (pattern.dithered) {
+      for (int j = 0; j < w; ++j)
+        drow[j] = ApplyRop(masks, pattern.At(dx + j, dy + i), sb ? srow[j] : 0u, drow[j]) & dops.valueMask;
+    } else {
+      for (int j = 0; j < w; ++j)
+        drow[j] = ApplyRop(masks, pattern.solid, sb ? srow[j] : 0u, drow[j]) & dops.valueMask;
+    }
     dops.writeRow(db, dx, dy + i, w, drow.data());
   }
 }
@@ -109,8 +114,8 @@ bool BltBitmap(DcObj& dst, int x, int y, int cx, int cy, const DcObj* src, Bitma
   const int w = d.right - d.left, h = d.bottom - d.top;
   const int sx = d.left + offX, sy = d.top + offY;
 
-  uint32_t pattern = 0;
-  if (RopUsesPattern(rop3) && !PatternPixel(dst, *db, &pattern)) return true;
+  BrushPattern pattern;
+  if (RopUsesPattern(rop3) && !PatternOf(dst, *db, &pattern)) return true;
   const PixelOps& ops = OpsFor(*db);
   switch (rop3) {
     case 0xCC:  // S: plain copy
@@ -120,7 +125,8 @@ bool BltBitmap(DcObj& dst, int x, int y, int cx, int cy, const DcObj* src, Bitma
       }
       break;
     case 0xF0:  // P
-      ops.fill(*db, d, pattern);
+      if (pattern.dithered) break;
+      ops.fill(*db, d, pattern.solid);
       return true;
     case 0x00:  // 0
       ops.fill(*db, d, 0);

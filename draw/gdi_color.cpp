@@ -28,6 +28,37 @@ uint32_t DrawPixel(const DcObj& dc, const BitmapObj& bmp, COLORREF c) {
   return bmp.bpp == 1 ? MonoFromDrawColor(dc, c) : ColorToPixel32(PlainColor(c));
 }
 
+BrushPattern MakeBrushPattern(const BitmapObj& b, COLORREF c) {
+  BrushPattern pat;
+  c = PlainColor(c);
+  if (b.bpp != 1) {
+    pat.solid = ColorToPixel32(c);
+    return pat;
+  }
+  // Ordered dither: white where the intensity reaches 4 * level + 2 of the 8 x 8 Bayer
+  // matrix, the matrix's rows taken bottom row first.
+  static const uint8_t kBayer[8][8] = {
+      {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+      {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+      {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+      {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21},
+  };
+  const int intensity = (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11) / 100;
+  pat.dithered = true;
+  for (int y = 0; y < 8; ++y) {
+    uint8_t bits = 0;
+    for (int x = 0; x < 8; ++x)
+      if (intensity >= 4 * kBayer[7 - y][x] + 2) bits = static_cast<uint8_t>(bits | (1u << x));
+    pat.rows[y] = bits;
+  }
+  // Plain black and white need no dither.
+  if (intensity == 0 || intensity == 255) {
+    pat.dithered = false;
+    pat.solid = intensity ? 1u : 0u;
+  }
+  return pat;
+}
+
 RopMasks MakeRopMasks(uint8_t rop3) {
   // Truth-table bit for pattern P, source S, destination D.
   auto f = [rop3](int p, int s, int d) -> uint32_t { return ((rop3 >> (p << 2 | s << 1 | d)) & 1) ? ~0u : 0u; };

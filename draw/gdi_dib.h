@@ -26,6 +26,16 @@ uint32_t MonoFromDrawColor(const DcObj& dc, COLORREF c);
 // The pixel value a pen, brush or text colour has on the DC's surface.
 uint32_t DrawPixel(const DcObj& dc, const BitmapObj& bmp, COLORREF c);
 
+// A brush as a surface sees it: one pixel value on a colour surface; on a monochrome one
+// an 8 x 8 ordered dither of the colour's intensity, anchored at the bitmap's top-left.
+struct BrushPattern {
+  bool dithered = false;
+  uint32_t solid = 0;
+  uint8_t rows[8] = {};  // bit (x mod 8) of rows[y mod 8] set: white
+  uint32_t At(int x, int y) const { return dithered ? (rows[y & 7] >> (x & 7)) & 1u : solid; }
+};
+BrushPattern MakeBrushPattern(const BitmapObj& b, COLORREF c);
+
 // Per-format primitives; callers have clipped every coordinate to the bitmap.
 struct PixelOps {
   uint32_t (*get)(const BitmapObj& b, int x, int y);
@@ -81,6 +91,9 @@ void Destroy(const void* handle);
 // Marks obj selected into / out of a DC.
 void AddSelection(HGDIOBJ obj);
 void DropSelection(HGDIOBJ obj);
+
+// Fills the exclusive rectangle r with a brush of colour c (dithered on monochrome).
+void FillBrush(DcObj& dc, const RECT& r, COLORREF c);
 
 // The system colours (COLOR_* indices) OleTranslateColor and FillRect share.
 bool SysColor(int index, COLORREF* out);

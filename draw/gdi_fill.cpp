@@ -24,6 +24,21 @@ void PaintMask(DcObj& dc, int x, int y, int w, int h, const uint8_t* mask, int p
                   DrawPixel(dc, *b, c));
 }
 
+void FillBrush(DcObj& dc, const RECT& r, COLORREF c) {
+  BitmapObj* b = SurfaceOf(dc);
+  if (!b) return;
+  const RECT area = Intersect(r, BoundsOf(*b));
+  if (IsEmpty(area)) return;
+  const PixelOps& ops = OpsFor(*b);
+  const BrushPattern pat = MakeBrushPattern(*b, c);
+  if (!pat.dithered) {
+    ops.fill(*b, area, pat.solid);
+    return;
+  }
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) ops.set(*b, x, y, pat.At(x, y));
+}
+
 }  // namespace kavrin::gdi
 
 using namespace kavrin::gdi;
@@ -42,6 +57,6 @@ int FillRect(HDC hdc, const RECT* rc, HBRUSH brush) {
     if (b->null) return 1;
     color = b->color;
   }
-  FillSolid(*dc, *rc, color, nullptr);
+  FillBrush(*dc, *rc, color);
   return 1;
 }
