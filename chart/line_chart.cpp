@@ -17,7 +17,6 @@ cLineChart::~cLineChart() {
   m_fTitleFont.reset();
   m_fMeasureFont.reset();
   m_fCutLineFont.reset();
-  GiveBackSurfaceFont();
 }
 
 void cLineChart::BindDc(Long v) { m_lBindDc = v; }
@@ -81,29 +80,5 @@ const FontRef& cLineChart::Filled(FontRef& f) {
 }
 
 Long cLineChart::GridPixels() const { return CLng(m_dGridStep); }
-
-// Start's TestPreFont puts a font of the helper into the surface; every later
-// RestoreSysFont goes back to that font rather than to the surface's own.
-void cLineChart::RememberSurfaceFont(bool afterTest) {
-  if (!afterTest) GiveBackSurfaceFont();  // a second Start begins from the surface's own font
-  HGDIOBJ f = GetCurrentObject(Dc(), OBJ_FONT);
-  if (afterTest) {
-    m_hTestFont = (f != m_hSurfaceFont) ? f : nullptr;
-  } else {
-    m_hSurfaceFont = f;
-  }
-}
-
-// Gives the surface its own font back and releases the font Start's TestPreFont left in
-// it; without this every engine would leave one font object behind on the lent surface.
-void cLineChart::GiveBackSurfaceFont() noexcept {
-  if (!m_hTestFont || !m_hSurfaceFont) return;
-  if (GetCurrentObject(Dc(), OBJ_FONT) == m_hTestFont) {
-    SelectObject(Dc(), m_hSurfaceFont);
-    if (GetObjectType(m_hTestFont) == OBJ_FONT) DeleteObject(m_hTestFont);
-  }
-  m_hTestFont = nullptr;
-  m_hSurfaceFont = nullptr;
-}
 
 }  // namespace kavrin

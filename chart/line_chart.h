@@ -141,8 +141,6 @@ class cLineChart {
   static const FontRef& Filled(FontRef& f);  // an empty font member gets the default font
   HDC Dc() const { return static_cast<HDC>(LongToHandle(m_lBindDc)); }
   HWND Wnd() const { return static_cast<HWND>(LongToHandle(m_lBindWnd)); }
-  void RememberSurfaceFont(bool afterTest);
-  void GiveBackSurfaceFont() noexcept;
 
   std::unique_ptr<cFont> m_oFont;
   Long m_lBindDc = 0;
@@ -198,12 +196,6 @@ class cLineChart {
   std::string m_sExportBuf;
   Integer m_iExportTicks = 0;
   std::vector<LineData> m_Lines;
-
-  // The font the surface held before Start's TestPreFont, and the font TestPreFont put in
-  // its place; the helper restores to the latter ever after, so teardown gives the surface
-  // its own font back and releases the other one.
-  HGDIOBJ m_hSurfaceFont = nullptr;
-  HGDIOBJ m_hTestFont = nullptr;
 };
 
 }  // namespace kavrin

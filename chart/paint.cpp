@@ -98,10 +98,7 @@ void cLineChart::DrawMeasure() {
   cFont& font = Font();
   font.SetDefColor(m_lMeasureColor);
   font.SetFont(Filled(m_fMeasureFont));
-  font.LoadMyFont();
-  // The measure font goes out of the surface again at the end, so that the helper can
-  // release it at its next font; left selected it would outlive every repaint.
-  RestoreFontAtEnd restore(font);
+  font.LoadMyFont();  // stays selected until the next text drawing selects its own
 
   const bool left = (m_iMeasurePos == 0 || m_iMeasurePos == 2);
   const bool right = (m_iMeasurePos == 1 || m_iMeasurePos == 2);

@@ -11,9 +11,7 @@ void cLineChart::Start() {
   cFont& font = Font();
   font.SetBindDc(m_lBindDc);
   font.SetBindWnd(m_lBindWnd);
-  RememberSurfaceFont(false);
   font.TestPreFont();
-  RememberSurfaceFont(true);
 
   ReadFontMetrics();
   LayoutTitle();

@@ -32,9 +32,14 @@ void cLineChart::Movie() {
   }
 
   // One block copy within the surface; the columns Right - shift + 1 .. Right keep their
-  // content until the strip covers the last half of them.
-  BitBlt(Dc(), SubL(m_rcWork.left, shift), m_rcWork.top, m_lWorkWidth, m_lWorkHeight, Dc(), m_rcWork.left,
-         m_rcWork.top, SRCCOPY);
+  // content until the strip covers the last half of them. Only what stays inside the plot
+  // is copied: the leftmost shift columns leave it rather than landing on the value-scale
+  // ticks and labels left of the plot.
+  const Long kept = SubL(m_lWorkWidth, shift);
+  if (kept > 0) {
+    BitBlt(Dc(), m_rcWork.left, m_rcWork.top, kept, m_lWorkHeight, Dc(), AddL(m_rcWork.left, shift),
+           m_rcWork.top, SRCCOPY);
+  }
   DrawNewStrip();
   m_bFirstTick = False;
   DrawNewSegments();

@@ -1,0 +1,247 @@
+// The export log through the engine: header, rows newest first in batches of eleven,
+// stop, teardown, reopening and the one slot shared by all charts.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "chart/line_chart.h"
+#include "chart/log_slot.h"
+#include "chart/number_text.h"
+#include "common/vb_error.h"
+#include "tests/chart/chart_harness.h"
+#include "tests/support/pixels.h"
+
+namespace kavrin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ChartSettings;
+using test::ChartSurface;
+using test::Configure;
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// The file's lines, each of which must end with CR LF.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "last line without CR LF: " << text.substr(pos);
+      break;
+    }
+    out.push_back(text.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return out;
+}
+
+// Number text with the locale's decimal separator, as the rows and [Zoom] use it.
+std::string Dec(const std::string& dotted) {
+  std::string s = dotted;
+  const auto p = s.find('.');
+  if (p != std::string::npos) s.replace(p, 1, LocaleDecimalSeparatorText());
+  return s;
+}
+
+class ChartExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(test::OutputDir()) / ("export_" + std::string(::testing::UnitTest::GetInstance()
+                                                                      ->current_test_info()
+                                                                      ->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    chart = std::make_unique<cLineChart>();
+    Configure(*chart, surf, set);
+    chart->Start();
+    chart->AddLine("one", 0x0000FF);
+    chart->AddLine("two", 0xFF0000);
+  }
+  void TearDown() override { chart.reset(); }
+  void Open(const std::string& name) {
+    std::string path = dir.string();
+    chart->StartExport(True, path, name);
+  }
+  void Stop() {
+    std::string none;
+    chart->StartExport(False, none, none);
+  }
+  // Line 1 gets i + 0.5 every tick, line 2 gets i / 4 on even ticks only.
+  void Tick(int i) {
+    chart->SetValue(1, i + 0.5);
+    if (i % 2 == 0) chart->SetValue(2, i / 4.0);
+    chart->Movie();
+  }
+  static std::string Row(int i) {
+    std::string r = "[1]" + Dec(std::to_string(i) + ".5");
+    if (i % 2 == 0) {
+      std::ostringstream v;
+      v << i / 4.0;
+      r += ",[2]" + Dec(v.str());
+    }
+    return r + "/";
+  }
+  static std::string Rows(int from, int to) {  // newest first
+    std::string s;
+    for (int i = to; i >= from; --i) s += Row(i);
+    return s;
+  }
+
+  fs::path dir;
+  ChartSurface surf{320, 240};
+  ChartSettings set;
+  std::unique_ptr<cLineChart> chart;
+};
+
+TEST_F(ChartExport, HeaderThenRowLinesOfElevenTicksNewestFirstThenTheRestAtStop) {
+  std::string path = dir.string();
+  chart->StartExport(True, path, "run1.txt");
+  EXPECT_EQ(path, dir.string() + "\\");  // the caller's folder comes back with "\"
+  EXPECT_EQ(chart->bExport(), True);
+  for (int i = 1; i <= 15; ++i) Tick(i);
+  Stop();
+  EXPECT_EQ(chart->bExport(), False);
+
+  const auto lines = Lines(ReadAll(dir / "run1.txt"));
+  ASSERT_EQ(lines.size(), 23u);
+  EXPECT_EQ(lines[0].rfind("[Time]", 0), 0u);
+  EXPECT_GT(lines[0].size(), 6u);
+  const std::string font = "Arial:False:" + Dec("8.25");
+  const std::vector<std::string> header = {
+      "[Title]Kavrin Line Chart", "[Min]-50",           "[Max]50",          "[Zoom]1",
+      "[VerValueSpace]10",        "[BkGndColor]0",      "[ValueLineColor]8000",
+      "[TimeLineColor]8000",      "[bValueLineDsip]-1", "[bTimeLineDsip]-1",
+      "[TitleFont]" + font,       "[TitleColor]0",      "[TitlePos]3",      "[CutLineFont]" + font,
+      "[MeasureColor]C0",         "[MeasureFont]" + font, "[MeasurePos]0",  "[MeasureWidth]3",
+      "[BorderColor]808080",      "[BorderWidth]1"};
+  for (size_t i = 0; i < header.size(); ++i) EXPECT_EQ(lines[i + 1], header[i]) << "header line " << i + 2;
+  EXPECT_EQ(lines[21], Rows(1, 11));
+  EXPECT_EQ(lines[22], Rows(12, 15));
+  const std::string newest = "[1]" + Dec("11.5") + "/[1]" + Dec("10.5") + ",[2]" + Dec("2.5") + "/";
+  EXPECT_EQ(lines[21].substr(0, newest.size()), newest);
+  const std::string oldest = "/[1]" + Dec("1.5") + "/";
+  EXPECT_EQ(lines[21].substr(lines[21].size() - oldest.size()), oldest);
+}
+
+TEST_F(ChartExport, EmptyTicksGiveLoneSlashesAndAStopRightAfterAWriteAddsNothing) {
+  Open("empty.txt");
+  for (int i = 0; i < 11; ++i) chart->Movie();
+  EXPECT_EQ(chart->iExportTicks(), 0);
+  EXPECT_EQ(chart->sExportBuf(), "");
+  Stop();
+  const auto lines = Lines(ReadAll(dir / "empty.txt"));
+  ASSERT_EQ(lines.size(), 22u);
+  EXPECT_EQ(lines[21], std::string(11, '/'));
+}
+
+TEST_F(ChartExport, NothingIsGatheredWhileTheLogIsClosed) {
+  for (int i = 1; i <= 5; ++i) Tick(i);
+  EXPECT_EQ(chart->sExportBuf(), "");
+  EXPECT_EQ(chart->iExportTicks(), 0);
+}
+
+TEST_F(ChartExport, AReopenedLogContinuesTheTickCount) {
+  Open("first.txt");
+  for (int i = 1; i <= 4; ++i) Tick(i);
+  Stop();
+  EXPECT_EQ(Lines(ReadAll(dir / "first.txt")).back(), Rows(1, 4));
+  EXPECT_EQ(chart->iExportTicks(), 4);
+  Open("second.txt");
+  for (int i = 5; i <= 11; ++i) Tick(i);  // 7 more ticks reach the eleventh
+  const auto lines = Lines(ReadAll(dir / "second.txt"));
+  ASSERT_EQ(lines.size(), 22u);
+  EXPECT_EQ(lines[21], Rows(5, 11));
+}
+
+TEST_F(ChartExport, TeardownWritesThePendingRowsAndFreesTheSlot) {
+  Open("teardown.txt");
+  for (int i = 1; i <= 3; ++i) Tick(i);
+  chart.reset();
+  EXPECT_FALSE(LogSlot::IsOpen());
+  EXPECT_EQ(Lines(ReadAll(dir / "teardown.txt")).back(), Rows(1, 3));
+}
+
+TEST_F(ChartExport, ExistingFilesMissingFoldersAndEmptyNamesAreIgnoredQuietly) {
+  {
+    std::ofstream(dir / "taken.txt") << "keep";
+  }
+  Open("taken.txt");
+  EXPECT_EQ(chart->bExport(), False);
+  EXPECT_EQ(ReadAll(dir / "taken.txt"), "keep");
+
+  std::string missing = (dir / "nope").string();
+  chart->StartExport(True, missing, "x.txt");
+  EXPECT_EQ(chart->bExport(), False);
+  EXPECT_FALSE(fs::exists(dir / "nope"));
+
+  std::string path = dir.string();
+  chart->StartExport(True, path, "");
+  EXPECT_EQ(path, dir.string());  // returned before the path was touched
+  std::string blanks = "   ";
+  chart->StartExport(True, blanks, "x.txt");
+  EXPECT_EQ(blanks, "");
+  EXPECT_EQ(chart->bExport(), False);
+  EXPECT_FALSE(LogSlot::IsOpen());
+
+  // A stop with no log open is no error.
+  Stop();
+}
+
+TEST_F(ChartExport, PathsWithBlanksAndForwardSlashesWork) {
+  std::string path = "  " + dir.string() + "/  ";
+  chart->StartExport(True, path, "slash.txt");
+  EXPECT_EQ(path, dir.string() + "/\\");
+  EXPECT_EQ(chart->bExport(), True);
+  Stop();
+  EXPECT_TRUE(fs::exists(dir / "slash.txt"));
+}
+
+TEST_F(ChartExport, OneLogPerProcessAndASecondChartGetsFileAlreadyOpen) {
+  Open("owner.txt");
+  ASSERT_EQ(chart->bExport(), True);
+  // The same chart asking again, for a new file: 55, the open log stays as it is.
+  std::string path = dir.string();
+  try {
+    chart->StartExport(True, path, "again.txt");
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kFileAlreadyOpen);
+  }
+  ChartSurface otherSurface(320, 240);
+  cLineChart other;
+  Configure(other, otherSurface, set);
+  other.Start();
+  std::string otherPath = dir.string();
+  try {
+    other.StartExport(True, otherPath, "other.txt");
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kFileAlreadyOpen);
+  }
+  EXPECT_EQ(other.bExport(), False);
+  EXPECT_FALSE(fs::exists(dir / "other.txt"));
+  EXPECT_FALSE(fs::exists(dir / "again.txt"));
+  // The other chart's stop leaves this chart's log alone.
+  std::string none;
+  other.StartExport(False, none, none);
+  EXPECT_TRUE(LogSlot::IsOpenBy(chart.get()));
+  Tick(1);
+  Stop();
+  EXPECT_EQ(Lines(ReadAll(dir / "owner.txt")).back(), Rows(1, 1));
+  // Once stopped, the other chart may open its own.
+  other.StartExport(True, otherPath, "other.txt");
+  EXPECT_EQ(other.bExport(), True);
+  other.StartExport(False, none, none);
+}
+
+}  // namespace
+}  // namespace kavrin
