@@ -43,7 +43,8 @@ void ControlSite::Refresh() { window_->Refresh(); }
 
 void ControlSite::BackColor(Long color) {
   COLORREF rgb = 0;
-  if (FAILED(OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, &rgb))) Raise(err::kInvalidPropertyValue);
+  // Compared with S_OK: an HRESULT error code is negative only where HRESULT is 32-bit.
+  if (OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, &rgb) != S_OK) Raise(err::kInvalidPropertyValue);
   surface_->SetBackColor(rgb);
   window_->Invalidate(nullptr, false);
 }

@@ -1,0 +1,242 @@
+// The form as a container: events in a container's order, sizes, change recording, the
+// ambient font, and saving and loading a form with its controls.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/vb_error.h"
+#include "draw/gdi_host.h"
+#include "host/form.h"
+#include "host/headless_window.h"
+#include "tests/host/fake_control.h"
+
+namespace kavrin::host {
+namespace {
+
+using test::FakeChart;
+using testing::ElementsAre;
+
+class FormEvents : public testing::Test {
+ protected:
+  void SetUp() override {
+    FakeChart::Log().clear();
+    Register(form_);
+  }
+  static void Register(Form& form) {
+    form.RegisterClass("FakeChart", [](ContainerSite& s) {
+      static int next = 0;
+      auto c = std::make_unique<SitedAs<FakeChart>>(s);
+      c->Control().name = "F" + std::to_string(++next);
+      return c;
+    });
+  }
+  static FakeChart& Fake(ControlSite& s) { return *s.ControlAs<FakeChart>(); }
+  std::vector<std::string> Events(const std::string& who) {
+    std::vector<std::string> out;
+    for (const auto& e : FakeChart::Log())
+      if (e.rfind(who + ":", 0) == 0) out.push_back(e.substr(who.size() + 1));
+    return out;
+  }
+  Form form_;
+};
+
+TEST_F(FormEvents, NewControlGetsInitThenResizeAndTerminateLast) {
+  ControlSite& site = form_.Add("FakeChart");
+  const std::string who = Fake(site).name;
+  EXPECT_EQ(site.Name(), "FakeChart1");
+  EXPECT_EQ(site.ScaleWidth(), 320.0f);
+  EXPECT_EQ(site.ScaleHeight(), 240.0f);
+  form_.Save();
+  site.SetSize(400, 300);
+  form_.Unload();
+  EXPECT_THAT(Events(who), ElementsAre("InitProperties", "Resize", "WriteProperties", "Resize", "Terminate"));
+  EXPECT_EQ(form_.Count(), 0u);
+}
+
+TEST_F(FormEvents, LoadedControlGetsReadThenResize) {
+  form_.Add("FakeChart");
+  const std::string text = form_.Save();
+  Form other;
+  Register(other);
+  FakeChart::Log().clear();
+  other.Load(text);
+  ASSERT_EQ(other.Count(), 1u);
+  EXPECT_THAT(Events(Fake(other.At(0)).name), ElementsAre("ReadProperties", "Resize"));
+}
+
+TEST_F(FormEvents, ResizeRebuildsTheSurfaceOnlyWhenTheSizeChanges) {
+  ControlSite& site = form_.Add("FakeChart");
+  const HBITMAP before = site.GetSurface().Bitmap();
+  const auto live = gdi::CountLiveObjects();
+  site.SetSize(320, 240);
+  EXPECT_EQ(Fake(site).resizes, 1);
+  for (int i = 0; i < 5; ++i) site.SetSize(100 + i * 37, 80 + i * 11);
+  EXPECT_EQ(Fake(site).resizes, 6);
+  EXPECT_NE(site.GetSurface().Bitmap(), before);
+  EXPECT_EQ(site.ScaleWidth(), 248.0f);
+  EXPECT_EQ(site.ScaleHeight(), 124.0f);
+  // The old bitmaps are gone: no more live GDI objects than before the resizes.
+  EXPECT_EQ(gdi::CountLiveObjects(), live);
+  // The control drew into the new surface in its Resize: its box ends at half the new size.
+  EXPECT_EQ(GetPixel(site.GetSurface().Dc(), 123, 61), RGB(200, 30, 60));
+  EXPECT_EQ(GetPixel(site.GetSurface().Dc(), 124, 20), RGB(255, 255, 255));
+  EXPECT_EQ(site.GetSurface().View().width, 248);
+}
+
+TEST_F(FormEvents, SizesOutsideTheLimitsAreRefused) {
+  ControlSite& site = form_.Add("FakeChart");
+  for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {kMaxControlSide + 1, 10}}) {
+    try {
+      site.SetSize(w, h);
+      ADD_FAILURE() << w << " x " << h;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), err::kInvalidPropertyValue);
+    }
+  }
+  EXPECT_EQ(site.ScaleWidth(), 320.0f);
+  EXPECT_THROW(form_.Add("FakeChart", "", 0, 0), RuntimeError);
+  EXPECT_EQ(form_.Count(), 1u);
+}
+
+TEST_F(FormEvents, UserResizeOfTheWindowResizesTheControl) {
+  ControlSite& site = form_.Add("FakeChart");
+  auto& window = dynamic_cast<HeadlessWindow&>(site.Window());
+  window.UserResize(200, 150);
+  EXPECT_EQ(site.ScaleWidth(), 200.0f);
+  EXPECT_EQ(Fake(site).resizes, 2);
+}
+
+TEST_F(FormEvents, PropertyChangedMarksTheFormUntilSaved) {
+  ControlSite& site = form_.Add("FakeChart");
+  EXPECT_FALSE(form_.Dirty());
+  site.PropertyChanged("Title");
+  site.PropertyChanged("Zoom");
+  site.PropertyChanged("Title");
+  EXPECT_TRUE(form_.Dirty());
+  EXPECT_THAT(site.Changed(), ElementsAre("Title", "Zoom"));
+  form_.Save();
+  EXPECT_FALSE(form_.Dirty());
+}
+
+TEST_F(FormEvents, AmbientFontIsANewObjectWithTheFormsDescriptionAtEachRead) {
+  auto font = std::make_shared<StdFont>("Times New Roman", 12, true);
+  form_.Font(font);
+  ControlSite& site = form_.Add("FakeChart");
+  const FontRef a = site.AmbientFont();
+  const FontRef b = site.AmbientFont();
+  EXPECT_NE(a, b);
+  EXPECT_NE(a, font);
+  EXPECT_TRUE(a->SameDescription(*font));
+  form_.Font(nullptr);  // no font: the default description
+  EXPECT_EQ(site.AmbientFont()->Name(), "Arial");
+  EXPECT_EQ(site.AmbientFont()->SizeCy(), 82500);
+}
+
+TEST_F(FormEvents, SavingAndLoadingGivesBackEveryPropertyAndSize) {
+  auto ambient = std::make_shared<StdFont>("Tahoma", 9);
+  form_.Font(ambient);
+  ControlSite& a = form_.Add("FakeChart", "Left", 400, 300);
+  ControlSite& b = form_.Add("FakeChart", "Right");
+  FakeChart& fa = Fake(a);
+  fa.color = 255;
+  fa.title = "Pressure \"A\"\nline 2 \\ end";
+  fa.zoom = 0.1;
+  fa.pos = 2;
+  fa.shown = False;
+  fa.titleFont = std::make_shared<StdFont>("Courier New", 10.5);
+  fa.titleFont->Italic(true);
+  fa.titleFont->Charset(0);
+  fa.unit = "mV";
+  const std::string text = form_.Save();
+
+  Form other;
+  Register(other);
+  other.Load(text);
+  ASSERT_EQ(other.Count(), 2u);
+  EXPECT_TRUE(other.Font()->SameDescription(*ambient));
+  ControlSite& a2 = other.At(0);
+  EXPECT_EQ(a2.Name(), "Left");
+  EXPECT_EQ(a2.ScaleWidth(), 400.0f);
+  EXPECT_EQ(a2.ScaleHeight(), 300.0f);
+  FakeChart& f2 = Fake(a2);
+  EXPECT_EQ(f2.color, 255);
+  EXPECT_EQ(f2.title, fa.title);
+  EXPECT_EQ(f2.zoom, 0.1);
+  EXPECT_EQ(f2.pos, 2);
+  EXPECT_EQ(f2.shown, False);
+  EXPECT_TRUE(f2.titleFont->SameDescription(*fa.titleFont));
+  EXPECT_EQ(f2.unit, "mV");
+  // The unchanged control saved only what differs from its defaults; its font (the
+  // ambient font's description) was left out and comes back as the ambient font.
+  EXPECT_EQ(other.At(1).Name(), "Right");
+  EXPECT_TRUE(Fake(other.At(1)).titleFont->SameDescription(*ambient));
+  EXPECT_EQ(other.Save(), text);
+  (void)b;
+}
+
+TEST_F(FormEvents, UnchangedControlSavesOnlyWhatDiffersFromItsDefaults) {
+  form_.Add("FakeChart");
+  EXPECT_EQ(form_.Save(),
+            "Begin Form Form1\n"
+            "   Begin FakeChart FakeChart1\n"
+            "      Shown = True\n"
+            "   End\n"
+            "End\n");
+}
+
+TEST_F(FormEvents, ABadValueStopsLoadingAtItsEntryAndLeavesNoControl) {
+  const std::string text =
+      "Begin Form Form1\n"
+      "   Begin FakeChart A\n"
+      "   End\n"
+      "   Begin FakeChart B\n"
+      "      Color = 255&\n"
+      "      Zoom = \"fast\"\n"
+      "   End\n"
+      "End\n";
+  form_.Add("FakeChart", "Existing");
+  try {
+    form_.Load(text);
+    FAIL() << "loaded";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kTypeMismatch);
+  }
+  EXPECT_EQ(form_.Count(), 0u);
+  // Every control that was sited got its Terminate, the failing one included.
+  int inits = 0, terminates = 0;
+  for (const auto& e : FakeChart::Log()) {
+    inits += e.ends_with(":InitProperties") || e.ends_with(":ReadProperties");
+    terminates += e.ends_with(":Terminate");
+  }
+  EXPECT_EQ(inits, 3);
+  EXPECT_EQ(terminates, 3);
+}
+
+TEST_F(FormEvents, AMalformedTextChangesNothing) {
+  form_.Add("FakeChart", "Kept");
+  EXPECT_THROW(form_.Load("Begin Form F\n   Begin FakeChart X\n"), RuntimeError);
+  ASSERT_EQ(form_.Count(), 1u);
+  EXPECT_EQ(form_.At(0).Name(), "Kept");
+  try {
+    form_.Load("Begin Form F\n Begin Unknown X\n End\nEnd\n");
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), err::kTypeMismatch);
+    EXPECT_THAT(e.what(), testing::HasSubstr("line 2"));
+  }
+  // A stored size outside the limits is refused before any surface is made.
+  EXPECT_THROW(form_.Load("Begin Form F\n Begin FakeChart X\n _Width = 100000&\n End\nEnd\n"), RuntimeError);
+}
+
+TEST_F(FormEvents, NamesAreCheckedWhenPlacing) {
+  EXPECT_EQ(form_.Add("FakeChart").Name(), "FakeChart1");
+  EXPECT_EQ(form_.Add("FakeChart").Name(), "FakeChart2");
+  EXPECT_THROW(form_.Add("FakeChart", "FakeChart1"), RuntimeError);
+  EXPECT_THROW(form_.Add("FakeChart", "no spaces"), RuntimeError);
+  EXPECT_THROW(form_.Add("Nope"), RuntimeError);
+  form_.Remove(*form_.Find("FakeChart1"));
+  EXPECT_EQ(form_.Count(), 1u);
+  EXPECT_EQ(form_.Add("FakeChart").Name(), "FakeChart1");
+}
+
+}  // namespace
+}  // namespace kavrin::host
