@@ -224,8 +224,9 @@ Variant InvokeProperty(KavrinLineChart& control, const Entry& e, uint16_t kind, 
     if (!args.empty()) Raise(err::kWrongArgumentCount);
     return e.access.get(control);
   }
-  // An object property also takes a plain put of an object, as many callers use one.
-  if ((kind & kInvokeSet) != 0 && !m.canSet) Raise(err::kNotSupported);
+  // An object property also takes a plain put of an object, as many callers use one; a
+  // reference put alone needs an object property.
+  if ((kind & kInvokeLet) == 0 && !m.canSet) Raise(err::kNotSupported);
   if (args.size() != 1) Raise(err::kWrongArgumentCount);
   if (args[0].IsMissing()) Raise(err::kArgumentNotOptional);
   e.access.put(control, Coerce(args[0], m.type));

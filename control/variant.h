@@ -38,6 +38,7 @@ class Variant {
   Variant(double v) : type_(VarType::kDouble), dbl_(v) {}  // NOLINT
   Variant(std::string v) : type_(VarType::kString), str_(std::move(v)) {}  // NOLINT
   Variant(const char* v) : type_(VarType::kString), str_(v) {}  // NOLINT
+  Variant(bool) = delete;  // a Boolean is made with FromBool or FromBoolean
   // A null reference is Nothing.
   Variant(FontRef f);  // NOLINT
   Variant(PictureRef p);  // NOLINT

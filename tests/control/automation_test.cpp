@@ -263,6 +263,8 @@ TEST_F(AutomationCalls, ArgumentsAreCoercedToTheirTypes) {
   const FontRef f = std::make_shared<StdFont>();
   Call("UnitFont", kInvokeLet, {Variant(f)});
   EXPECT_EQ(ctl.UnitFont(), f);
+  Call("Title", kInvokeLet | kInvokeSet, {Variant("either put")});
+  EXPECT_EQ(ctl.Title(), "either put");
   Call("UnitFont", kInvokeSet, {Variant::Nothing()});
   EXPECT_EQ(ctl.UnitFont(), nullptr);
 }
