@@ -225,8 +225,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
   if (!slot) return nullptr;
   if (*slot == obj) return obj;
   if (o->kind == Kind::Bitmap) {
-    // A bitmap lives in at most one DC, and only a memory DC takes one.
-    if (!dc->memory || o->selections > 0) return nullptr;
+    // A bitmap lives in at most one DC (the shared 1 x 1 stock bitmap excepted), and only
+    // a memory DC takes one.
+    if (!dc->memory || (o->selections > 0 && !o->stock)) return nullptr;
   }
   HGDIOBJ old = *slot;
   DropSelection(old);
