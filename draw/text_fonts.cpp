@@ -506,11 +506,12 @@ int EmPixelsForHeight(long lfHeight, int unitsPerEm, int winAscent, int winDesce
 }
 
 std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf) {
-  Cache& c = TheCache();
   const std::string_view name(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
-  const bool bold = lf.lfWeight > 550;
-  const bool italic = lf.lfItalic != 0;
-  const FaceChoice choice = ChooseFace(name, bold, italic);
+  return RealizeFont(lf, ChooseFace(name, lf.lfWeight > 550, lf.lfItalic != 0));
+}
+
+std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf, const FaceChoice& choice) {
+  Cache& c = TheCache();
   std::shared_ptr<Face> face = choice.file.empty() ? nullptr : LoadFace(c, choice.file, choice.index);
   if (!face) {
     const long h = lf.lfHeight == 0 ? kDefaultCellHeight : lf.lfHeight;
@@ -519,15 +520,31 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf) {
   }
   const Design& d = face->design();
   int ppem = EmPixelsForHeight(lf.lfHeight, d.upem, d.winAscent, d.winDescent);
-  if (lf.lfHeight > 0 || lf.lfHeight == 0) {
-    // A cell height is a limit: the em is the largest whose cell still fits.
+  Vertical v;
+  if (lf.lfHeight < 0) {
+    v = VerticalFor(*face, choice, ppem);
+  } else if (choice.rule == CellRule::HintedExtents) {
+    // Per-size heights: the largest em whose cell still fits the requested cell.
     const long cell = lf.lfHeight == 0 ? kDefaultCellHeight : lf.lfHeight;
     auto fits = [&](int em) {
-      const Vertical v = VerticalFor(*face, choice, em);
-      return v.ascent + v.descent <= cell;
+      const Vertical e = VerticalFor(*face, choice, em);
+      return e.ascent + e.descent <= cell;
     };
     while (ppem < kMaxEmPixels && fits(ppem + 1)) ++ppem;
     while (ppem > 1 && !fits(ppem)) --ppem;
+    v = VerticalFor(*face, choice, ppem);
+  } else {
+    // A cell height is met exactly: the ascent takes its share, the descent the rest.
+    const bool sub = choice.rule == CellRule::Substitute;
+    int a = sub ? choice.substituteAscent : d.winAscent;
+    int b = sub ? choice.substituteDescent : d.winDescent;
+    const int unit = sub ? 2048 : d.upem;
+    if (a + b <= 0) a = unit * 4 / 5, b = unit / 5;
+    const int cell = static_cast<int>(std::min<long>(lf.lfHeight == 0 ? kDefaultCellHeight : lf.lfHeight,
+                                                     2L * kMaxEmPixels));
+    v.ascent = ScaleRound(a, cell, a + b);
+    v.descent = cell - v.ascent;
+    ppem = std::clamp(ScaleRound(unit, cell, a + b), 1, kMaxEmPixels);
   }
   int xppem = ppem;
   if (lf.lfWidth > 0 && d.avgWidth > 0) {
@@ -540,15 +557,14 @@ std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf) {
   if (angle % 900 == 0) angle = 0;  // quarter turns are made exactly from upright masks
   const std::string key = choice.file + '#' + std::to_string(choice.index) + '|' + std::to_string(ppem) +
                           'x' + std::to_string(xppem) + (choice.synthBold ? "b" : "") +
-                          (choice.synthItalic ? "i" : "") + '@' + std::to_string(angle) + 'r' +
-                          std::to_string(static_cast<int>(choice.rule)) + ':' +
-                          std::to_string(choice.substituteAscent) + ':' + std::to_string(choice.substituteDescent);
+                          (choice.synthItalic ? "i" : "") + '@' + std::to_string(angle) + 'v' +
+                          std::to_string(v.ascent) + ':' + std::to_string(v.descent);
   auto it = c.byKey.find(key);
   if (it != c.byKey.end()) {
     c.fonts.splice(c.fonts.begin(), c.fonts, it->second);
     return it->second->second;
   }
-  const CellMetrics metrics = MetricsFor(d, VerticalFor(*face, choice, ppem), ppem, xppem, choice.synthBold);
+  const CellMetrics metrics = MetricsFor(d, v, ppem, xppem, choice.synthBold);
   auto font = std::make_shared<FtFont>(face, choice.family, metrics, ppem, xppem, choice.synthBold,
                                        choice.synthItalic, angle);
   c.fonts.emplace_front(key, font);

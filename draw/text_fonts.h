@@ -93,6 +93,8 @@ class RealizedFont {
 // The realised font for a logical font (cached; the same description gives the same
 // object while it is in the cache).
 std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf);
+// The same with the face already chosen (the style flags of lf are then not consulted).
+std::shared_ptr<RealizedFont> RealizeFont(const LOGFONTA& lf, const FaceChoice& choice);
 
 // The em size in pixels that a logical font height asks for, given the face's design
 // units: negative = em height, positive = cell height (usWinAscent + usWinDescent),

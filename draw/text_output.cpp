@@ -171,10 +171,13 @@ void DrawTurnedRun(DcObj& dc, const DcFont& f, int x, int y, const std::u32strin
   }
 }
 
-// Reused composition buffers (the layer runs on one thread).
+// Reused composition buffers (the layer runs on one thread); a buffer that a huge run
+// made large is given back rather than kept.
 std::vector<uint8_t>& Scratch(int which) {
   static std::vector<uint8_t> buffers[2];
-  return buffers[which];
+  std::vector<uint8_t>& b = buffers[which];
+  if (b.capacity() > (size_t{4} << 20)) std::vector<uint8_t>().swap(b);
+  return b;
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ const Expected kStandardFaces[] = {
     {"Courier New", -13, 15, 12, 3, 2, 8},     {"Courier New", -15, 16, 13, 3, 1, 9},
     // Faces without per-size heights: usWinAscent and usWinDescent, each scaled and rounded.
     {"Liberation Sans", -12, 14, 11, 3, 2, 5}, {"Liberation Sans", -16, 17, 14, 3, 1, 7},
-    {"DejaVu Sans", -12, 14, 11, 3, 2, 6},     {"DejaVu Sans", -15, 18, 14, 4, 3, 8},
     // Dialog faces keep their own, taller ascent: Tahoma -12 is 12 + 2 on Windows.
     {"Tahoma", -12, 14, 12, 2, 2, 5},          {"MS Sans Serif", -11, 13, 11, 2, 2, 5},
 };
@@ -52,7 +51,26 @@ TEST(TextMetrics, StandardFacesAtChartSizes) {
   }
 }
 
-TEST(TextMetrics, PositiveHeightIsTheLargestCellThatFits) {
+// Windows reports these for DejaVu Sans (no per-size heights in the file).
+TEST(TextMetrics, DejaVuSansAsWindowsMeasuresIt) {
+  if (text::ChooseFace("DejaVu Sans", false, false).family != "DejaVu Sans") GTEST_SKIP() << "DejaVu not installed";
+  TextSurface s;
+  const struct {
+    int height, tmHeight, ascent, descent, internalLeading;
+  } rows[] = {{-11, 13, 10, 3, 2}, {-12, 14, 11, 3, 2}, {-15, 18, 14, 4, 3}, {-16, 19, 15, 4, 3},
+              {-32, 38, 30, 8, 6}, {16, 16, 13, 3, 2},  {12, 12, 10, 2, 2}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.height);
+    s.Font("DejaVu Sans", r.height);
+    const TEXTMETRICA tm = s.Metrics();
+    EXPECT_EQ(tm.tmHeight, r.tmHeight);
+    EXPECT_EQ(tm.tmAscent, r.ascent);
+    EXPECT_EQ(tm.tmDescent, r.descent);
+    EXPECT_EQ(tm.tmInternalLeading, r.internalLeading);
+  }
+}
+
+TEST(TextMetrics, PositiveHeightIsACellThatFits) {
   TextSurface s;
   for (const char* face : {"Arial", "Times New Roman", "Courier New", "Liberation Sans", "Tahoma"}) {
     for (int h : {8, 12, 13, 16, 20, 33}) {
@@ -133,7 +151,37 @@ TEST(TextFaces, WindowsNamesMapToMetricCompatibleFaces) {
   EXPECT_FALSE(bi.synthBold);
   EXPECT_FALSE(bi.synthItalic);
   // An installed face is used by its own name.
-  EXPECT_EQ(text::ChooseFace("DejaVu Serif", false, false).family, "DejaVu Serif");
+  EXPECT_EQ(text::ChooseFace("Liberation Sans Narrow", false, false).family, "Liberation Sans Narrow");
+  EXPECT_EQ(text::ChooseFace("liberation serif", false, false).family, "Liberation Serif");
+}
+
+TEST(TextFonts, MissingStylesAreSynthesised) {
+  LOGFONTA lf{};
+  lf.lfHeight = -16;
+  const text::FaceChoice regular = text::ChooseFace("Liberation Sans", false, false);
+  text::FaceChoice bold = regular, italic = regular;
+  bold.synthBold = true;
+  italic.synthItalic = true;
+  const auto r = text::RealizeFont(lf, regular);
+  const auto b = text::RealizeFont(lf, bold);
+  const auto i = text::RealizeFont(lf, italic);
+  const text::Glyph gr = r->GlyphFor(U'l'), gb = b->GlyphFor(U'l'), gi = i->GlyphFor(U'l');
+  // Bold overstrikes one pixel to the right: one column and one pixel of advance more.
+  EXPECT_EQ(gb.width, gr.width + 1);
+  EXPECT_EQ(gb.advance, gr.advance + 1);
+  EXPECT_EQ(b->Metrics().weight, 700);
+  EXPECT_EQ(b->Metrics().aveCharWidth, r->Metrics().aveCharWidth + 1);
+  EXPECT_EQ(b->Metrics().height, r->Metrics().height);
+  // Italic slants the upright stroke of "l": its top row lies right of its bottom row.
+  auto firstInk = [](const text::Glyph& g, int row) {
+    for (int x = 0; x < g.width; ++x)
+      if (g.mask[static_cast<size_t>(row) * g.width + x]) return g.left + x;
+    return -1000;
+  };
+  ASSERT_GT(gi.rows, 4);
+  EXPECT_EQ(firstInk(gr, 0), firstInk(gr, gr.rows - 1));
+  EXPECT_GT(firstInk(gi, 0), firstInk(gi, gi.rows - 1) + 1);
+  EXPECT_EQ(gi.advance, gr.advance);
 }
 
 TEST(TextFaces, UnknownNamesFallBackToTheDefaultFace) {
@@ -209,7 +257,7 @@ TEST(TextFonts, CacheStaysBounded) {
   }
   EXPECT_LE(text::CurrentCacheStats().fonts, text::kMaxCachedFonts);
   // Many distinct characters in one font: the glyphs beyond Latin-1 are bounded too.
-  s.Font("DejaVu Sans", -12);
+  s.Font("Arial", -12);
   std::string many;
   for (char32_t cp = 0x400; cp < 0x400 + 3 * text::kMaxGlyphsPerFont; ++cp) {
     many += static_cast<char>(0xE0 | (cp >> 12));
