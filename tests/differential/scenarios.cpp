@@ -270,6 +270,49 @@ void Scrolls(Runner& r) {
   });
 }
 
+// Non-default colours of the destination: what monochrome sources turn into.
+const COLORREF kRopText = RGB(0x3C, 0xA5, 0x0F);
+const COLORREF kRopBack = RGB(0xC3, 0x5A, 0xF0);
+
+// ---- Scaled copies ------------------------------------------------------------------
+
+void Stretches(Runner& r) {
+  struct Case {
+    const char* name;
+    int xDst, yDst, wDst, hDst, xSrc, ySrc, wSrc, hSrc;
+    DWORD rop;
+    bool monoSource;
+  };
+  const Case cases[] = {
+      {"same size", 3, 4, 16, 12, 0, 0, 16, 12, SRCCOPY, false},
+      {"enlarge 2x", 2, 2, 32, 24, 0, 0, 16, 12, SRCCOPY, false},
+      {"enlarge uneven", 1, 3, 41, 29, 0, 0, 16, 12, SRCCOPY, false},
+      {"enlarge part", 4, 1, 30, 33, 3, 2, 7, 9, SRCCOPY, false},
+      {"shrink half", 5, 5, 8, 6, 0, 0, 16, 12, SRCCOPY, false},
+      {"shrink uneven", 5, 5, 7, 5, 0, 0, 16, 12, SRCCOPY, false},
+      {"shrink x enlarge y", 2, 2, 9, 30, 0, 0, 16, 12, SRCCOPY, false},
+      {"enlarge invert", 2, 2, 35, 26, 0, 0, 16, 12, SRCINVERT, false},
+      {"mono enlarge", 2, 2, 37, 27, 0, 0, 16, 12, SRCCOPY, true},
+      {"mono shrink", 2, 2, 9, 7, 0, 0, 16, 12, SRCCOPY, true},
+      {"mirror x", 40, 2, -32, 24, 0, 0, 16, 12, SRCCOPY, false},
+      {"past the edge", 30, 20, 32, 24, 0, 0, 16, 12, SRCCOPY, false},
+  };
+  for (const Case& c : cases)
+    r.Run(std::string("stretch/") + c.name, [&](const std::string& n) {
+      Surface dst(r.screen(), 48, 40);
+      dst.Paint(Unique);
+      SetTextColor(dst.dc(), kRopText);
+      SetBkColor(dst.dc(), kRopBack);
+      Surface src(r.screen(), 16, 12, c.monoSource);
+      if (c.monoSource)
+        src.Paint([](int x, int y) { return Bit(x, y, 11) ? RGB(255, 255, 255) : RGB(0, 0, 0); });
+      else
+        src.Paint([](int x, int y) { return Mixed(x, y, 12); });
+      StretchBlt(dst.dc(), c.xDst, c.yDst, c.wDst, c.hDst, src.dc(), c.xSrc, c.ySrc, c.wSrc, c.hSrc, c.rop);
+      return dst.Take(n, false, Unique(0, 0));
+    });
+}
+
 // ---- Raster operations between colour and monochrome bitmaps -------------------------
 
 DWORD RopCode(int index) {
@@ -281,8 +324,6 @@ DWORD RopCode(int index) {
   return static_cast<DWORD>(index) << 16;
 }
 
-const COLORREF kRopText = RGB(0x3C, 0xA5, 0x0F);
-const COLORREF kRopBack = RGB(0xC3, 0x5A, 0xF0);
 const COLORREF kSourceBack = RGB(0x40, 0x80, 0xC0);
 
 void RasterOps(Runner& r) {
@@ -408,15 +449,49 @@ void Metrics(HDC dc, const char* text, long drawTextResult, std::vector<long>* v
              tm.tmAveCharWidth, tm.tmMaxCharWidth, lines};
 }
 
+struct TextCall {
+  const char* name;
+  bool drawText;
+  UINT format;
+  RECT rc;  // DrawTextA's rectangle, or TextOutA's point in left/top
+  const char* text;
+};
+
+struct TextFont {
+  const char* face;
+  int height = -12;
+  int weight = FW_NORMAL;
+  bool italic = false, underline = false, strikeOut = false;
+};
+
+void TextShot(Runner& r, const std::string& name, const TextFont& f, int esc, int mode, const TextCall& c) {
+  r.Run(name, [&](const std::string& n) {
+    const int w = esc ? 48 : 140, h = esc ? 140 : 48;
+    Surface s(r.screen(), w, h);
+    s.Fill(kPaper);
+    Shot shot;
+    Selected font(s.dc(), CreateFontA(f.height, 0, esc, esc, f.weight, f.italic, f.underline, f.strikeOut, ANSI_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, f.face));
+    SetTextColor(s.dc(), kInk);
+    SetBkColor(s.dc(), kBackdrop);
+    SetBkMode(s.dc(), mode);
+    long result = -1;
+    if (c.drawText) {
+      RECT rc = c.rc;
+      result = DrawTextA(s.dc(), c.text, -1, &rc, c.format);
+    } else {
+      TextOutA(s.dc(), c.rc.left, c.rc.top, c.text, static_cast<int>(std::strlen(c.text)));
+    }
+    shot = s.Take(n, true, kPaper);
+    shot.backdrop = mode == OPAQUE ? kBackdrop : kPaper;
+    Metrics(s.dc(), c.text, result, &shot.values);
+    return shot;
+  });
+}
+
 void Texts(Runner& r) {
-  struct Call {
-    const char* name;
-    bool drawText;
-    UINT format;
-    RECT rc;  // DrawTextA's rectangle, or TextOutA's point in left/top
-    const char* text;
-  };
-  const Call upright[] = {
+  const TextCall upright[] = {
       {"DrawText 0", true, 0, {10, 6, 130, 40}, "Trend 12.5 kPa"},
       {"DrawText 0 two lines", true, 0, {10, 4, 130, 44}, "First line\r\nSecond"},
       {"DrawText 0 clipped", true, 0, {10, 6, 60, 16}, "Clipped long title text"},
@@ -424,44 +499,41 @@ void Texts(Runner& r) {
       {"DrawText 40", true, 40, {10, 6, 130, 40}, "Value 0.5"},
       {"TextOut", false, 0, {12, 10, 0, 0}, "Kavrin 123 gy"},
   };
-  const Call rotated[] = {
+  const TextCall rotated[] = {
       {"DrawText 0", true, 0, {6, 10, 40, 130}, "Trend 12.5"},
       {"DrawText 37", true, 37, {6, 10, 40, 130}, "Unit"},
       {"DrawText 40", true, 40, {6, 10, 40, 130}, "Unit mA"},
       {"TextOut", false, 0, {10, 120, 0, 0}, "Kavrin 123 gy"},
   };
   for (const char* face : {"Arial", "Times New Roman"})
-    for (int esc : {0, 900})
-      for (const Call& c : esc == 0 ? std::vector<Call>(std::begin(upright), std::end(upright))
-                                    : std::vector<Call>(std::begin(rotated), std::end(rotated)))
-        for (int mode : {TRANSPARENT, OPAQUE}) {
-          const std::string name = std::string("text/") + face + (esc ? " esc900 " : " ") + c.name +
-                                   (mode == OPAQUE ? " opaque" : "");
-          r.Run(name, [&](const std::string& n) {
-            const int w = esc ? 48 : 140, h = esc ? 140 : 48;
-            Surface s(r.screen(), w, h);
-            s.Fill(kPaper);
-            Shot shot;
-            {
-              Selected font(s.dc(), CreateFontA(-12, 0, esc, esc, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
-              SetTextColor(s.dc(), kInk);
-              SetBkColor(s.dc(), kBackdrop);
-              SetBkMode(s.dc(), mode);
-              long result = -1;
-              if (c.drawText) {
-                RECT rc = c.rc;
-                result = DrawTextA(s.dc(), c.text, -1, &rc, c.format);
-              } else {
-                TextOutA(s.dc(), c.rc.left, c.rc.top, c.text, static_cast<int>(std::strlen(c.text)));
-              }
-              shot = s.Take(n, true, kPaper);
-              shot.backdrop = mode == OPAQUE ? kBackdrop : kPaper;
-              Metrics(s.dc(), c.text, result, &shot.values);
-            }
-            return shot;
-          });
-        }
+    for (int mode : {TRANSPARENT, OPAQUE}) {
+      const std::string suffix = mode == OPAQUE ? " opaque" : "";
+      for (const TextCall& c : upright) TextShot(r, std::string("text/") + face + " " + c.name + suffix, {face}, 0, mode, c);
+      for (const TextCall& c : rotated)
+        TextShot(r, std::string("text/") + face + " esc900 " + c.name + suffix, {face}, 900, mode, c);
+    }
+  // Sizes and styles the chart's fonts take (8.25 points is 11 pixels at 96 dpi).
+  struct Styled {
+    const char* name;
+    TextFont font;
+  };
+  const Styled styled[] = {
+      {"Arial -11", {"Arial", -11}},
+      {"Arial -16 bold", {"Arial", -16, FW_BOLD}},
+      {"Arial -11 underline", {"Arial", -11, FW_NORMAL, false, true}},
+      {"Arial -13 strikeout", {"Arial", -13, FW_NORMAL, false, false, true}},
+      {"Arial 16 cell height", {"Arial", 16}},
+      {"Times New Roman -13 italic", {"Times New Roman", -13, FW_NORMAL, true}},
+      {"Times New Roman -15 bold", {"Times New Roman", -15, FW_BOLD}},
+  };
+  const TextCall line = {"TextOut", false, 0, {12, 10, 0, 0}, "Kavrin 123 gy"};
+  const TextCall rotatedLine = {"TextOut", false, 0, {10, 120, 0, 0}, "Kavrin 123 gy"};
+  for (const Styled& st : styled)
+    for (int mode : {TRANSPARENT, OPAQUE}) {
+      const std::string suffix = mode == OPAQUE ? " opaque" : "";
+      TextShot(r, std::string("text/") + st.name + " TextOut" + suffix, st.font, 0, mode, line);
+      TextShot(r, std::string("text/") + st.name + " esc900 TextOut" + suffix, st.font, 900, mode, rotatedLine);
+    }
 }
 
 // The advance of every printable character, as GetTextExtentPoint32A gives it alone.
@@ -492,6 +564,7 @@ std::vector<Shot> RunScenarios(const std::string& filter) {
   Fills(r);
   Scrolls(r);
   RasterOps(r);
+  Stretches(r);
   Stamps(r);
   Texts(r);
   CharWidths(r);
