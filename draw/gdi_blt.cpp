@@ -10,14 +10,14 @@ namespace {
 
 // Left/top and exclusive right/bottom of an extent that may be negative: a negative
 // width covers x + w + 1 .. x.
-void Span(int pos, int len, int* lo, int* hi) {
-  if (len >= 0) {
-    *lo = pos;
-    *hi = pos + len;
-  } else {
-    *lo = pos + len + 1;
-    *hi = pos + 1;
+void Span(int pos, int len, LONG* lo, LONG* hi) {
+  int64_t a = pos, b = static_cast<int64_t>(pos) + len;
+  if (len < 0) {
+    a = b + 1;
+    b = static_cast<int64_t>(pos) + 1;
   }
+  *lo = static_cast<LONG>(std::clamp<int64_t>(a, INT32_MIN, INT32_MAX));
+  *hi = static_cast<LONG>(std::clamp<int64_t>(b, INT32_MIN, INT32_MAX));
 }
 
 // Converts n source pixel values to the destination's format: colour to monochrome makes
@@ -104,15 +104,18 @@ bool BltBitmap(DcObj& dst, int x, int y, int cx, int cy, const DcObj* src, Bitma
   RECT d{};
   Span(x, cx, &d.left, &d.right);
   Span(y, cy, &d.top, &d.bottom);
-  const int offX = x1 - x, offY = y1 - y;  // source position = destination position + offset
+  // source position = destination position + offset
+  const int64_t offX = static_cast<int64_t>(x1) - x, offY = static_cast<int64_t>(y1) - y;
   d = Intersect(d, BoundsOf(*db));
   if (sb) {
+    auto shifted = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     const RECT s = BoundsOf(*sb);
-    d = Intersect(d, RECT{s.left - offX, s.top - offY, s.right - offX, s.bottom - offY});
+    d = Intersect(d, RECT{shifted(s.left - offX), shifted(s.top - offY), shifted(s.right - offX),
+                          shifted(s.bottom - offY)});
   }
   if (IsEmpty(d)) return true;
   const int w = d.right - d.left, h = d.bottom - d.top;
-  const int sx = d.left + offX, sy = d.top + offY;
+  const int sx = static_cast<int>(d.left + offX), sy = static_cast<int>(d.top + offY);
 
   BrushPattern pattern;
   if (RopUsesPattern(rop3) && !PatternOf(dst, *db, &pattern)) return true;
