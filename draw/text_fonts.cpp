@@ -246,7 +246,6 @@ class FtFont final : public RealizedFont {
     } else {
       size_ = nullptr;
     }
-    replacement_ = FT_Get_Char_Index(face_->ft(), 0xFFFD);
   }
   ~FtFont() override {
     if (size_) FT_Done_Size(size_);
@@ -285,8 +284,8 @@ class FtFont final : public RealizedFont {
     if (!size_) return g;
     FT_Face f = face_->ft();
     FT_Activate_Size(size_);
-    FT_UInt gi = FT_Get_Char_Index(f, cp);
-    if (gi == 0) gi = replacement_;
+    // A code point the face lacks shows its missing-glyph box, as Windows shows it.
+    const FT_UInt gi = FT_Get_Char_Index(f, cp);
     if (FT_Load_Glyph(f, gi, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return g;
     FT_GlyphSlot s = f->glyph;
     // Turned text advances by the upright hinted advance, so its length equals the extent.
@@ -339,7 +338,6 @@ class FtFont final : public RealizedFont {
   int angle_;
   CellMetrics metrics_;
   FT_Size size_ = nullptr;
-  FT_UInt replacement_ = 0;
   std::array<std::unique_ptr<Glyph>, 256> latin_;
   std::unordered_map<char32_t, Glyph> others_;
 };

@@ -82,7 +82,7 @@ class RealizedFont {
  public:
   virtual ~RealizedFont() = default;
   virtual const CellMetrics& Metrics() const = 0;
-  // The glyph for a code point; a missing code point gives the font's replacement glyph.
+  // The glyph for a code point; a code point the face lacks gives its missing-glyph box.
   virtual const Glyph& GlyphFor(char32_t cp) = 0;
   // Escapement the glyph masks were rendered at, in tenths of a degree (0 for upright;
   // multiples of 900 are rendered upright and turned by the caller).

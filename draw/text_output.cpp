@@ -132,7 +132,8 @@ std::vector<Decoration> DecorationsOf(const DcFont& f, long long width, long lon
     const int strike = m.ascent + m.strikeoutPos;
     d.push_back({0, width, strike, strike + m.strikeoutSize});
   }
-  if (prefixU1 > prefixU0) d.push_back({prefixU0, prefixU1, under, under + m.underlineSize});
+  // The "&" mark is a one-pixel line just below the baseline, one pixel short of the advance.
+  if (prefixU1 - 1 > prefixU0) d.push_back({prefixU0, prefixU1 - 1, m.ascent + 1, m.ascent + 2});
   return d;
 }
 

@@ -203,6 +203,22 @@ TEST(TextOut, CountsAreBytesOfUtf8) {
   EXPECT_FALSE(s.Ink().Empty());
 }
 
+TEST(TextOut, MissingCharactersShowABoxAndBadBytesAReplacement) {
+  TextSurface s;
+  s.Font("Arial", -16);
+  SetBkMode(s.dc(), TRANSPARENT);
+  const char* check = "\xE2\x9C\x93";  // U+2713, not in the face
+  EXPECT_GT(s.Width(check), 0);
+  TextOutA(s.dc(), 10, 10, check, 3);
+  const Box box = s.Ink();
+  ASSERT_FALSE(box.Empty());
+  EXPECT_GT(box.bottom - box.top, 5);
+  s.Clear();
+  TextOutA(s.dc(), 10, 10, "\xFF", 1);
+  EXPECT_FALSE(s.Ink().Empty());
+  EXPECT_EQ(s.Width("\xFF"), s.Width("\xEF\xBF\xBD"));  // drawn as U+FFFD
+}
+
 TEST(TextOut, EmptyAndInvalidArguments) {
   TextSurface s;
   s.Font("Arial", -12);
