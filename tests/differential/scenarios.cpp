@@ -4,9 +4,11 @@
 #include "tests/differential/scenarios.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #ifndef KAVRIN_DIFF_NO_STAMPS
@@ -555,6 +557,84 @@ void CharWidths(Runner& r) {
       });
 }
 
+// ---- Results of calls ---------------------------------------------------------------
+
+// A 32-bit result as the same number on both platforms (long is 32 bits on Windows).
+long Result(uint32_t v) { return static_cast<long>(static_cast<int32_t>(v)); }
+
+void Results(Runner& r) {
+  auto values = [&](const std::string& name, const std::function<std::vector<long>(Surface&)>& calls) {
+    r.Run("results/" + name, [&](const std::string& n) {
+      Surface s(r.screen(), 13, 7);
+      Shot shot;  // values only, no pixels
+      shot.name = n;
+      shot.values = calls(s);
+      return shot;
+    });
+  };
+  values("GetDeviceCaps BITSPIXEL PLANES LOGPIXELSX LOGPIXELSY", [&](Surface& s) {
+    return std::vector<long>{GetDeviceCaps(s.dc(), BITSPIXEL), GetDeviceCaps(s.dc(), PLANES),
+                             GetDeviceCaps(s.dc(), LOGPIXELSX), GetDeviceCaps(s.dc(), LOGPIXELSY)};
+  });
+  values("GetPixel and SetPixel inside and outside", [](Surface& s) {
+    return std::vector<long>{Result(SetPixel(s.dc(), 1, 1, RGB(1, 2, 3))), Result(GetPixel(s.dc(), 1, 1)),
+                             Result(GetPixel(s.dc(), -1, 0)),   Result(GetPixel(s.dc(), 13, 0)),
+                             Result(GetPixel(s.dc(), 0, 7))};
+  });
+  values("colour state defaults and previous values", [](Surface& s) {
+    return std::vector<long>{Result(GetTextColor(s.dc())),          Result(GetBkColor(s.dc())),
+                             GetBkMode(s.dc()),                      Result(SetTextColor(s.dc(), RGB(9, 8, 7))),
+                             Result(SetBkColor(s.dc(), RGB(6, 5, 4))), SetBkMode(s.dc(), TRANSPARENT),
+                             Result(GetTextColor(s.dc())),           Result(GetBkColor(s.dc())),
+                             GetBkMode(s.dc())};
+  });
+  auto bitmapValues = [&](bool mono) {
+    return [mono, &r](Surface&) {
+      HBITMAP bmp = mono ? CreateBitmap(13, 7, 1, 1, nullptr) : CreateCompatibleBitmap(r.screen(), 13, 7);
+      BITMAP bm;
+      std::memset(&bm, 0, sizeof bm);
+      const long size = GetObjectA(bmp, sizeof bm, &bm);
+      std::vector<long> v{size, bm.bmType, bm.bmWidth, bm.bmHeight, bm.bmWidthBytes, bm.bmPlanes, bm.bmBitsPixel,
+                          Result(GetObjectType(bmp))};
+      DeleteObject(bmp);
+      return v;
+    };
+  };
+  values("GetObjectA of a colour bitmap 13x7", bitmapValues(false));
+  values("GetObjectA of a monochrome bitmap 13x7", bitmapValues(true));
+  values("GetObjectType of DC pen brush font", [](Surface& s) {
+    HPEN pen = CreatePen(PS_SOLID, 1, 0);
+    HBRUSH brush = CreateSolidBrush(0);
+    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    std::vector<long> v{Result(GetObjectType(s.dc())), Result(GetObjectType(pen)), Result(GetObjectType(brush)),
+                        Result(GetObjectType(font))};
+    DeleteObject(pen);
+    DeleteObject(brush);
+    DeleteObject(font);
+    return v;
+  });
+  values("MulDiv rounding and failures", [](Surface&) {
+    return std::vector<long>{MulDiv(11, 96, 72),  MulDiv(8, 96, 72),  MulDiv(3, 1, 2),        MulDiv(-3, 1, 2),
+                             MulDiv(5, -1, 2),    MulDiv(7, 0, 3),    MulDiv(5, 1, 0),        MulDiv(2147483647, 2, 1),
+                             MulDiv(-1, 1, 3),    MulDiv(10, 96, 72)};
+  });
+  // Pairs of (result, colour); the colour counts only with S_OK.
+  auto translate = [](std::initializer_list<OLE_COLOR> colours) {
+    return [colours](Surface&) {
+      std::vector<long> v;
+      for (OLE_COLOR c : colours) {
+        COLORREF out = 0xDEADBEEF;
+        const HRESULT hr = OleTranslateColor(c, nullptr, &out);
+        v.push_back(Result(static_cast<uint32_t>(hr)));
+        v.push_back(hr == S_OK ? Result(out) : 0);
+      }
+      return v;
+    };
+  };
+  values("OleTranslateColor of plain colours", translate({0x0000FF, 0xFFFFFF, 0x02123456}));
+  values("OleTranslateColor of system colours", translate({0x80000005, 0x80000008, 0x8000000F, 0x80000012, 0x80000100}));
+}
+
 }  // namespace
 
 std::vector<Shot> RunScenarios(const std::string& filter) {
@@ -568,6 +648,7 @@ std::vector<Shot> RunScenarios(const std::string& filter) {
   Stamps(r);
   Texts(r);
   CharWidths(r);
+  Results(r);
   return std::move(r.shots);
 }
 
