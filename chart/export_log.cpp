@@ -34,7 +34,7 @@ void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& s
   m_bExport = False;
   if (!m_sExportBuf.empty()) {
     LogSlot::WriteLine(this, m_sExportBuf);
-    m_sExportBuf.clear();
+    m_sExportBuf = std::string();
   }
   LogSlot::Close(this);
 }

@@ -163,7 +163,7 @@ void cLineChart::FlushExportRows() {
   m_iExportTicks = AddI(m_iExportTicks, 1);
   if (m_iExportTicks > 10) {
     LogSlot::WriteLine(this, m_sExportBuf);
-    m_sExportBuf.clear();
+    m_sExportBuf = std::string();  // emptied and its memory released
     m_iExportTicks = 0;
   }
 }
