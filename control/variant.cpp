@@ -110,14 +110,16 @@ std::optional<double> ParseRadix(std::string_view s, int radix) {
 
 }  // namespace
 
-std::optional<double> ParseNumber(std::string_view text) {
+std::optional<double> ParseNumber(std::string_view text) { return ParseNumber(text, LocaleDecimal()); }
+
+std::optional<double> ParseNumber(std::string_view text, char userDecimal) {
   std::string_view s = Trim(text);
   if (s.size() >= 2 && s[0] == '&') {
     if (s[1] == 'H' || s[1] == 'h') return ParseRadix(s.substr(2), 16);
     if (s[1] == 'O' || s[1] == 'o') return ParseRadix(s.substr(2), 8);
     return std::nullopt;
   }
-  const char sep = LocaleDecimal();
+  const char sep = userDecimal == '.' ? 0 : userDecimal;
   // Normalised copy for from_chars: no "+", "." as separator, "e" as exponent mark.
   std::string norm;
   norm.reserve(s.size());

@@ -90,6 +90,8 @@ class Variant {
 // &H / &O integers. nullopt for anything else; an exponent beyond the Double range gives
 // an infinity (the caller's conversion then overflows).
 std::optional<double> ParseNumber(std::string_view text);
+// The same with a given user decimal separator (0: "." only).
+std::optional<double> ParseNumber(std::string_view text, char userDecimal);
 
 // The general text of a Double: up to 15 significant digits, exponent form outside
 // 1E-5 .. 1E15 ("1.5", "-50", "1E-05", "1.23456789012346E+17").

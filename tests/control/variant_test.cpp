@@ -127,6 +127,14 @@ TEST(VariantEquals, BagDefaultComparison) {
   EXPECT_FALSE(Variant(a).Equals(Variant::Nothing()));
 }
 
+TEST(ParseNumberText, UserDecimalSeparator) {
+  EXPECT_EQ(ParseNumber("1,5", ','), 1.5);
+  EXPECT_EQ(ParseNumber("1.5", ','), 1.5);
+  EXPECT_EQ(ParseNumber("-,25e1", ','), -2.5);
+  EXPECT_FALSE(ParseNumber("1,5", 0));
+  EXPECT_FALSE(ParseNumber("1,5,0", ','));
+}
+
 TEST(ParseNumberText, NumericTestShape) {
   EXPECT_EQ(ParseNumber("  +20  "), 20.0);
   EXPECT_EQ(ParseNumber("\t5"), 5.0);
