@@ -11,9 +11,7 @@
 #include <initializer_list>
 #include <memory>
 
-#ifndef KAVRIN_DIFF_NO_STAMPS
 #include "draw/pcmemdc.h"
-#endif
 #include "draw/std_picture.h"
 #include "draw/win32.h"
 
@@ -369,7 +367,6 @@ void RasterOps(Runner& r) {
 
 // ---- Keyed stamps of the off-screen surface ----------------------------------------
 
-#ifndef KAVRIN_DIFF_NO_STAMPS
 
 const COLORREF kMagenta = RGB(255, 0, 255);
 
@@ -428,9 +425,6 @@ void Stamps(Runner& r) {
     m.Draw(L(dc), 0, 0, 0, 0, 10, 8, True);
   });
 }
-#else
-void Stamps(Runner&) {}
-#endif
 
 // ---- Text --------------------------------------------------------------------------
 
