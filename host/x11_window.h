@@ -3,12 +3,13 @@
 // control's surface. Invalidations are collected into one rectangle and painted when the
 // host pumps events (or at once on Refresh); Expose repaints what the server lost; a
 // resize by the user resizes the control; closing the window is reported, not acted on.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <vector>
 
 #include "host/window.h"
+
+// Xlib last: its True/False/None macros would clash with the names of the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace kavrin::host {
 
