@@ -493,6 +493,8 @@ void Texts(Runner& r) {
       {"DrawText 0 clipped", true, 0, {10, 6, 60, 16}, "Clipped long title text"},
       {"DrawText 37", true, 37, {10, 6, 130, 40}, "-12.75"},
       {"DrawText 40", true, 40, {10, 6, 130, 40}, "Value 0.5"},
+      {"DrawText 0 inverted rectangle", true, 0, {130, 40, 10, 6}, "Inverted"},
+      {"DrawText 37 inverted rectangle", true, 37, {130, 40, 10, 6}, "Inverted"},
       {"TextOut", false, 0, {12, 10, 0, 0}, "Kavrin 123 gy"},
   };
   const TextCall rotated[] = {
