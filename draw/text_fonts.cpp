@@ -31,9 +31,9 @@ namespace {
 constexpr int kDefaultCellHeight = 16;
 constexpr int kMaxEmPixels = 1024;  // bounds glyph memory for absurd sizes
 
-// 26.6 fixed point.
+// 26.6 and 16.16 fixed point.
 constexpr long ToF26(int px) { return static_cast<long>(px) * 64; }
-constexpr int RoundF26(long v) { return static_cast<int>((v + 32) >> 6); }
+constexpr int RoundF16(long v) { return static_cast<int>((v + 0x8000) >> 16); }
 
 // round(units * ppem / upem), halves upwards, in integers.
 int ScaleRound(long units, int ppem, int upem) {
@@ -288,8 +288,9 @@ class FtFont final : public RealizedFont {
     const FT_UInt gi = FT_Get_Char_Index(f, cp);
     if (FT_Load_Glyph(f, gi, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return g;
     FT_GlyphSlot s = f->glyph;
-    // Turned text advances by the upright hinted advance, so its length equals the extent.
-    g.advance = static_cast<int>((s->linearHoriAdvance + 0x8000) >> 16) + (synthBold_ ? 1 : 0);
+    // Advances are the design advance rounded to whole pixels (hinting moves outlines, not
+    // advances); turned text uses the same, so its length equals the upright extent.
+    g.advance = RoundF16(s->linearHoriAdvance) + (synthBold_ ? 1 : 0);
     g.advX26 = ToF26(g.advance);
     const bool turned = angle_ != 0;
     if (s->format == FT_GLYPH_FORMAT_OUTLINE) {
