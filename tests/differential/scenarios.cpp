@@ -187,6 +187,11 @@ void Lines(Runner& r) {
   Line(r, "line/clipped bottom-top", 25, 1, {{5, 40}, {14, -9}});
   Line(r, "line/clipped corner", 25, 1, {{-3, 20}, {9, -5}});
   Line(r, "line/outside", 25, 1, {{-10, -10}, {-2, 30}});
+  // Rows far outside, as values far beyond the scale give them.
+  Line(r, "line/far above", 25, 1, {{3, 10}, {20, -30000}});
+  Line(r, "line/far below", 25, 1, {{2, 4}, {23, 32000}});
+  Line(r, "line/far left", 25, 1, {{-30000, 7}, {21, 12}});
+  Line(r, "line/far both ends", 25, 1, {{-20000, -9000}, {25000, 11000}});
 }
 
 void WideLines(Runner& r) {
@@ -201,6 +206,7 @@ void WideLines(Runner& r) {
       }
     Line(r, w + " polyline", 32, width, {{4, 4}, {26, 6}, {24, 27}, {6, 20}});
     Line(r, w + " clipped", 32, width, {{-4, 10}, {40, 14}});
+    Line(r, w + " far above", 32, width, {{6, 20}, {24, -30000}});
   }
 }
 
@@ -426,6 +432,50 @@ void Stamps(Runner& r) {
   });
 }
 
+// ---- One tick of a chart, end to end ----------------------------------------------
+
+void Ticks(Runner& r) {
+  r.Run("tick/scroll strip grid segment stamp", [&](const std::string& n) {
+    const COLORREF plot = RGB(0x10, 0x20, 0x30);
+    Surface s(r.screen(), 64, 40);
+    s.Fill(RGB(0xC0, 0xC0, 0xC0));
+    HBRUSH back = CreateSolidBrush(plot);
+    RECT work = {4, 4, 60, 36};
+    FillRect(s.dc(), &work, back);
+    auto pic = MakePicture(r.screen(), 5, 5, false);
+    pcMemDC mem;
+    mem.CreateFromPicture(*pic);
+    int previous = 30;
+    for (int tick = 0; tick < 6; ++tick) {
+      // The plot moves left by a strip of 4, the strip is cleared and gets its grid.
+      BitBlt(s.dc(), 4, 4, 52, 32, s.dc(), 8, 4, SRCCOPY);
+      RECT strip = {56, 4, 60, 36};
+      FillRect(s.dc(), &strip, back);
+      {
+        Selected grid(s.dc(), CreatePen(PS_SOLID, 1, RGB(0x40, 0x40, 0x40)));
+        for (int y = 8; y < 36; y += 8) {
+          MoveToEx(s.dc(), 56, y, nullptr);
+          LineTo(s.dc(), 60, y);
+        }
+        if (tick % 2) {
+          MoveToEx(s.dc(), 59, 4, nullptr);
+          LineTo(s.dc(), 59, 36);
+        }
+      }
+      const int row = 8 + (tick * 11) % 26;
+      {
+        Selected pen(s.dc(), CreatePen(PS_SOLID, tick % 3 == 2 ? 2 : 1, RGB(0xFF, 0x40, 0x00)));
+        MoveToEx(s.dc(), 55, previous, nullptr);
+        LineTo(s.dc(), 59, row);
+      }
+      mem.Draw(static_cast<Long>(HandleToLong(s.dc())), 0, 0, 0, 0, 55 - 2, previous - 2, True);
+      previous = row;
+    }
+    DeleteObject(back);
+    return s.Take(n, false, RGB(0xC0, 0xC0, 0xC0));
+  });
+}
+
 // ---- Text --------------------------------------------------------------------------
 
 const COLORREF kPaper = RGB(255, 255, 255);
@@ -642,6 +692,7 @@ std::vector<Shot> RunScenarios(const std::string& filter) {
   RasterOps(r);
   Stretches(r);
   Stamps(r);
+  Ticks(r);
   Texts(r);
   CharWidths(r);
   Results(r);
