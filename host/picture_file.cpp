@@ -47,6 +47,15 @@ std::vector<uint32_t> ReadPixels(HBITMAP bmp, int width, int height) {
   return px;
 }
 
+// Paths use "\\" or "/" between folders; the file system here wants "/".
+std::string NativePath(std::string path) {
+#ifndef _WIN32
+  for (char& c : path)
+    if (c == '\\') c = '/';
+#endif
+  return path;
+}
+
 }  // namespace
 
 void SavePictureFile(const PictureRef& picture, const std::string& path) {
@@ -89,14 +98,15 @@ void SavePictureFile(const PictureRef& picture, const std::string& path) {
     for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < rowBytes; ++pad) out.push_back(0);
   }
 
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  const std::string native = NativePath(path);
+  std::FILE* f = std::fopen(native.c_str(), "wb");
   if (f == nullptr) Raise(err::kPathFileAccess, "Path/File access error: cannot create " + path);
   const bool written = std::fwrite(out.data(), 1, out.size(), f) == out.size();
   const int writeErrno = errno;
   const bool closed = std::fclose(f) == 0;
   if (!written || !closed) {
     const int e = written ? errno : writeErrno;
-    std::remove(path.c_str());
+    std::remove(native.c_str());
     if (e == ENOSPC) Raise(err::kDiskFull);
     Raise(err::kDeviceIo, "Device I/O error: cannot write " + path);
   }

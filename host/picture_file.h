@@ -1,6 +1,7 @@
 #pragma once
 // Saving a picture as a Windows bitmap file: 24 bits per pixel, BI_RGB, rows bottom-up,
-// each row padded to a multiple of four bytes. An existing file is replaced.
+// each row padded to a multiple of four bytes. An existing file is replaced. Folders in
+// the path may be separated by "\\" or "/".
 #include <string>
 
 #include "draw/std_picture.h"

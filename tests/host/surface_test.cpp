@@ -129,9 +129,9 @@ TEST_F(SurfaceServices, SavedPictureReadsBackWithTheSamePixels) {
       const uint32_t rgb = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
       ASSERT_EQ(img.pixels[y * 33 + x], rgb) << x << "," << y;
     }
-  // An existing file is replaced.
+  // An existing file is replaced; "\\" separates folders as "/" does.
   site_->BackColor(RGB(9, 9, 9));
-  site_->SavePicture(site_->Image(), path);
+  site_->SavePicture(site_->Image(), test::OutputDir() + "\\host_saved_picture.bmp");
   EXPECT_EQ(DecodeImageFile(path).pixels[0], 0x090909u);
   std::remove(path.c_str());
 }
