@@ -551,6 +551,7 @@ void Texts(Runner& r) {
       {"DrawText 0", true, 0, {6, 10, 40, 130}, "Trend 12.5"},
       {"DrawText 37", true, 37, {6, 10, 40, 130}, "Unit"},
       {"DrawText 40", true, 40, {6, 10, 40, 130}, "Unit mA"},
+      {"DrawText 40 clipped", true, 40, {6, 80, 40, 130}, "Rotated long title"},
       {"TextOut", false, 0, {10, 120, 0, 0}, "Kavrin 123 gy"},
   };
   for (const char* face : {"Arial", "Times New Roman"})
