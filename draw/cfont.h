@@ -9,13 +9,22 @@
 //     previous font);
 //  2. per text element: SetFont (+ SetDegrees / SetDefColor), LoadMyFont, draw,
 //     RestoreSysFont.
+// Fonts it created that the platform refused to delete (still selected) are kept and
+// deleted once they are free; when the object ends it puts the surface's own font back
+// if one of its fonts is still selected there, so none of them outlives it.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/numbers.h"
 #include "common/std_font.h"
 
 namespace kavrin {
+
+// Pixel height of a font of `points` (rounded half to even to whole points) at
+// `pixelsPerInch`: MulDiv(points, pixelsPerInch, 72). Raises 6 when it does not fit an
+// Integer.
+Integer FontPixelHeight(double points, int pixelsPerInch);
 
 class cFont {
  public:
@@ -46,6 +55,8 @@ class cFont {
   Integer PixelHeight();
   Long CreateFromDescription(const std::string& face);
   void SelectCurrent();
+  void ReleaseCurrent();
+  bool Owns(Long font) const;
 
   std::shared_ptr<StdFont> font_;
   Long bindDc_ = 0;
@@ -57,6 +68,9 @@ class cFont {
   Long hotColor_ = 0xFFFFFF;
   Integer measuredWidth_ = 0;
   Integer fontHeight_ = 0;
+  // Bookkeeping for the release of created fonts (see the class comment).
+  std::vector<Long> refused_;
+  Long surfaceFont_ = 0;  // first displaced font not created here: the surface's own
 };
 
 }  // namespace kavrin
