@@ -57,6 +57,21 @@ int FillRect(HDC hdc, const RECT* rc, HBRUSH brush) {
     if (b->null) return 1;
     color = b->color;
   }
-  FillBrush(*dc, *rc, color);
+  // FillRect is a pattern copy of (left, top) with extents right - left and bottom - top;
+  // a negative extent covers the pixels before its origin, so an inverted rectangle fills
+  // left + 1 .. right + 1 (exclusive), as the display driver does.
+  auto span = [](LONG a, LONG b, LONG* lo, LONG* hi) {
+    if (b >= a) {
+      *lo = a;
+      *hi = b;
+    } else {
+      *lo = b == INT32_MAX ? b : b + 1;
+      *hi = a == INT32_MAX ? a : a + 1;
+    }
+  };
+  RECT r{};
+  span(rc->left, rc->right, &r.left, &r.right);
+  span(rc->top, rc->bottom, &r.top, &r.bottom);
+  FillBrush(*dc, r, color);
   return 1;
 }

@@ -22,11 +22,25 @@ TEST(RasterFill, FillRectCoversLeftToRightMinusOne) {
   EXPECT_EQ(GetPixel(c.dc(), 2, 3), RGB(1, 2, 3));
 }
 
-TEST(RasterFill, EmptyAndInvertedRectanglesFillNothing) {
+TEST(RasterFill, EmptyRectanglesFillNothing) {
   Canvas c(8, 8);
-  for (RECT r : {RECT{3, 3, 3, 6}, RECT{3, 3, 6, 3}, RECT{5, 2, 2, 6}, RECT{2, 6, 5, 2}, RECT{6, 6, 1, 1}})
+  for (RECT r : {RECT{3, 3, 3, 6}, RECT{3, 3, 6, 3}, RECT{5, 2, 5, 2}, RECT{6, 3, 2, 3}})
     FillWith(c.dc(), r, RGB(0, 0, 0));
   EXPECT_TRUE(c.Marked(RGB(255, 255, 255)).empty());
+}
+
+// An inverted rectangle is a negative extent from left / top: it covers the pixels from
+// right + 1 to left, as the Windows display driver fills it.
+TEST(RasterFill, InvertedRectanglesFillBeforeTheirOrigin) {
+  Canvas c(8, 8);
+  FillWith(c.dc(), RECT{4, 1, 2, 2}, RGB(0, 0, 0));
+  EXPECT_EQ(c.Marked(RGB(255, 255, 255)), Pixels("3,1 4,1"));
+  c.Clear(RGB(255, 255, 255));
+  FillWith(c.dc(), RECT{1, 5, 2, 3}, RGB(0, 0, 0));
+  EXPECT_EQ(c.Marked(RGB(255, 255, 255)), Pixels("1,4 1,5"));
+  c.Clear(RGB(255, 255, 255));
+  FillWith(c.dc(), RECT{6, 6, 4, 4}, RGB(0, 0, 0));
+  EXPECT_EQ(c.Marked(RGB(255, 255, 255)), Pixels("5,5 6,5 5,6 6,6"));
 }
 
 TEST(RasterFill, FillsAreClippedToTheBitmap) {
