@@ -425,6 +425,25 @@ void Stamps(Runner& r) {
   stamp("stretch twice", [&](pcMemDC& m, HDC dc) { m.StretchDraw(L(dc), 3, 5, 32, 24, 0, 0, 0, 0, False, SRCCOPY); });
   stamp("stretch invert", [&](pcMemDC& m, HDC dc) { m.StretchDraw(L(dc), 3, 5, 16, 12, 0, 0, 0, 0, False, SRCINVERT); });
   stamp("mono picture", [&](pcMemDC& m, HDC dc) { m.Draw(L(dc), 0, 0, 0, 0, 10, 8, False); }, true);
+  // A picture made from decoded pixels (0x00RRGGBB, rows top-down), as picture files give them.
+  r.Run("stamp/picture from decoded pixels", [&](const std::string& n) {
+    Surface s(r.screen(), w, h);
+    s.Paint(Unique);
+    {
+      DecodedImage img;
+      img.width = 7;
+      img.height = 5;
+      for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+          img.pixels.push_back(x == 3 ? 0xFF00FFu : static_cast<uint32_t>(Hash(x, y, 13) & 0xFFFFFF));
+      auto pic = StdPicture::FromImage(img);
+      pcMemDC mem;
+      mem.CreateFromPicture(*pic);
+      mem.Draw(L(s.dc()), 0, 0, 0, 0, 3, 4, False);
+      mem.Draw(L(s.dc()), 0, 0, 0, 0, 20, 14, True);
+    }
+    return s.Take(n, false, Unique(0, 0));
+  });
   stamp("second smaller picture", [&](pcMemDC& m, HDC dc) {
     auto small = MakePicture(r.screen(), 8, 8, true);
     m.CreateFromPicture(*small);
