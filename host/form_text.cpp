@@ -372,7 +372,7 @@ FormText ParseFormText(std::string_view text) {
   NameSet formNames, controlNames, fontNames, controlIds;
   int lineNo = 0;
   size_t pos = 0;
-  while (pos <= text.size()) {
+  while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
     std::string_view raw = text.substr(pos, end - pos);
@@ -450,11 +450,12 @@ FormText ParseFormText(std::string_view text) {
       case In::After: Bad(lineNo, "text after the end of the form");
     }
   }
+  const int last = lineNo > 0 ? lineNo : 1;
   switch (where) {
-    case In::Nothing: Bad(lineNo, "empty form text");
-    case In::Form: Bad(lineNo, "missing 'End' of form " + form.name);
-    case In::Control: Bad(lineNo, "missing 'End' of control " + form.controls.back().name);
-    case In::Font: Bad(lineNo, "missing 'EndProperty' of font " + font->name);
+    case In::Nothing: Bad(last, "empty form text");
+    case In::Form: Bad(last, "missing 'End' of form " + form.name);
+    case In::Control: Bad(last, "missing 'End' of control " + form.controls.back().name);
+    case In::Font: Bad(last, "missing 'EndProperty' of font " + font->name);
     case In::After: break;
   }
   return form;
