@@ -73,15 +73,27 @@ BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xS
   const std::vector<Taps> my = AxisMap(hDst, ySrc, hSrc, mirrorY);
   // Sample the source into a temporary bitmap of the destination size, then copy it with
   // the raster operation; this also keeps a stretch within one bitmap from reading its output.
+  // The samples are taken in the destination's format: a source of the other format is
+  // converted pixel by pixel first (colour to mono: the source background colour is white;
+  // mono to colour: the destination's text colour for black, its background for white),
+  // and only then are the pixels of a shrink ANDed together.
   BitmapObj tmp;
   tmp.width = wDst;
   tmp.height = hDst;
-  tmp.bpp = sb->bpp;
-  if (sb->bpp == 1)
+  tmp.bpp = db->bpp;
+  const bool toMono = sb->bpp != 1 && db->bpp == 1, toColour = sb->bpp == 1 && db->bpp != 1;
+  const uint32_t key = ColorToPixel32(PlainColor(s->bkColor));
+  const uint32_t zero = ColorToPixel32(PlainColor(d->textColor)), one = ColorToPixel32(PlainColor(d->bkColor));
+  auto sample = [&](int x, int y) {
+    const uint32_t v = OpsFor(*sb).get(*sb, x, y);
+    if (toMono) return v == key ? 1u : 0u;
+    if (toColour) return v ? one : zero;
+    return v;
+  };
+  if (tmp.bpp == 1)
     tmp.px1.assign(static_cast<size_t>(wDst) * hDst, 0);
   else
     tmp.px32.assign(static_cast<size_t>(wDst) * hDst, 0);
-  const PixelOps& sops = OpsFor(*sb);
   const PixelOps& tops = OpsFor(tmp);
   std::vector<bool> rowInside(static_cast<size_t>(hDst)), colInside(static_cast<size_t>(wDst));
   for (int i = 0; i < wDst; ++i) colInside[i] = mx[i].first >= 0 && mx[i].first + mx[i].count <= sb->width;
@@ -92,15 +104,14 @@ BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xS
       if (!colInside[i]) continue;
       uint32_t v = ~0u;
       for (int y = my[j].first; y < my[j].first + my[j].count; ++y)
-        for (int x = mx[i].first; x < mx[i].first + mx[i].count; ++x) v &= sops.get(*sb, x, y);
+        for (int x = mx[i].first; x < mx[i].first + mx[i].count; ++x) v &= sample(x, y);
       tops.set(tmp, i, j, v & tops.valueMask);
     }
   }
-  // Copy the sampled block through a scratch DC with the source DC's colours; only the
-  // part whose samples came from inside the source bitmap is written.
+  // Copy the sampled block with the raster operation; only the part whose samples came
+  // from inside the source bitmap is written. The block already has the destination's
+  // format, so the scratch DC's colours are never consulted.
   DcObj scratch;
-  scratch.bkColor = s->bkColor;
-  scratch.textColor = s->textColor;
   int i0 = 0, i1 = wDst, j0 = 0, j1 = hDst;
   while (i0 < i1 && !colInside[i0]) ++i0;
   while (i1 > i0 && !colInside[i1 - 1]) --i1;

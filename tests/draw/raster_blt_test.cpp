@@ -251,6 +251,16 @@ TEST(RasterStretch, ShrinkingAndsThePixelsThatMeet) {
   EXPECT_EQ(GetPixel(dst.dc(), 1, 0), c[2] & c[3]);
 }
 
+TEST(RasterStretch, MonochromeSourceTakesColoursBeforePixelsAreCombined) {
+  Canvas mono(2, 1, true, RGB(0, 0, 0));
+  SetPixel(mono.dc(), 1, 0, RGB(255, 255, 255));
+  Canvas dst(1, 1);
+  SetTextColor(dst.dc(), RGB(1, 100, 200));
+  SetBkColor(dst.dc(), RGB(200, 100, 1));
+  StretchBlt(dst.dc(), 0, 0, 1, 1, mono.dc(), 0, 0, 2, 1, SRCCOPY);
+  EXPECT_EQ(GetPixel(dst.dc(), 0, 0), RGB(1 & 200, 100, 200 & 1));
+}
+
 TEST(RasterStretch, OppositeSignsMirror) {
   Canvas src(4, 1);
   for (int x = 0; x < 4; ++x) SetPixel(src.dc(), x, 0, RGB(x + 1, 0, 0));
