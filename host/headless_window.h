@@ -1,7 +1,8 @@
 #pragma once
 // A window that shows nothing: it records every invalidated rectangle (the whole client
 // area for a null rectangle) and counts repaints, so that tests and servers can see what
-// the control asked to be shown.
+// the control asked to be shown. A record nobody takes stays bounded: past kMaxRecorded
+// rectangles it is folded into their union.
 #include <vector>
 
 #include "host/window.h"
@@ -10,6 +11,8 @@ namespace kavrin::host {
 
 class HeadlessWindow : public SiteWindow {
  public:
+  static constexpr size_t kMaxRecorded = 1024;
+
   explicit HeadlessWindow(const Surface& surface) : surface_(surface) {}
 
   void Invalidate(const RECT* rc, bool erase) override;

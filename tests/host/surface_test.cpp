@@ -73,6 +73,24 @@ TEST_F(SurfaceServices, InvalidationsReachTheWindowThroughItsHandle) {
   EXPECT_EQ(window_->Refreshes(), refreshes + 1);
 }
 
+TEST_F(SurfaceServices, AnUntakenRecordStaysBoundedAndCoversEveryRectangle) {
+  for (int i = 0; i < 10000; ++i) {
+    const RECT rc{i % 300, 5, i % 300 + 2, 9 + i % 7};
+    InvalidateRect(Wnd(), &rc, FALSE);
+  }
+  const auto& got = window_->Invalidations();
+  EXPECT_LE(got.size(), HeadlessWindow::kMaxRecorded);
+  RECT all = got.front();
+  for (const RECT& r : got) {
+    all.left = std::min(all.left, r.left);
+    all.right = std::max(all.right, r.right);
+    all.bottom = std::max(all.bottom, r.bottom);
+  }
+  EXPECT_EQ(all.left, 0);
+  EXPECT_EQ(all.right, 301);
+  EXPECT_EQ(all.bottom, 15);
+}
+
 TEST_F(SurfaceServices, BackColorClearsToTheTranslatedColour) {
   site_->BackColor(RGB(10, 20, 30));
   EXPECT_EQ(GetPixel(Dc(), 0, 0), RGB(10, 20, 30));
