@@ -2,8 +2,12 @@
 // stop, teardown, reopening and the one slot shared by all charts.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "chart/line_chart.h"
@@ -241,6 +245,70 @@ TEST_F(ChartExport, OneLogPerProcessAndASecondChartGetsFileAlreadyOpen) {
   other.StartExport(True, otherPath, "other.txt");
   EXPECT_EQ(other.bExport(), True);
   other.StartExport(False, none, none);
+}
+
+// Limits the size of files this process writes, so that the log's next line fails as on
+// a full disk; the limit goes back when the object ends.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit r = saved_;
+    r.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &r);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, old_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  sighandler_t old_{};
+};
+
+int ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+TEST_F(ChartExport, AFailedWriteKeepsTheRowsPendingUntilAStopSucceeds) {
+  Open("full.txt");
+  const auto headerSize = fs::file_size(dir / "full.txt");
+  {
+    FileSizeLimit limit(headerSize);
+    for (int i = 1; i <= 10; ++i) Tick(i);
+    // The eleventh tick's write fails: the tick raises, the rows stay pending.
+    EXPECT_NE(ErrorOf([&] { Tick(11); }), 0);
+    EXPECT_EQ(chart->sExportBuf(), Rows(1, 11));
+    // The stop fails the same way and keeps the log, so that it can be retried.
+    EXPECT_NE(ErrorOf([&] { Stop(); }), 0);
+    EXPECT_EQ(chart->bExport(), False);
+    EXPECT_TRUE(LogSlot::IsOpenBy(chart.get()));
+  }
+  Stop();
+  EXPECT_FALSE(LogSlot::IsOpen());
+  EXPECT_EQ(Lines(ReadAll(dir / "full.txt")).back(), Rows(1, 11));
+}
+
+TEST_F(ChartExport, TeardownAfterAFailedWriteClosesTheLogWithoutRaising) {
+  Open("lost.txt");
+  {
+    FileSizeLimit limit(fs::file_size(dir / "lost.txt"));
+    for (int i = 1; i <= 3; ++i) Tick(i);
+    EXPECT_NE(ErrorOf([&] { Stop(); }), 0);
+    ASSERT_TRUE(LogSlot::IsOpenBy(chart.get()));
+    chart.reset();  // the last write fails again; the engine still ends and frees the slot
+  }
+  EXPECT_FALSE(LogSlot::IsOpen());
+  EXPECT_EQ(Lines(ReadAll(dir / "lost.txt")).size(), 21u);
 }
 
 }  // namespace
