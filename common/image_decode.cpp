@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
-#include <sys/stat.h>
+#include <system_error>
 
 #include "common/image_decode_internal.h"
 #include "common/vb_error.h"
@@ -55,12 +56,14 @@ DecodedImage DecodeImageFile(const std::string& path) {
   // Paths may use "\" as the separator.
   std::string native = path;
   std::replace(native.begin(), native.end(), '\\', '/');
-  struct stat st {};
-  if (native.empty() || ::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) Raise(err::kFileNotFound);
+  std::error_code ec;
+  if (native.empty() || !std::filesystem::is_regular_file(native, ec)) Raise(err::kFileNotFound);
+  const auto length = std::filesystem::file_size(native, ec);
+  if (ec) Raise(err::kFileNotFound);
   std::unique_ptr<std::FILE, FileCloser> f(std::fopen(native.c_str(), "rb"));
   if (!f) Raise(err::kFileNotFound);
-  if (st.st_size > kMaxPictureFileBytes) image::Fail("file too large");
-  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+  if (length > static_cast<uintmax_t>(kMaxPictureFileBytes)) image::Fail("file too large");
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));
   const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f.get());
   if (got != bytes.size()) Raise(err::kDeviceIo);
   return DecodeImage(bytes.data(), bytes.size());

@@ -65,7 +65,8 @@ void pcMemDC::CreateFromPicture(const StdPicture& sPic) {
   BITMAP bm{};
   HBITMAP pic = sPic.Handle();
   // No bitmap behind the picture: a 0 x 0 size, nothing grows and nothing is copied.
-  if (!pic || GetObjectA(pic, sizeof bm, &bm) != static_cast<int>(sizeof bm)) return;
+  if (!pic || GetObjectType(pic) != OBJ_BITMAP || GetObjectA(pic, sizeof bm, &bm) != static_cast<int>(sizeof bm))
+    return;
   Width(bm.bmWidth);
   Height(bm.bmHeight);
   HDC screen = CreateDCA("DISPLAY", "", "", nullptr);

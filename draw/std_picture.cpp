@@ -6,7 +6,8 @@ namespace kavrin {
 
 StdPicture::StdPicture(HBITMAP owned) : bitmap_(owned) {
   BITMAP bm{};
-  if (bitmap_ && GetObjectA(bitmap_, sizeof bm, &bm) == static_cast<int>(sizeof bm)) {
+  if (bitmap_ && GetObjectType(bitmap_) == OBJ_BITMAP &&
+      GetObjectA(bitmap_, sizeof bm, &bm) == static_cast<int>(sizeof bm)) {
     width_ = bm.bmWidth;
     height_ = bm.bmHeight;
   }

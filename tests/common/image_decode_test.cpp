@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "common/vb_error.h"
@@ -278,7 +279,8 @@ TEST(DecodeRefusal, BadBitmapHeaders) {
 }
 
 TEST(DecodeImageFile, ReadsFilesAndReportsMissingOnes) {
-  const auto dir = std::filesystem::temp_directory_path() / ("kavrin_decode_" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("kavrin_decode_" + std::to_string(std::random_device{}()));
   std::filesystem::create_directories(dir);
   const auto path = dir / "p.bmp";
   const Bytes f = samples::EncodeBmp(BmpOptions{});

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "common/vb_error.h"
 #include "draw/gdi_host.h"
@@ -53,7 +54,8 @@ TEST(StdPicture, ImageWithoutPixelsIsRefused) {
 }
 
 TEST(StdPicture, LoadsFilesAndReportsErrors) {
-  const auto dir = std::filesystem::temp_directory_path() / ("kavrin_picture_" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("kavrin_picture_" + std::to_string(std::random_device{}()));
   std::filesystem::create_directories(dir);
   samples::BmpOptions o;
   o.bpp = 8;
