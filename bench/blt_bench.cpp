@@ -48,6 +48,34 @@ void BM_MemmoveScroll(benchmark::State& state) {
 }
 BENCHMARK(BM_MemmoveScroll)->Unit(benchmark::kMicrosecond);
 
+// The chart's other per-tick work: short line segments, each its own MoveToEx / LineTo.
+void BM_ShortSegments(benchmark::State& state) {
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 640, 480);
+  HGDIOBJ oldBmp = SelectObject(dc, bmp);
+  HPEN pen = CreatePen(PS_SOLID, static_cast<int>(state.range(0)), RGB(200, 30, 30));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  int y = 240;
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) {
+      const int x = (i * 7) % 600, ny = 20 + (y * 31 + i * 17) % 440;
+      MoveToEx(dc, x, y, nullptr);
+      LineTo(dc, x + 9, ny);
+      y = ny;
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+  SelectObject(dc, oldBmp);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  DeleteDC(screen);
+}
+BENCHMARK(BM_ShortSegments)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+
 // Keeps the console output and remembers each run's mean time per iteration.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:

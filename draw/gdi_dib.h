@@ -36,6 +36,15 @@ struct BrushPattern {
 };
 BrushPattern MakeBrushPattern(const BitmapObj& b, COLORREF c);
 
+// A Bresenham walk of n pixels from (x, y), all inside the bitmap: every step moves by
+// (majX, majY); when err + bias > 0 it also moves by (minX, minY) and adds add1, else add2.
+struct LineWalk {
+  int x, y;
+  int majX, majY, minX, minY;
+  int64_t err, add1, add2, bias;
+  int64_t n;
+};
+
 // Per-format primitives; callers have clipped every coordinate to the bitmap.
 struct PixelOps {
   uint32_t (*get)(const BitmapObj& b, int x, int y);
@@ -50,6 +59,7 @@ struct PixelOps {
   void (*run)(BitmapObj& b, int x, int y, int sx, int sy, int n, uint32_t px);
   // Writes px at every non-zero byte of mask (w x h, pitch bytes per row) placed at (x, y).
   void (*mask)(BitmapObj& b, int x, int y, int w, int h, const uint8_t* m, int pitch, uint32_t px);
+  void (*line)(BitmapObj& b, const LineWalk& w, uint32_t px);
   uint32_t valueMask;  // bits a pixel value may carry
 };
 const PixelOps& OpsFor(const BitmapObj& b);

@@ -77,35 +77,30 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
     k0 = std::max(k0 + 1, k);
   }
   if (k0 >= k1) return;
-  int64_t k = k0;
-  int64_t m = minorAt(k);
-  // Bresenham error for step k: err = 2 (k+1) minor - major - 2 m major.
-  int64_t err = static_cast<int64_t>(2 * static_cast<Wide>(k + 1) * minor - major - 2 * static_cast<Wide>(m) * major);
-  int x = static_cast<int>(xMajor ? maj0 + majStep * k : min0 + minStep * m);
-  int y = static_cast<int>(xMajor ? min0 + minStep * m : maj0 + majStep * k);
-  const int xs = xMajor ? majStep : minStep, ys = xMajor ? minStep : majStep;
-  const int64_t add1 = 2 * minor - twoMajor, add2 = 2 * minor;
-  if (minor == 0) {
-    ops.run(b, x, y, xMajor ? majStep : 0, xMajor ? 0 : majStep, static_cast<int>(k1 - k), px);
-    return;
+  if (minor > 0) {
+    // The last step before the minor coordinate leaves the bitmap: minorAt(k) <= room.
+    const int64_t room = minStep > 0 ? minLimit - 1 - min0 : min0;
+    // minorAt(k) <= room  <=>  2 k minor + major - 1 + bias < 2 major (room + 1).
+    const Wide limit = static_cast<Wide>(twoMajor) * (room + 1) - major + 1 - bias;
+    const Wide kEnd = limit <= 0 ? 0 : (limit + 2 * minor - 1) / (2 * minor);
+    if (kEnd < k1) k1 = static_cast<int64_t>(kEnd);
+    if (k0 >= k1) return;
   }
-  for (; k < k1; ++k) {
-    if (x < 0 || y < 0 || x >= b.width || y >= b.height) break;  // left through the minor side
-    ops.set(b, x, y, px);
-    if (err + bias > 0) {
-      if (xMajor)
-        y += ys;
-      else
-        x += xs;
-      err += add1;
-    } else {
-      err += add2;
-    }
-    if (xMajor)
-      x += xs;
-    else
-      y += ys;
-  }
+  const int64_t m = minorAt(k0);
+  LineWalk w{};
+  // Bresenham error at step k: 2 (k + 1) minor - major - 2 m major.
+  w.err = static_cast<int64_t>(2 * static_cast<Wide>(k0 + 1) * minor - major - 2 * static_cast<Wide>(m) * major);
+  w.x = static_cast<int>(xMajor ? maj0 + majStep * k0 : min0 + minStep * m);
+  w.y = static_cast<int>(xMajor ? min0 + minStep * m : maj0 + majStep * k0);
+  w.majX = xMajor ? majStep : 0;
+  w.majY = xMajor ? 0 : majStep;
+  w.minX = xMajor ? 0 : minStep;
+  w.minY = xMajor ? minStep : 0;
+  w.add1 = 2 * minor - twoMajor;
+  w.add2 = 2 * minor;
+  w.bias = bias;
+  w.n = k1 - k0;
+  ops.line(b, w, px);
 }
 
 // Paints the pixels [x0, x1) of row y, clipped to the bitmap.
@@ -116,16 +111,11 @@ void Span(BitmapObj& b, const PixelOps& ops, int y, int64_t x0, int64_t x1, uint
   if (x0 < x1) ops.fill(b, RECT{static_cast<LONG>(x0), y, static_cast<LONG>(x1), y + 1}, px);
 }
 
-// A round cap: the ellipse region of a w x w box with its top-left at (left, top), rows
-// found by an integer midpoint walk of the ellipse (Zingl's algorithm).
-void RoundCap(BitmapObj& b, const PixelOps& ops, int left, int top, int w, uint32_t px) {
-  const int right = left + w, bottom = top + w;
-  if (w < 2) {
-    for (int y = top; y < bottom; ++y) Span(b, ops, y, left, right, px);
-    return;
-  }
-  // Half-row extents from the middle row down; mirrored for the upper half.
-  std::vector<int> inset(static_cast<size_t>(w) + 1, 0);
+// Row insets of a round cap w pixels across: the ellipse region of a w x w box, rows
+// found by an integer midpoint walk of the ellipse (Zingl's algorithm). Row i of the box
+// spans [left + inset[i], left + w - inset[i]).
+std::vector<int> CapInsets(int w) {
+  std::vector<int> fromMiddle(static_cast<size_t>(w) + 1, 0);
   const int64_t a = w - 1, bb = w - 1;
   const int64_t asq = 8 * a * a, bsq = 8 * bb * bb;
   int64_t dx = 4 * bb * bb * (1 - a), dy = 4 * a * a * (1 + (bb % 2));
@@ -142,13 +132,31 @@ void RoundCap(BitmapObj& b, const PixelOps& ops, int left, int top, int w, uint3
       ++y;
       dy += asq;
       err += dy;
-      if (y <= w) inset[y] = x;
+      if (y <= w) fromMiddle[y] = x;
     }
   }
-  for (int i = 0; i < w; ++i) {
-    const int k = i < w / 2 ? static_cast<int>(bb) - i : i;
-    Span(b, ops, top + i, left + inset[k], right - inset[k], px);
+  std::vector<int> inset(static_cast<size_t>(w));
+  for (int i = 0; i < w; ++i) inset[i] = fromMiddle[i < w / 2 ? static_cast<int>(bb) - i : i];
+  return inset;
+}
+
+// Caps are the same for every segment of a width; the chart uses one or two widths.
+const std::vector<int>& CachedInsets(int w) {
+  static std::vector<std::vector<int>> cache;
+  if (static_cast<size_t>(w) >= cache.size()) cache.resize(static_cast<size_t>(w) + 1);
+  if (cache[w].empty()) cache[w] = CapInsets(w);
+  return cache[w];
+}
+
+void RoundCap(BitmapObj& b, const PixelOps& ops, int left, int top, int w, uint32_t px) {
+  const int right = left + w;
+  if (w < 2) {
+    for (int y = top; y < top + w; ++y) Span(b, ops, y, left, right, px);
+    return;
   }
+  const std::vector<int>& inset = CachedInsets(w);
+  const int i0 = std::max(0, -top), i1 = std::min(w, b.height - top);
+  for (int i = i0; i < i1; ++i) Span(b, ops, top + i, left + inset[i], right - inset[i], px);
 }
 
 // The body of a wide segment: a rectangle for axis-parallel segments, otherwise the
@@ -189,6 +197,9 @@ void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, 
                              {p2.x + wideX, p2.y - wideY},
                              {p2.x - narrowX, p2.y + narrowY}};
   int64_t ymin = pts[0][1], ymax = pts[0][1];
+  // Coordinates within 2^28 keep every edge product inside 64 bits.
+  bool small = true;
+  for (const auto& p : pts) small = small && std::llabs(p[0]) < (1 << 28) && std::llabs(p[1]) < (1 << 28);
   for (const auto& p : pts) {
     ymin = std::min(ymin, p[1]);
     ymax = std::max(ymax, p[1]);
@@ -206,9 +217,14 @@ void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, 
       const int64_t* bot = u[1] < v[1] ? v : u;
       if (y < top[1] || y >= bot[1]) continue;
       // ceil(top.x + (y - top.y) * (bot.x - top.x) / (bot.y - top.y))
-      const Wide num = static_cast<Wide>(y - top[1]) * (bot[0] - top[0]), den = bot[1] - top[1];
-      const Wide q = num >= 0 ? (num + den - 1) / den : -((-num) / den);
-      xs[n++] = static_cast<int64_t>(std::clamp<Wide>(top[0] + q, INT32_MIN, INT32_MAX));
+      if (small) {
+        const int64_t num = (y - top[1]) * (bot[0] - top[0]), den = bot[1] - top[1];
+        xs[n++] = top[0] + (num >= 0 ? (num + den - 1) / den : -((-num) / den));
+      } else {
+        const Wide num = static_cast<Wide>(y - top[1]) * (bot[0] - top[0]), den = bot[1] - top[1];
+        const Wide q = num >= 0 ? (num + den - 1) / den : -((-num) / den);
+        xs[n++] = static_cast<int64_t>(std::clamp<Wide>(top[0] + q, INT32_MIN, INT32_MAX));
+      }
     }
     std::sort(xs, xs + n);
     for (int i = 0; i + 1 < n; i += 2) Span(b, ops, static_cast<int>(y), xs[i], xs[i + 1], px);
