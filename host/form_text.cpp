@@ -104,7 +104,8 @@ std::string ParseString(std::string_view s, Variant* out) {
 // Integer text (sign and up to 18 digits) -> value; false when it has another form.
 bool ParseWhole(std::string_view s, int64_t* v) {
   size_t i = 0;
-  const bool neg = !s.empty() && (s[0] == '-' || s[0] == '+') ? s[i++] == '-' : false;
+  bool neg = false;
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) neg = s[i++] == '-';
   if (i >= s.size()) return false;
   int64_t r = 0;
   for (; i < s.size(); ++i) {
