@@ -16,7 +16,9 @@ namespace kavrin::image {
 namespace {
 
 constexpr long kMaxDecoderMemory = 1L << 30;
-constexpr int kMaxScans = 1000;
+// Encoders write about ten progressive scans; each scan walks the whole picture, so a
+// file of thousands of tiny scans would take minutes on a large picture.
+constexpr int kMaxScans = 100;
 
 struct JpegJob {
   jpeg_error_mgr err{};  // first member: the library hands back this pointer

@@ -221,8 +221,10 @@ inline Bytes EncodePng(int width, int height, bool alpha, bool interlaced = fals
 }
 
 // A JPEG of flat colour c (0x00RRGGBB), or of grey level c & 0xFF when gray is set.
+// bandScans > 0 makes a progressive file of one DC scan and then, per component, one
+// scan for each of the first bandScans AC coefficients (the rest are left at zero).
 inline Bytes EncodeJpeg(int width, int height, uint32_t c, bool gray = false, bool progressive = false,
-                        int quality = 95) {
+                        int quality = 95, int bandScans = 0) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr jerr{};
   cinfo.err = jpeg_std_error(&jerr);
@@ -237,6 +239,24 @@ inline Bytes EncodeJpeg(int width, int height, uint32_t c, bool gray = false, bo
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   if (progressive) jpeg_simple_progression(&cinfo);
+  std::vector<jpeg_scan_info> script;
+  if (bandScans > 0) {
+    jpeg_scan_info dc{};
+    dc.comps_in_scan = cinfo.num_components;
+    for (int i = 0; i < cinfo.num_components; ++i) dc.component_index[i] = i;
+    script.push_back(dc);
+    for (int comp = 0; comp < cinfo.num_components; ++comp)
+      for (int k = 1; k <= bandScans && k < 64; ++k) {
+        jpeg_scan_info ac{};
+        ac.comps_in_scan = 1;
+        ac.component_index[0] = comp;
+        ac.Ss = k;
+        ac.Se = k;
+        script.push_back(ac);
+      }
+    cinfo.scan_info = script.data();
+    cinfo.num_scans = static_cast<int>(script.size());
+  }
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<uint8_t> row(static_cast<size_t>(width) * (gray ? 1 : 3));
   for (int x = 0; x < width; ++x) {

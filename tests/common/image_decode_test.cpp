@@ -175,6 +175,15 @@ TEST(DecodeJpeg, ColourGreyAndProgressive) {
   for (uint32_t px : prog.pixels) ASSERT_TRUE(near(px, 0x0010F0A0)) << std::hex << px;
 }
 
+TEST(DecodeRefusal, JpegWithTooManyScans) {
+  // 1 + 3 x 20 scans decode; 1 + 3 x 63 are more than a real encoder writes.
+  const DecodedImage ok = Decode(samples::EncodeJpeg(16, 16, 0x00808080, false, false, 95, 20));
+  EXPECT_EQ(ok.width, 16);
+  const auto e = ErrorOf([] { Decode(samples::EncodeJpeg(16, 16, 0x00808080, false, false, 95, 63)); });
+  EXPECT_EQ(e.first, err::kInvalidPicture);
+  EXPECT_NE(e.second.find("too many scans"), std::string::npos) << e.second;
+}
+
 TEST(DecodeRefusal, EmptyAndUnknownData) {
   EXPECT_EQ(ErrorOf([] { DecodeImage(nullptr, 0); }).first, err::kInvalidPicture);
   const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};

@@ -136,6 +136,13 @@ TEST_F(PcMemDcTest, PictureWithoutBitmapChangesNothing) {
   m.CreateFromPicture(none);
   EXPECT_EQ(m.Width(), 0);
   EXPECT_EQ(m.hdc(), 0);
+  // A handle of another kind (the picture deletes it when it ends).
+  HFONT font = CreateFontA(-12, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, "Arial");
+  StdPicture notBitmap(static_cast<HBITMAP>(static_cast<HGDIOBJ>(font)));
+  EXPECT_EQ(notBitmap.Width(), 0);
+  m.CreateFromPicture(notBitmap);
+  EXPECT_EQ(m.Width(), 0);
+  EXPECT_EQ(m.Height(), 0);
 }
 
 TEST_F(PcMemDcTest, DrawWithZeroSizesCopiesTheWholeSurface) {
