@@ -198,7 +198,8 @@ using namespace kavrin::gdi;
 HGDIOBJ GetStockObject(int index) { return StockObject(index); }
 
 HPEN CreatePen(int style, int width, COLORREF color) {
-  // Dashed styles draw solid here; PS_INSIDEFRAME (6) is solid on a path without a frame.
+  // Dashed styles draw solid here (wider than 1 pixel they are solid on Windows too);
+  // PS_INSIDEFRAME (6) is solid on a path without a frame.
   if (style < 0 || style > 6) return nullptr;
   auto p = std::make_unique<PenObj>();
   p->style = style == PS_NULL ? PS_NULL : PS_SOLID;
@@ -206,7 +207,6 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   if (p->width == 0) p->width = 1;
   // Wider than any surface this layer makes; keeps the cap tables small.
   if (p->width > 16384) p->width = 16384;
-  if (style != PS_SOLID && style != 6 && style != PS_NULL) p->width = 1;  // styled pens are cosmetic
   p->color = color;
   return static_cast<HPEN>(Insert(std::move(p)));
 }
