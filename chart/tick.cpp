@@ -5,6 +5,8 @@
 // Per tick: s = the grid step in whole pixels (half to even), half = s \ 2: an ordinary
 // tick scrolls by half and paints a strip of half columns; the first tick scrolls so that
 // the time grid drawn by the full repaint lines up with the moving one.
+#include <algorithm>
+
 #include "chart/export_text.h"
 #include "chart/gdi_scope.h"
 #include "chart/label_text.h"
@@ -120,7 +122,12 @@ void cLineChart::DrawPointPic(Integer i, RECT& seg) {
   if (seg.top >= m_rcWork.bottom) seg.top = SubL(m_rcWork.bottom, DivL(pic.Height(), 2));
   const Integer w = ToInteger(pic.Width());
   const Integer h = ToInteger(pic.Height());
-  pic.Draw(m_lBindDc, 0, 0, w, h, SubL(seg.left, DivI(w, 2)), SubL(seg.top, DivI(h, 2)), True);
+  const Long x = SubL(seg.left, DivI(w, 2));
+  // Only the columns up to the plot's right edge are stamped: what stuck out to the right
+  // would stay on the legend or scale there, since the scroll never moves the margin.
+  const Long visible = std::min<Long>(w, SubL(AddL(m_rcWork.right, 1), x));
+  if (visible < 1) return;
+  pic.Draw(m_lBindDc, 0, 0, visible, h, x, SubL(seg.top, DivI(h, 2)), True);
 }
 
 // The previous value, in the measure font and the line's tip colour, next to the
@@ -153,6 +160,9 @@ void cLineChart::DrawPointTip(Integer i, RECT& seg) {
     rc.bottom = SubL(m_rcWork.bottom, m_iBorderWidth);
     rc.top = SubL(rc.bottom, ch);
   }
+  // The text is clipped at the plot's right edge, for the same reason as the picture;
+  // its position (the rectangle's left and top) stays as computed.
+  rc.right = std::min<Long>(rc.right, AddL(m_rcWork.right, 1));
   DrawTextA(Dc(), text.c_str(), static_cast<int>(text.size()), &rc, 0);
 }
 

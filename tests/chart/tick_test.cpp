@@ -118,6 +118,34 @@ TEST_F(ChartTick, TicksLeaveEverythingOutsideThePlotAlone) {
   EXPECT_EQ(changedOutside, 0);
 }
 
+// A 31 x 31 white square: wider than the strip, so half of it would reach past the plot.
+PictureRef WidePicture() {
+  DecodedImage img;
+  img.width = 31;
+  img.height = 31;
+  img.pixels.assign(31 * 31, 0xFFFFFF);
+  return StdPicture::FromImage(img);
+}
+
+TEST_F(ChartTick, LongTipsAndWidePicturesStopAtThePlotsRightEdge) {
+  chart.AddLine("tips", static_cast<Long>(kRed), nullptr, True, 0x00FFFF);
+  chart.AddLine("wide", static_cast<Long>(kBlue), WidePicture());
+  const auto before = test::Capture(surf.dc, 320, 240);
+  for (int i = 0; i < 5; ++i) {
+    chart.SetValue(1, 12.3456789 + i);
+    chart.SetValue(2, -20);
+    chart.Movie();
+  }
+  const auto after = test::Capture(surf.dc, 320, 240);
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 301; x < 320; ++x) ASSERT_EQ(before.at(x, y), after.at(x, y)) << x << "," << y;
+  }
+  // Inside the plot both reach the right edge: the picture (rows 138 to 168) and the
+  // tip's text up to column 300.
+  EXPECT_EQ(surf.Px(300, 150), 0xFFFFFFu);
+  EXPECT_FALSE(InkBox(surf, RECT{292, 20, 301, 138}, 0x00FFFF).Empty());
+}
+
 TEST_F(ChartTick, TickInvalidatesThePlotWithoutErasingAndFlipsThePhase) {
   surf.sink.calls.clear();
   chart.Movie();
