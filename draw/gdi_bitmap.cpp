@@ -1,5 +1,7 @@
 // Bitmaps: creation in the screen's format or 1 bit per pixel, single pixels, DIB
 // transfers (32-bit BI_RGB, either row order) and the read view for hosts.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <cstring>
 #include <memory>
 #include <new>
@@ -177,3 +179,5 @@ int SetDIBits(HDC /*hdc*/, HBITMAP bmp, UINT start, UINT lines, const void* bits
   }
   return copied;
 }
+
+#endif  // _WIN32

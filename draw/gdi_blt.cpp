@@ -1,5 +1,7 @@
 // Block copies: BitBlt and StretchBlt with all 256 ternary raster operations, the
 // colour <-> monochrome conversions, clipping to both bitmaps and overlap-safe scrolling.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <algorithm>
 #include <vector>
 
@@ -154,3 +156,5 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWOR
   DcObj* s = RopUsesSource(Rop3Index(rop)) ? FindDc(src) : nullptr;
   return Blt(*d, x, y, cx, cy, s, x1, y1, rop) ? TRUE : FALSE;
 }
+
+#endif  // _WIN32

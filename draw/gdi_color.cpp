@@ -1,4 +1,6 @@
 // Colours to pixel values per surface format, and the raster-operation masks.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include "draw/gdi_dib.h"
 
 namespace kavrin::gdi {
@@ -75,3 +77,5 @@ RopMasks MakeRopMasks(uint8_t rop3) {
 }
 
 }  // namespace kavrin::gdi
+
+#endif  // _WIN32

@@ -1,5 +1,7 @@
 // Device contexts: memory DCs with their default objects, screen DCs over one shared
 // 32-bit screen surface, device capabilities and the colour state.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <cstring>
 #include <memory>
 
@@ -144,3 +146,5 @@ int GetBkMode(HDC hdc) {
   DcObj* dc = FindDc(hdc);
   return dc ? dc->bkMode : 0;
 }
+
+#endif  // _WIN32

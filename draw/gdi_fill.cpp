@@ -1,4 +1,6 @@
 // Solid fills: FillRect and the fill and mask-paint primitives the text code draws with.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include "draw/gdi_dib.h"
 
 namespace kavrin::gdi {
@@ -75,3 +77,5 @@ int FillRect(HDC hdc, const RECT* rc, HBRUSH brush) {
   FillBrush(*dc, r, color);
   return 1;
 }
+
+#endif  // _WIN32

@@ -1,6 +1,8 @@
 // Lines: MoveToEx / LineTo with cosmetic 1-pixel pens (Bresenham with the Windows tie
 // rule, end pixel excluded, clipped without changing the pixel choice) and wide solid
 // pens (a band of the pen's width centred on the segment, with round caps at both ends).
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -270,3 +272,5 @@ BOOL LineTo(HDC hdc, int x, int y) {
   if (b && pen) DrawPenLine(*dc, *b, *pen, from, to);
   return TRUE;
 }
+
+#endif  // _WIN32

@@ -1,4 +1,6 @@
 // kernel32, user32 and shlwapi helpers: MulDiv, rectangles, PathFileExistsA.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -42,3 +44,5 @@ BOOL PathFileExistsA(LPCSTR path) {
   struct stat st {};
   return stat(p.c_str(), &st) == 0 ? TRUE : FALSE;
 }
+
+#endif  // _WIN32

@@ -1,5 +1,7 @@
 // The handle table and the object entry points: creation of pens and brushes, stock
 // objects, SelectObject / DeleteObject with Win32's rules, live counts.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -312,3 +314,5 @@ int GetObjectA(HANDLE obj, int size, LPVOID out) {
       return 0;
   }
 }
+
+#endif  // _WIN32

@@ -1,5 +1,7 @@
 // Palettes on a true-colour surface: objects that can be made, selected and realised,
 // with no effect on pixels. OleTranslateColor and the system colours live here too.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <memory>
 
 #include "draw/gdi_dib.h"
@@ -94,3 +96,5 @@ HRESULT OleTranslateColor(OLE_COLOR color, HPALETTE pal, COLORREF* out) {
   if (out) *out = c;
   return S_OK;
 }
+
+#endif  // _WIN32

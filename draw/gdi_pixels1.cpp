@@ -1,4 +1,6 @@
 // Primitives of 1-bit surfaces: one byte per pixel holding 0 (black) or 1 (white).
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <algorithm>
 #include <cstring>
 
@@ -83,3 +85,5 @@ extern const PixelOps kOps1;
 const PixelOps kOps1 = {Get1, Set1, Fill1, ReadRow1, WriteRow1, CopyRect1, Run1, Mask1, Line1, 1u};
 
 }  // namespace kavrin::gdi
+
+#endif  // _WIN32

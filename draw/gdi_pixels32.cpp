@@ -1,4 +1,6 @@
 // Primitives of 32-bit surfaces: pixels 0x00RRGGBB, rows top-down, stride = width.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <algorithm>
 #include <cstring>
 
@@ -81,3 +83,5 @@ extern const PixelOps kOps32;
 const PixelOps kOps32 = {Get32, Set32, Fill32, ReadRow32, WriteRow32, CopyRect32, Run32, Mask32, Line32, 0x00FFFFFFu};
 
 }  // namespace kavrin::gdi
+
+#endif  // _WIN32

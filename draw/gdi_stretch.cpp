@@ -1,6 +1,8 @@
 // StretchBlt: scaled and mirrored block copies in the default stretch mode
 // (BLACKONWHITE): enlarging repeats pixels, shrinking ANDs together the source pixels
 // that fall on one destination pixel, so dark detail survives on a light background.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <vector>
 
 #include "draw/gdi_dib.h"
@@ -120,3 +122,5 @@ BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xS
   if (i0 >= i1 || j0 >= j1) return TRUE;
   return BltBitmap(*d, xDst + i0, yDst + j0, i1 - i0, j1 - j0, &scratch, &tmp, i0, j0, rop) ? TRUE : FALSE;
 }
+
+#endif  // _WIN32

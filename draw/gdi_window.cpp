@@ -1,4 +1,6 @@
 // Window handles that hosts register so that InvalidateRect reaches their repaint logic.
+// Linux only: on Windows the system GDI provides all of this.
+#ifndef _WIN32
 #include <map>
 
 #include "draw/gdi_host.h"
@@ -40,3 +42,5 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rc, BOOL erase) {
   it->second->Invalidate(rc, erase != FALSE);
   return TRUE;
 }
+
+#endif  // _WIN32
