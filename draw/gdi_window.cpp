@@ -15,9 +15,10 @@ struct Windows {
   uintptr_t next = 0x10000;
 };
 
+// Never destroyed, like the handle table: windows may unregister from static destructors.
 Windows& windows() {
-  static Windows w;
-  return w;
+  static Windows* w = new Windows;
+  return *w;
 }
 
 }  // namespace
