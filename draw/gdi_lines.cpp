@@ -18,7 +18,7 @@ __extension__ typedef __int128 Wide;
 
 // Octants numbered 1 .. 8 counter-clockwise from +x in device space (y down), as the
 // tie rule is stated per octant.
-int Octant(int dx, int dy) {
+int Octant(int64_t dx, int64_t dy) {
   if (dy > 0) {
     if (dx > 0) return dx > dy ? 1 : 2;
     return -dx > dy ? 4 : 3;
@@ -34,8 +34,7 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   const int64_t dx = static_cast<int64_t>(p1.x) - p0.x, dy = static_cast<int64_t>(p1.y) - p0.y;
   if (dx == 0 && dy == 0) return;
   const PixelOps& ops = OpsFor(b);
-  const int oct = Octant(static_cast<int>(std::clamp<int64_t>(dx, -0x3FFFFFFF, 0x3FFFFFFF)),
-                         static_cast<int>(std::clamp<int64_t>(dy, -0x3FFFFFFF, 0x3FFFFFFF)));
+  const int oct = Octant(dx, dy);
   const int64_t bias = (oct == 3 || oct == 5 || oct == 6 || oct == 8) ? 1 : 0;
   const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
   const bool xMajor = adx > ady;  // a 45-degree diagonal is y-major, which is the same pixels
