@@ -105,11 +105,11 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
 }
 
 // Paints the pixels [x0, x1) of row y, clipped to the bitmap.
-void Span(BitmapObj& b, const PixelOps& ops, int y, int64_t x0, int64_t x1, uint32_t px) {
+void Span(BitmapObj& b, const PixelOps& ops, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
   if (y < 0 || y >= b.height) return;
   x0 = std::max<int64_t>(x0, 0);
   x1 = std::min<int64_t>(x1, b.width);
-  if (x0 < x1) ops.fill(b, RECT{static_cast<LONG>(x0), y, static_cast<LONG>(x1), y + 1}, px);
+  if (x0 < x1) ops.fill(b, RECT{static_cast<LONG>(x0), static_cast<LONG>(y), static_cast<LONG>(x1), static_cast<LONG>(y + 1)}, px);
 }
 
 // Row insets of a round cap w pixels across: the ellipse region of a w x w box, rows
@@ -149,15 +149,15 @@ const std::vector<int>& CachedInsets(int w) {
   return cache[w];
 }
 
-void RoundCap(BitmapObj& b, const PixelOps& ops, int left, int top, int w, uint32_t px) {
-  const int right = left + w;
+void RoundCap(BitmapObj& b, const PixelOps& ops, int64_t left, int64_t top, int w, uint32_t px) {
+  const int64_t right = left + w;
   if (w < 2) {
-    for (int y = top; y < top + w; ++y) Span(b, ops, y, left, right, px);
+    for (int64_t y = top; y < top + w; ++y) Span(b, ops, y, left, right, px);
     return;
   }
   const std::vector<int>& inset = CachedInsets(w);
-  const int i0 = std::max(0, -top), i1 = std::min(w, b.height - top);
-  for (int i = i0; i < i1; ++i) Span(b, ops, top + i, left + inset[i], right - inset[i], px);
+  const int64_t i0 = std::max<int64_t>(0, -top), i1 = std::min<int64_t>(w, b.height - top);
+  for (int64_t i = i0; i < i1; ++i) Span(b, ops, top + i, left + inset[i], right - inset[i], px);
 }
 
 // The body of a wide segment: a rectangle for axis-parallel segments, otherwise the
@@ -168,13 +168,15 @@ void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, 
   const int64_t dx = static_cast<int64_t>(p2.x) - p1.x, dy = static_cast<int64_t>(p2.y) - p1.y;
   if (dx == 0 && dy == 0) return;
   if (dy == 0) {
-    const int top = p1.y - width / 2;
-    for (int y = top; y < top + width; ++y) Span(b, ops, y, std::min(p1.x, p2.x), std::max(p1.x, p2.x), px);
+    const int64_t top = static_cast<int64_t>(p1.y) - width / 2;
+    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(top + width, b.height); ++y)
+      Span(b, ops, y, std::min(p1.x, p2.x), std::max(p1.x, p2.x), px);
     return;
   }
   if (dx == 0) {
-    const int left = p1.x - width / 2;
-    for (int y = std::min(p1.y, p2.y); y < std::max(p1.y, p2.y); ++y) Span(b, ops, y, left, left + width, px);
+    const int64_t left = static_cast<int64_t>(p1.x) - width / 2;
+    const int64_t y0 = std::max<int64_t>(std::min(p1.y, p2.y), 0), y1 = std::min<int64_t>(std::max(p1.y, p2.y), b.height);
+    for (int64_t y = y0; y < y1; ++y) Span(b, ops, y, left, left + width, px);
     return;
   }
   const double len = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
@@ -228,14 +230,15 @@ void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, 
       }
     }
     std::sort(xs, xs + n);
-    for (int i = 0; i + 1 < n; i += 2) Span(b, ops, static_cast<int>(y), xs[i], xs[i + 1], px);
+    for (int i = 0; i + 1 < n; i += 2) Span(b, ops, y, xs[i], xs[i + 1], px);
   }
 }
 
 void WideLine(BitmapObj& b, uint32_t px, int width, POINT p1, POINT p2) {
   const PixelOps& ops = OpsFor(b);
   WideBody(b, ops, width, p1, p2, px);
-  for (const POINT& p : {p1, p2}) RoundCap(b, ops, p.x - width / 2, p.y - width / 2, width, px);
+  for (const POINT& p : {p1, p2})
+    RoundCap(b, ops, static_cast<int64_t>(p.x) - width / 2, static_cast<int64_t>(p.y) - width / 2, width, px);
 }
 
 }  // namespace
