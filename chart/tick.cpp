@@ -37,10 +37,12 @@ void cLineChart::Movie() {
   // content until the strip covers the last half of them. Only what stays inside the plot
   // is copied: the leftmost shift columns leave it rather than landing on the value-scale
   // ticks and labels left of the plot.
-  const Long kept = SubL(m_lWorkWidth, shift);
+  // (A negative grid step scrolls to the right; the same holds for that direction.)
+  const Long kept = SubL(m_lWorkWidth, shift < 0 ? -shift : shift);
   if (kept > 0) {
-    BitBlt(Dc(), m_rcWork.left, m_rcWork.top, kept, m_lWorkHeight, Dc(), AddL(m_rcWork.left, shift),
-           m_rcWork.top, SRCCOPY);
+    const Long from = shift > 0 ? AddL(m_rcWork.left, shift) : m_rcWork.left;
+    const Long to = shift > 0 ? m_rcWork.left : SubL(m_rcWork.left, shift);
+    BitBlt(Dc(), to, m_rcWork.top, kept, m_lWorkHeight, Dc(), from, m_rcWork.top, SRCCOPY);
   }
   DrawNewStrip();
   m_bFirstTick = False;

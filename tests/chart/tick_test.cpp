@@ -202,6 +202,26 @@ TEST_F(ChartTick, ALineWithoutValuesLeavesAGap) {
   for (int x = moved.right - 9 + 1; x < 291; ++x) EXPECT_NE(surf.Px(x, 114), kRed) << x;
 }
 
+TEST(ChartTickNegative, ANegativeGridStepScrollsRightWithinThePlot) {
+  ChartSurface surf(320, 240);
+  ChartSettings set;
+  set.valueSpace = -10;  // grid step -19.1: no grid, no labels; ticks scroll to the right
+  set.work = RECT{20, 20, 260, 210};
+  cLineChart c;
+  Configure(c, surf, set);
+  c.Start();
+  for (int x = 20; x <= 60; ++x) SetPixel(surf.dc, x, 100, Marker(x));
+  const auto before = test::Capture(surf.dc, 320, 240);
+  c.Movie();  // first tick: round(-19.1 - 241 Mod -19 + 1) = -31
+  for (int x = 20; x <= 60; ++x) EXPECT_EQ(surf.Px(x + 31, 100), Marker(x)) << x;
+  // The copy ends at the plot's right edge: the margin right of it is untouched from
+  // x 272 on (the strip of a negative step, just right of the plot, lies outside it too).
+  const auto after = test::Capture(surf.dc, 320, 240);
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 272; x < 320; ++x) ASSERT_EQ(before.at(x, y), after.at(x, y)) << x << "," << y;
+  }
+}
+
 TEST(ChartTickErrors, TickBeforeStartIsDivisionByZeroEveryTime) {
   cLineChart c;
   EXPECT_EQ(ErrorOf([&] { c.Movie(); }), err::kDivisionByZero);
