@@ -30,7 +30,9 @@ int Octant(int64_t dx, int64_t dy) {
 // Steps 0 .. n-1 of a line from (x0, y0): the major axis advances one pixel per step and
 // the minor offset after k steps is round(k * dMinor / dMajor), ties rounding towards the
 // end point in octants 3, 5, 6 and 8 and towards the start in the others.
-void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
+// W holds the products of two distances: 64 bits for coordinates within 2^28, else 128.
+template <typename W>
+void CosmeticLineIn(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   const int64_t dx = static_cast<int64_t>(p1.x) - p0.x, dy = static_cast<int64_t>(p1.y) - p0.y;
   if (dx == 0 && dy == 0) return;
   const PixelOps& ops = OpsFor(b);
@@ -57,7 +59,7 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   const int64_t twoMajor = 2 * major;
   // Minor offset after k steps: floor((2 k minor + major - 1 + bias) / (2 major)).
   auto minorAt = [&](int64_t k) {
-    return static_cast<int64_t>((2 * static_cast<Wide>(k) * minor + major - 1 + bias) / twoMajor);
+    return static_cast<int64_t>((2 * static_cast<W>(k) * minor + major - 1 + bias) / twoMajor);
   };
   // Steps whose minor coordinate lies inside the bitmap: the offset is monotone in k.
   auto inside = [&](int64_t k) {
@@ -73,7 +75,7 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
     // Smallest k with minorAt(k) >= need: 2 k minor + major - 1 + bias >= 2 major need.
     const int64_t k =
         minor == 0 ? k1
-                   : static_cast<int64_t>((static_cast<Wide>(twoMajor) * need - major + 1 - bias + 2 * minor - 1) /
+                   : static_cast<int64_t>((static_cast<W>(twoMajor) * need - major + 1 - bias + 2 * minor - 1) /
                                           (2 * minor));
     k0 = std::max(k0 + 1, k);
   }
@@ -82,15 +84,15 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
     // The last step before the minor coordinate leaves the bitmap: minorAt(k) <= room.
     const int64_t room = minStep > 0 ? minLimit - 1 - min0 : min0;
     // minorAt(k) <= room  <=>  2 k minor + major - 1 + bias < 2 major (room + 1).
-    const Wide limit = static_cast<Wide>(twoMajor) * (room + 1) - major + 1 - bias;
-    const Wide kEnd = limit <= 0 ? 0 : (limit + 2 * minor - 1) / (2 * minor);
+    const W limit = static_cast<W>(twoMajor) * (room + 1) - major + 1 - bias;
+    const W kEnd = limit <= 0 ? 0 : (limit + 2 * minor - 1) / (2 * minor);
     if (kEnd < k1) k1 = static_cast<int64_t>(kEnd);
     if (k0 >= k1) return;
   }
   const int64_t m = minorAt(k0);
   LineWalk w{};
   // Bresenham error at step k: 2 (k + 1) minor - major - 2 m major.
-  w.err = static_cast<int64_t>(2 * static_cast<Wide>(k0 + 1) * minor - major - 2 * static_cast<Wide>(m) * major);
+  w.err = static_cast<int64_t>(2 * static_cast<W>(k0 + 1) * minor - major - 2 * static_cast<W>(m) * major);
   w.x = static_cast<int>(xMajor ? maj0 + majStep * k0 : min0 + minStep * m);
   w.y = static_cast<int>(xMajor ? min0 + minStep * m : maj0 + majStep * k0);
   w.majX = xMajor ? majStep : 0;
@@ -102,6 +104,15 @@ void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   w.bias = bias;
   w.n = k1 - k0;
   ops.line(b, w, px);
+}
+
+void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
+  constexpr LONG kSmall = 1 << 28;
+  auto small = [](LONG v) { return v > -kSmall && v < kSmall; };
+  if (small(p0.x) && small(p0.y) && small(p1.x) && small(p1.y))
+    CosmeticLineIn<int64_t>(b, px, p0, p1);
+  else
+    CosmeticLineIn<Wide>(b, px, p0, p1);
 }
 
 // Paints the pixels [x0, x1) of row y, clipped to the bitmap.
