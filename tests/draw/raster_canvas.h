@@ -1,8 +1,8 @@
 #pragma once
 // A memory DC with its own bitmap for raster tests: made on construction, released on
 // destruction, so every test leaves the object counts as it found them.
-#include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
