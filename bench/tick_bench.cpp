@@ -94,7 +94,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& r : runs) {
-      if (r.run_type != Run::RT_Iteration) continue;
+      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if (r.run_type != Run::RT_Iteration && !median) continue;
       // With repetitions the fastest run counts: on a shared machine the others mostly
       // measure the neighbours.
       const std::string name = r.run_name.function_name + (r.run_name.args.empty() ? "" : "/" + r.run_name.args);
