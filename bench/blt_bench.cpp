@@ -78,13 +78,14 @@ void BM_ShortSegments(benchmark::State& state) {
 }
 BENCHMARK(BM_ShortSegments)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
-// Keeps the console output and remembers each run's mean time per iteration.
+// Keeps the console output and remembers each run's mean CPU time per iteration (CPU
+// time is steadier than wall time on a shared machine).
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
       if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds_[r.run_name.function_name] = r.real_accumulated_time / static_cast<double>(r.iterations);
+        seconds_[r.run_name.function_name] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
     ConsoleReporter::ReportRuns(runs);
   }
   double Get(const std::string& name) const {
