@@ -293,6 +293,9 @@ class NameSet {
 
 bool IsEntryName(std::string_view name) {
   if (name.empty() || name.size() > 255) return false;
+  // The block keywords would read back as the start or end of a block.
+  for (const char* keyword : {"Begin", "End", "BeginProperty", "EndProperty"})
+    if (SameNoCase(name, keyword)) return false;
   for (size_t i = 0; i < name.size(); ++i) {
     const char c = name[i];
     const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';

@@ -61,7 +61,8 @@ FormText ParseFormText(std::string_view text);
 // The value of an entry read from text; raises 13 or 6 naming the entry and its line.
 Variant DecodeEntry(const TextEntry& entry);
 
-// A name that an entry can carry: a letter or "_", then letters, digits and "_".
+// A name that an entry can carry: a letter or "_", then letters, digits and "_"; not one
+// of the block keywords (Begin, End, BeginProperty, EndProperty, in any case).
 bool IsEntryName(std::string_view name);
 // The value as an entry's right-hand side; raises 13 for a value with no text form.
 std::string EncodeScalar(const Variant& v);

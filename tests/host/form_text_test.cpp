@@ -162,6 +162,8 @@ TEST(FormBagWrite, RejectsWhatTheTextCannotCarry) {
   EXPECT_EQ(ErrorOf([&] { bag.WriteProperty("has space", Variant(1.0), {}); }), err::kInvalidCall);
   EXPECT_EQ(ErrorOf([&] { bag.WriteProperty("A=B", Variant(1.0), {}); }), err::kInvalidCall);
   EXPECT_EQ(ErrorOf([&] { bag.WriteProperty("", Variant(1.0), {}); }), err::kInvalidCall);
+  EXPECT_EQ(ErrorOf([&] { bag.WriteProperty("begin", Variant(1.0), {}); }), err::kInvalidCall);  // a keyword
+  EXPECT_EQ(ErrorOf([&] { bag.WriteProperty("EndProperty", Variant(1.0), {}); }), err::kInvalidCall);
   EXPECT_EQ(ErrorOf([&] { bag.WriteProperty("Missing", Variant::Missing(), {}); }), err::kTypeMismatch);
   EXPECT_EQ(bag.Count(), 0u);
 }
@@ -176,6 +178,7 @@ TEST(FormTextMalformed, StructureErrorsNameTheirLine) {
       {"Begin Form F\nZoom 1.5\nEnd\n", 2},                        // no "="
       {"Begin Form F\n  = 1\nEnd\n", 2},                           // no name
       {"Begin Form F\nbad name = 1\nEnd\n", 2},
+      {"Begin Form F\nBegin= Nothing\nEnd\n", 2},                 // a keyword as a name
       {"Begin Form F\nA = 1\nA = 2\nEnd\n", 3},                    // duplicate
       {"Begin Form F\nBeginProperty Font T\nName = \"A\"\nEnd\n", 4},  // End inside a font
       {"Begin Form F\nBeginProperty Font T\nColour = 1\nEndProperty\nEnd\n", 3},
