@@ -147,6 +147,15 @@ TEST_F(ChartExport, EmptyTicksGiveLoneSlashesAndAStopRightAfterAWriteAddsNothing
   EXPECT_EQ(lines[21], std::string(11, '/'));
 }
 
+TEST_F(ChartExport, OnlyTheLastValueBeforeATickIsExported) {
+  Open("last.txt");
+  chart->SetValue(2, 7);
+  chart->SetValue(2, 8);
+  chart->Movie();
+  EXPECT_EQ(chart->sExportBuf(), "[2]8/");
+  Stop();
+}
+
 TEST_F(ChartExport, NothingIsGatheredWhileTheLogIsClosed) {
   for (int i = 1; i <= 5; ++i) Tick(i);
   EXPECT_EQ(chart->sExportBuf(), "");
