@@ -3,6 +3,7 @@
 // that fall on one destination pixel, so dark detail survives on a light background.
 // Linux only: on Windows the system GDI provides all of this.
 #ifndef _WIN32
+#include <algorithm>
 #include <vector>
 
 #include "draw/gdi_dib.h"
@@ -12,31 +13,49 @@ namespace {
 
 // The source pixels [first, first + count) that make one destination pixel along one axis.
 struct Taps {
-  int first;
-  int count;
+  int64_t first;
+  int64_t count;
 };
 
-// Destination index i samples the source pixel under its centre, a centre on a pixel
-// boundary taking the lower one; when shrinking, source pixel k lands on the destination
-// pixel under its centre, a boundary taking the higher one. Mirroring reverses the map.
-std::vector<Taps> AxisMap(int dn, int s0, int sn, bool mirror) {
-  std::vector<Taps> map(static_cast<size_t>(dn), Taps{0, 0});
-  if (dn >= sn) {
-    for (int i = 0; i < dn; ++i)
-      map[i] = Taps{static_cast<int>(((2 * static_cast<int64_t>(i) + 1) * sn - 1) / (2 * static_cast<int64_t>(dn))), 1};
-  } else {
-    for (int k = 0; k < sn; ++k) {
-      const int d = static_cast<int>(((2 * static_cast<int64_t>(k) + 1) * dn) / (2 * static_cast<int64_t>(sn)));
-      Taps& t = map[d];
-      if (t.count == 0) t.first = k;
-      ++t.count;
+// One axis of a stretch: dn destination pixels from sn source pixels starting at s0.
+// Enlarging, destination pixel i takes the source pixel under its centre, a centre on a
+// pixel boundary taking the lower one; shrinking, source pixel k goes to the destination
+// pixel under its centre, a boundary taking the higher one. Each rectangle given with a
+// negative extent is walked from its far end: a negative destination reverses the order
+// of the destination pixels, a negative source reflects the source pixels.
+class Axis {
+ public:
+  Axis(int64_t dn, int64_t s0, int64_t sn, bool dstNegative, bool srcNegative)
+      : dn_(dn), s0_(s0), sn_(sn), dstNegative_(dstNegative), srcNegative_(srcNegative) {}
+  Taps At(int64_t i) const {
+    if (dstNegative_) i = dn_ - 1 - i;
+    Taps t{};
+    if (dn_ >= sn_) {
+      t = Taps{((2 * i + 1) * sn_ - 1) / (2 * dn_), 1};
+    } else {
+      const int64_t first = First(i);
+      t = Taps{first, First(i + 1) - first};
     }
+    if (srcNegative_) t.first = sn_ - t.first - t.count;
+    t.first += s0_;
+    return t;
   }
-  if (mirror) {
-    for (Taps& t : map) t.first = sn - t.first - t.count;
+
+ private:
+  // The first source pixel whose centre lands on destination pixel i (or beyond).
+  int64_t First(int64_t i) const {
+    if (i >= dn_) return sn_;
+    const int64_t num = 2 * i * sn_ - dn_, den = 2 * dn_;
+    return num <= 0 ? 0 : (num + den - 1) / den;
   }
-  for (Taps& t : map) t.first += s0;
-  return map;
+  int64_t dn_, s0_, sn_;
+  bool dstNegative_, srcNegative_;
+};
+
+// Left/top and extent of a signed extent: a negative one covers pos + len + 1 .. pos.
+void Normalise(int pos, int len, int64_t* lo, int64_t* n) {
+  *lo = len < 0 ? static_cast<int64_t>(pos) + len + 1 : pos;
+  *n = len < 0 ? -static_cast<int64_t>(len) : len;
 }
 
 }  // namespace
@@ -58,69 +77,78 @@ BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xS
   BitmapObj* sb = SurfaceOf(*s);
   if (!db || !sb) return FALSE;
   // Normalise both rectangles; opposite signs mirror that axis.
-  const bool mirrorX = (wDst < 0) != (wSrc < 0), mirrorY = (hDst < 0) != (hSrc < 0);
-  auto norm = [](int& pos, int& len) {
-    if (len < 0) {
-      pos += len + 1;
-      len = -len;
+  // With both extents of an axis negative the two reversals cancel, except where a
+  // centre falls on a pixel boundary.
+  int64_t dx0 = 0, dw = 0, dy0 = 0, dh = 0, sx0 = 0, sw = 0, sy0 = 0, sh = 0;
+  Normalise(xDst, wDst, &dx0, &dw);
+  Normalise(yDst, hDst, &dy0, &dh);
+  Normalise(xSrc, wSrc, &sx0, &sw);
+  Normalise(ySrc, hSrc, &sy0, &sh);
+  const Axis ax(dw, sx0, sw, wDst < 0, wSrc < 0);
+  const Axis ay(dh, sy0, sh, hDst < 0, hSrc < 0);
+
+  // Only the destination pixels inside the destination bitmap are sampled, and of those
+  // only the ones whose source pixels all lie inside the source bitmap are written.
+  const int64_t i0 = std::max<int64_t>(0, -dx0), i1 = std::min<int64_t>(dw, db->width - dx0);
+  const int64_t j0 = std::max<int64_t>(0, -dy0), j1 = std::min<int64_t>(dh, db->height - dy0);
+  if (i0 >= i1 || j0 >= j1) return TRUE;
+  std::vector<Taps> cols, rows;
+  std::vector<int> colAt, rowAt;  // destination x / y of each kept column / row
+  for (int64_t i = i0; i < i1; ++i) {
+    const Taps t = ax.At(i);
+    if (t.first >= 0 && t.first + t.count <= sb->width) {
+      cols.push_back(t);
+      colAt.push_back(static_cast<int>(dx0 + i));
     }
-  };
-  norm(xDst, wDst);
-  norm(yDst, hDst);
-  norm(xSrc, wSrc);
-  norm(ySrc, hSrc);
-  // Extents beyond any bitmap this layer makes draw nothing useful; refuse them early.
-  if (static_cast<int64_t>(wDst) * hDst > (int64_t{1} << 26) || wSrc > (1 << 16) || hSrc > (1 << 16)) return FALSE;
-  const std::vector<Taps> mx = AxisMap(wDst, xSrc, wSrc, mirrorX);
-  const std::vector<Taps> my = AxisMap(hDst, ySrc, hSrc, mirrorY);
-  // Sample the source into a temporary bitmap of the destination size, then copy it with
-  // the raster operation; this also keeps a stretch within one bitmap from reading its output.
-  // The samples are taken in the destination's format: a source of the other format is
-  // converted pixel by pixel first (colour to mono: the source background colour is white;
-  // mono to colour: the destination's text colour for black, its background for white),
-  // and only then are the pixels of a shrink ANDed together.
-  BitmapObj tmp;
-  tmp.width = wDst;
-  tmp.height = hDst;
-  tmp.bpp = db->bpp;
+  }
+  for (int64_t j = j0; j < j1; ++j) {
+    const Taps t = ay.At(j);
+    if (t.first >= 0 && t.first + t.count <= sb->height) {
+      rows.push_back(t);
+      rowAt.push_back(static_cast<int>(dy0 + j));
+    }
+  }
+  if (cols.empty() || rows.empty()) return TRUE;
+
+  // The samples go into a block of the destination's format, which is then copied with
+  // the raster operation; this also keeps a stretch within one bitmap from reading its
+  // own output. A source of the other format is converted pixel by pixel first (colour to
+  // mono: the source background colour is white; mono to colour: the destination's text
+  // colour for black, its background for white), and only then are a shrink's pixels ANDed.
   const bool toMono = sb->bpp != 1 && db->bpp == 1, toColour = sb->bpp == 1 && db->bpp != 1;
   const uint32_t key = ColorToPixel32(PlainColor(s->bkColor));
   const uint32_t zero = ColorToPixel32(PlainColor(d->textColor)), one = ColorToPixel32(PlainColor(d->bkColor));
-  auto sample = [&](int x, int y) {
-    const uint32_t v = OpsFor(*sb).get(*sb, x, y);
+  const PixelOps& sops = OpsFor(*sb);
+  auto sample = [&](int64_t x, int64_t y) {
+    const uint32_t v = sops.get(*sb, static_cast<int>(x), static_cast<int>(y));
     if (toMono) return v == key ? 1u : 0u;
     if (toColour) return v ? one : zero;
     return v;
   };
-  if (tmp.bpp == 1)
-    tmp.px1.assign(static_cast<size_t>(wDst) * hDst, 0);
+  // Kept columns and rows are contiguous runs (the taps move monotonically), so the block
+  // spans colAt.front() .. colAt.back() and rowAt.front() .. rowAt.back().
+  BitmapObj block;
+  block.width = static_cast<int>(cols.size());
+  block.height = static_cast<int>(rows.size());
+  block.bpp = db->bpp;
+  const size_t n = cols.size() * rows.size();
+  if (block.bpp == 1)
+    block.px1.assign(n, 0);
   else
-    tmp.px32.assign(static_cast<size_t>(wDst) * hDst, 0);
-  const PixelOps& tops = OpsFor(tmp);
-  std::vector<bool> rowInside(static_cast<size_t>(hDst)), colInside(static_cast<size_t>(wDst));
-  for (int i = 0; i < wDst; ++i) colInside[i] = mx[i].first >= 0 && mx[i].first + mx[i].count <= sb->width;
-  for (int j = 0; j < hDst; ++j) {
-    rowInside[j] = my[j].first >= 0 && my[j].first + my[j].count <= sb->height;
-    if (!rowInside[j]) continue;
-    for (int i = 0; i < wDst; ++i) {
-      if (!colInside[i]) continue;
+    block.px32.assign(n, 0);
+  const PixelOps& bops = OpsFor(block);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < cols.size(); ++c) {
       uint32_t v = ~0u;
-      for (int y = my[j].first; y < my[j].first + my[j].count; ++y)
-        for (int x = mx[i].first; x < mx[i].first + mx[i].count; ++x) v &= sample(x, y);
-      tops.set(tmp, i, j, v & tops.valueMask);
+      for (int64_t y = rows[r].first; y < rows[r].first + rows[r].count; ++y)
+        for (int64_t x = cols[c].first; x < cols[c].first + cols[c].count; ++x) v &= sample(x, y);
+      bops.set(block, static_cast<int>(c), static_cast<int>(r), v & bops.valueMask);
     }
   }
-  // Copy the sampled block with the raster operation; only the part whose samples came
-  // from inside the source bitmap is written. The block already has the destination's
-  // format, so the scratch DC's colours are never consulted.
-  DcObj scratch;
-  int i0 = 0, i1 = wDst, j0 = 0, j1 = hDst;
-  while (i0 < i1 && !colInside[i0]) ++i0;
-  while (i1 > i0 && !colInside[i1 - 1]) --i1;
-  while (j0 < j1 && !rowInside[j0]) ++j0;
-  while (j1 > j0 && !rowInside[j1 - 1]) --j1;
-  if (i0 >= i1 || j0 >= j1) return TRUE;
-  return BltBitmap(*d, xDst + i0, yDst + j0, i1 - i0, j1 - j0, &scratch, &tmp, i0, j0, rop) ? TRUE : FALSE;
+  DcObj scratch;  // the block has the destination's format: its colours are never consulted
+  return BltBitmap(*d, colAt.front(), rowAt.front(), block.width, block.height, &scratch, &block, 0, 0, rop)
+             ? TRUE
+             : FALSE;
 }
 
 #endif  // _WIN32

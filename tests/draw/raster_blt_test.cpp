@@ -261,6 +261,20 @@ TEST(RasterStretch, MonochromeSourceTakesColoursBeforePixelsAreCombined) {
   EXPECT_EQ(GetPixel(dst.dc(), 0, 0), RGB(1 & 200, 100, 200 & 1));
 }
 
+// A negative destination reverses the destination order; a negative source reflects the
+// source: the two differ where a pixel centre falls on a boundary (8 pixels onto 10).
+TEST(RasterStretch, MirroringWalksTheNegativeRectangleFromItsFarEnd) {
+  Canvas src(8, 1);
+  for (int x = 0; x < 8; ++x) SetPixel(src.dc(), x, 0, RGB(x, 0, 0));
+  Canvas dst(10, 1);
+  StretchBlt(dst.dc(), 9, 0, -10, 1, src.dc(), 0, 0, 8, 1, SRCCOPY);
+  const int reversed[10] = {7, 6, 5, 5, 4, 3, 2, 1, 1, 0};
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(GetPixel(dst.dc(), x, 0), RGB(reversed[x], 0, 0)) << x;
+  StretchBlt(dst.dc(), 0, 0, 10, 1, src.dc(), 7, 0, -8, 1, SRCCOPY);
+  const int reflected[10] = {7, 6, 6, 5, 4, 3, 2, 2, 1, 0};
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(GetPixel(dst.dc(), x, 0), RGB(reflected[x], 0, 0)) << x;
+}
+
 TEST(RasterStretch, OppositeSignsMirror) {
   Canvas src(4, 1);
   for (int x = 0; x < 4; ++x) SetPixel(src.dc(), x, 0, RGB(x + 1, 0, 0));
