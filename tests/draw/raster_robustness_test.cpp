@@ -51,8 +51,8 @@ TEST(RasterRobustness, RandomCallsStayInsideTheirTarget) {
         BitBlt(dst, r.Coord(), r.Coord(), r.Coord(), r.Coord(), src, r.Coord(), r.Coord(), rop);
         break;
       case 1:
-        StretchBlt(dst, r.Coord() % 30, r.Coord() % 30, r.Coord() % 50, r.Coord() % 50, src, r.Coord() % 30,
-                   r.Coord() % 30, r.Coord() % 50, r.Coord() % 50, rop);
+        StretchBlt(dst, r.Coord(), r.Coord(), r.Coord(), r.Coord(), src, r.Coord(), r.Coord(), r.Coord(), r.Coord(),
+                   rop);
         break;
       case 2: {
         RECT rc{r.Coord(), r.Coord(), r.Coord(), r.Coord()};
