@@ -100,9 +100,11 @@ HGDIOBJ MakePen(int style, COLORREF c) {
   p->color = c;
   return InsertStock(std::move(p));
 }
-HGDIOBJ MakeFont(LONG height, LONG weight, const char* face) {
+HGDIOBJ MakeFont(LONG height, LONG width, LONG weight, const char* face) {
   auto f = std::make_unique<FontObj>();
   f->lf.lfHeight = height;
+  f->lf.lfWidth = width;
+  f->lf.lfPitchAndFamily = 0x22;  // VARIABLE_PITCH | FF_SWISS
   f->lf.lfWeight = weight;
   f->lf.lfCharSet = ANSI_CHARSET;
   std::strncpy(f->lf.lfFaceName, face, LF_FACESIZE - 1);
@@ -121,8 +123,8 @@ const Stock& stock() {
     k.objects[WHITE_PEN] = MakePen(PS_SOLID, RGB(255, 255, 255));
     k.objects[BLACK_PEN] = MakePen(PS_SOLID, RGB(0, 0, 0));
     k.objects[NULL_PEN] = MakePen(PS_NULL, 0);
-    k.objects[SYSTEM_FONT] = MakeFont(16, FW_BOLD, "System");
-    k.objects[DEFAULT_GUI_FONT] = MakeFont(-11, FW_NORMAL, "MS Shell Dlg");
+    k.objects[SYSTEM_FONT] = MakeFont(16, 7, FW_BOLD, "System");
+    k.objects[DEFAULT_GUI_FONT] = MakeFont(-11, 0, FW_NORMAL, "MS Shell Dlg");
     k.objects[DEFAULT_PALETTE] = InsertStock(std::make_unique<PaletteObj>());
     auto bmp = std::make_unique<BitmapObj>();
     bmp->width = 1;
