@@ -19,11 +19,11 @@ constexpr COLORREF Pixel32ToColor(uint32_t p) {
 constexpr COLORREF PlainColor(COLORREF c) { return c & 0xFFFFFF; }
 // The nearer of black and white (SetPixel onto a monochrome bitmap).
 uint32_t NearestMono(COLORREF c);
-// A pen, brush or text colour onto a monochrome surface: black and white map to
+// A pen or text colour onto a monochrome surface: black and white map to
 // themselves; any other colour takes the pixel of the DC's background colour when it
 // equals that colour, and the opposite pixel otherwise.
 uint32_t MonoFromDrawColor(const DcObj& dc, COLORREF c);
-// The pixel value a pen, brush or text colour has on the DC's surface.
+// The pixel value a pen or text colour has on the DC's surface (brushes: BrushPattern).
 uint32_t DrawPixel(const DcObj& dc, const BitmapObj& bmp, COLORREF c);
 
 // A brush as a surface sees it: one pixel value on a colour surface; on a monochrome one
@@ -55,8 +55,6 @@ struct PixelOps {
   void (*writeRow)(BitmapObj& b, int x, int y, int w, const uint32_t* in);
   // Copies a w x h block within one format; the rows may overlap (same bitmap).
   void (*copyRect)(BitmapObj& dst, int dx, int dy, const BitmapObj& src, int sx, int sy, int w, int h);
-  // Writes px at n pixels starting at (x, y), stepping by (sx, sy) per pixel.
-  void (*run)(BitmapObj& b, int x, int y, int sx, int sy, int n, uint32_t px);
   // Writes px at every non-zero byte of mask (w x h, pitch bytes per row) placed at (x, y).
   void (*mask)(BitmapObj& b, int x, int y, int w, int h, const uint8_t* m, int pitch, uint32_t px);
   void (*line)(BitmapObj& b, const LineWalk& w, uint32_t px);

@@ -42,13 +42,6 @@ void CopyRect1(BitmapObj& dst, int dx, int dy, const BitmapObj& src, int sx, int
   }
 }
 
-void Run1(BitmapObj& b, int x, int y, int sx, int sy, int n, uint32_t px) {
-  uint8_t* p = Row(b, y) + x;
-  const ptrdiff_t step = static_cast<ptrdiff_t>(sy) * b.width + sx;
-  const auto v = static_cast<uint8_t>(px & 1);
-  for (int i = 0; i < n; ++i, p += step) *p = v;
-}
-
 void Mask1(BitmapObj& b, int x, int y, int w, int h, const uint8_t* m, int pitch, uint32_t px) {
   const auto v = static_cast<uint8_t>(px & 1);
   for (int j = 0; j < h; ++j) {
@@ -82,7 +75,7 @@ void Line1(BitmapObj& b, const LineWalk& w, uint32_t px) {
 }  // namespace
 
 extern const PixelOps kOps1;
-const PixelOps kOps1 = {Get1, Set1, Fill1, ReadRow1, WriteRow1, CopyRect1, Run1, Mask1, Line1, 1u};
+const PixelOps kOps1 = {Get1, Set1, Fill1, ReadRow1, WriteRow1, CopyRect1, Mask1, Line1, 1u};
 
 }  // namespace kavrin::gdi
 

@@ -42,12 +42,6 @@ void CopyRect32(BitmapObj& dst, int dx, int dy, const BitmapObj& src, int sx, in
   }
 }
 
-void Run32(BitmapObj& b, int x, int y, int sx, int sy, int n, uint32_t px) {
-  uint32_t* p = Row(b, y) + x;
-  const ptrdiff_t step = static_cast<ptrdiff_t>(sy) * b.width + sx;
-  for (int i = 0; i < n; ++i, p += step) *p = px;
-}
-
 void Mask32(BitmapObj& b, int x, int y, int w, int h, const uint8_t* m, int pitch, uint32_t px) {
   for (int j = 0; j < h; ++j) {
     uint32_t* p = Row(b, y + j) + x;
@@ -80,7 +74,7 @@ void Line32(BitmapObj& b, const LineWalk& w, uint32_t px) {
 }  // namespace
 
 extern const PixelOps kOps32;
-const PixelOps kOps32 = {Get32, Set32, Fill32, ReadRow32, WriteRow32, CopyRect32, Run32, Mask32, Line32, 0x00FFFFFFu};
+const PixelOps kOps32 = {Get32, Set32, Fill32, ReadRow32, WriteRow32, CopyRect32, Mask32, Line32, 0x00FFFFFFu};
 
 }  // namespace kavrin::gdi
 
