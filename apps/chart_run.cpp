@@ -1,0 +1,510 @@
+#include "apps/chart_run.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "apps/column_plan.h"
+#include "apps/demo_signals.h"
+#include "apps/input_stream.h"
+#include "apps/output_files.h"
+#include "apps/settings.h"
+#include "common/vb_error.h"
+#include "control/kavrin_line_chart.h"
+#include "host/form.h"
+#include "host/standard_controls.h"
+
+namespace kavrin::app {
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+extern "C" void OnStopSignal(int) { g_stop = 1; }
+
+using Clock = std::chrono::steady_clock;
+
+// Colours of the stream's lines, chosen to stand apart on the black plot and from the
+// green grid.
+constexpr uint32_t kLineColors[] = {
+    0x0000FFFF,  // yellow
+    0x00FFFF00,  // cyan
+    0x004080FF,  // orange
+    0x00FF80FF,  // pink
+    0x004040FF,  // red
+    0x00FFFFFF,  // white
+    0x00FF8040,  // light blue
+    0x0080FF80,  // light green
+};
+
+// Why lines had no value on some ticks; reported once at the end.
+struct GapReport {
+  int64_t notNumber = 0;
+  int64_t missing = 0;     // the row had no such column
+  int64_t outOfRange = 0;  // a number too far off the scale for a pixel row
+  int64_t wideRows = 0;    // rows with more columns than can be charted
+  std::string firstNotNumber;
+  std::string firstOutOfRange;
+
+  bool Any() const { return notNumber + missing + outOfRange + wideRows > 0; }
+  void Print(std::ostream& err) const {
+    if (notNumber > 0)
+      err << "kavrin-chart: " << notNumber << " field(s) were not numbers and left gaps (first: " << firstNotNumber
+          << ")\n";
+    if (missing > 0) err << "kavrin-chart: " << missing << " value(s) were missing from short rows and left gaps\n";
+    if (outOfRange > 0)
+      err << "kavrin-chart: " << outOfRange << " value(s) were too large for the chart and left gaps (first: "
+          << firstOutOfRange << ")\n";
+    if (wideRows > 0)
+      err << "kavrin-chart: " << wideRows << " row(s) had more than " << kMaxColumns
+          << " columns; the extra columns were ignored\n";
+  }
+};
+
+std::string Where(int64_t row, size_t column, std::string_view text) {
+  std::string t = KeyText(text.substr(0, 24));
+  return "row " + std::to_string(row) + ", column " + std::to_string(column + 1) + " \"" + t + "\"";
+}
+
+struct UsageFailure {
+  int code;
+  std::string message;
+};
+
+class ChartRun {
+ public:
+  ChartRun(const Options& o, std::ostream& err) : o_(o), err_(err) {}
+  int Execute();
+
+ private:
+  void ResolveSource();
+  void MakeForm();
+  void Configure();
+  void PrepareOutputs();
+  void AddLines();
+  void StartLog();
+  void WatchEngine();
+  bool WaitUntil(Clock::time_point deadline);
+  bool Stopping() const;
+  void Pump(bool force);
+  void DemoTick();
+  bool StreamStep(int timeoutMs);
+  void StreamTick();
+  void AfterTick();
+  void Snapshot();
+  int Finish(int code);
+
+  const Options& o_;
+  std::ostream& err_;
+  Source source_ = Source::kDemo;
+  bool window_ = false;
+  std::unique_ptr<host::Form> form_;
+  host::ControlSite* site_ = nullptr;
+  KavrinLineChart* chart_ = nullptr;
+  const void* engine_ = nullptr;  // the engine the lines were added to
+
+  std::unique_ptr<InputStream> input_;
+  std::unique_ptr<ColumnPlan> plan_;
+  std::vector<PlannedLine> lines_;
+  bool linesKnown_ = false;
+  bool inputEnded_ = false;
+  DemoSignals demo_;
+  PictureRef demoPicture_;
+  GapReport gaps_;
+
+  std::string folder_;  // with a trailing "/"
+  std::string base_;
+  int logPart_ = 0;
+  std::vector<std::string> logs_;
+  bool logOpen_ = false;
+  bool snapshotWarned_ = false;
+
+  int64_t ticks_ = 0;
+  Clock::time_point lastPump_{};
+  Clock::time_point started_{};
+};
+
+bool ChartRun::Stopping() const { return g_stop != 0 || (window_ && form_->CloseRequested()); }
+
+void ChartRun::Pump(bool force) {
+  const auto now = Clock::now();
+  // A window is painted at most about 60 times a second, however fast the ticks come.
+  if (!force && now - lastPump_ < std::chrono::milliseconds(16)) return;
+  lastPump_ = now;
+  form_->PumpEvents();
+  WatchEngine();
+}
+
+void ChartRun::ResolveSource() {
+  source_ = o_.source;
+  if (source_ == Source::kAuto) source_ = ::isatty(STDIN_FILENO) ? Source::kDemo : Source::kStdin;
+  if (source_ == Source::kDemo) return;
+  if (source_ == Source::kStdin) {
+    input_ = std::make_unique<InputStream>(STDIN_FILENO, false);
+  } else {
+    std::string error;
+    input_ = InputStream::Open(o_.inputPath, error);
+    if (!input_) throw UsageFailure{kExitInput, "cannot read " + error};
+  }
+  plan_ = std::make_unique<ColumnPlan>(o_.column);
+}
+
+void ChartRun::MakeForm() {
+  std::unique_ptr<host::WindowBackend> backend;
+  const char* display = std::getenv("DISPLAY");
+  const bool haveDisplay = display != nullptr && *display != '\0';
+  if (o_.display == Display::kWindow && !haveDisplay)
+    throw UsageFailure{kExitNoDisplay, "no display for --window: DISPLAY is not set (use --headless)"};
+  if (o_.display != Display::kHeadless && haveDisplay) {
+    try {
+      backend = host::MakeX11Backend(display);
+      window_ = true;
+    } catch (const RuntimeError& e) {
+      if (o_.display == Display::kWindow)
+        throw UsageFailure{kExitNoDisplay, std::string("cannot open the display ") + display + ": " + e.what()};
+      err_ << "kavrin-chart: cannot open the display " << display << "; running without a window\n";
+    }
+  }
+  if (!backend) backend = host::MakeHeadlessBackend();
+  form_ = std::make_unique<host::Form>(std::move(backend), "kavrin-chart");
+  host::RegisterStandardControls(*form_);
+}
+
+void ChartRun::Configure() {
+  if (!o_.formIn.empty()) {
+    std::ifstream in(o_.formIn, std::ios::binary);
+    std::stringstream text;
+    if (in) text << in.rdbuf();
+    if (!in || in.bad()) throw UsageFailure{kExitInput, "cannot read the form " + o_.formIn};
+    try {
+      form_->Load(text.str());
+    } catch (const RuntimeError& e) {
+      throw UsageFailure{kExitUsage, "the form " + o_.formIn + " cannot be loaded: " + e.what()};
+    }
+    for (size_t i = 0; i < form_->Count() && chart_ == nullptr; ++i) {
+      site_ = &form_->At(i);
+      chart_ = site_->ControlAs<KavrinLineChart>();
+    }
+    if (chart_ == nullptr) throw UsageFailure{kExitUsage, "the form " + o_.formIn + " holds no KavrinLineChart"};
+  } else {
+    const bool demo = source_ == Source::kDemo;
+    const int w = o_.width > 0 ? o_.width : demo ? kDemoWidth : host::kNewControlWidth;
+    const int h = o_.height > 0 ? o_.height : demo ? kDemoHeight : host::kNewControlHeight;
+    site_ = &form_->Add("KavrinLineChart", "", w, h);
+    chart_ = site_->ControlAs<KavrinLineChart>();
+    if (demo) {
+      chart_->Title(kDemoTitle);
+      chart_->Unit(kDemoUnit);
+      chart_->Dist(kDemoDist);
+    } else if (source_ == Source::kFile) {
+      const auto slash = o_.inputPath.find_last_of('/');
+      chart_->Title(slash == std::string::npos ? o_.inputPath : o_.inputPath.substr(slash + 1));
+    }
+  }
+  if (o_.width > 0) site_->SetSize(o_.width, o_.height);
+  for (const auto& s : o_.sets) {
+    try {
+      ApplySetting(*chart_, s);
+    } catch (const RuntimeError& e) {
+      throw UsageFailure{kExitUsage, "--set " + s + ": " + e.what()};
+    }
+  }
+  // Settings reach the engine when the control is configured, as a container's resize does.
+  try {
+    site_->Events()->Resize();
+  } catch (const RuntimeError& e) {
+    throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
+  }
+  if (!o_.formOut.empty()) {
+    std::ofstream out(o_.formOut, std::ios::binary | std::ios::trunc);
+    out << form_->Save();
+    out.close();
+    if (!out) throw UsageFailure{kExitFailure, "cannot write the form " + o_.formOut};
+    err_ << "kavrin-chart: settings saved in " << o_.formOut << "\n";
+  }
+}
+
+void ChartRun::PrepareOutputs() {
+  if (!o_.log && !o_.picture && o_.snapshotEvery == 0) return;
+  std::string error;
+  if (!MakeFolder(o_.outDir, error)) throw UsageFailure{kExitFailure, "cannot make the output folder " + error};
+  folder_ = FolderPath(o_.outDir);
+  base_ = FreeBase(StampName(std::time(nullptr)), [this](const std::string& b) {
+    return FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
+  });
+}
+
+void ChartRun::AddLines() {
+  if (source_ == Source::kDemo) {
+    if (!demoPicture_) demoPicture_ = DemoPointPicture();
+    for (const auto& l : kDemoLines) {
+      chart_->AddLine(l.key, static_cast<Long>(l.color), l.picture ? demoPicture_ : nullptr,
+                      ToBoolean(l.tips), 0x00C0C0C0);
+    }
+  } else {
+    for (size_t i = 0; i < lines_.size(); ++i)
+      chart_->AddLine(lines_[i].key, static_cast<Long>(kLineColors[i % std::size(kLineColors)]));
+  }
+  engine_ = chart_->Chart();
+}
+
+void ChartRun::StartLog() {
+  if (!o_.log) return;
+  ++logPart_;
+  std::string name = base_ + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
+  std::string path = folder_;
+  chart_->ExportData(True, path, name);
+  if (!FileExists(folder_ + name)) throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
+  logs_.push_back(folder_ + name);
+  logOpen_ = true;
+}
+
+// A window resize replaces the chart's engine: its lines and drawn history are gone and
+// its log was closed with every row. The lines come back and the log goes on in a new part.
+void ChartRun::WatchEngine() {
+  if (chart_->Chart() == engine_ || !linesKnown_) return;
+  AddLines();
+  if (logOpen_) {
+    StartLog();
+    err_ << "kavrin-chart: the window was resized; the chart starts afresh and the data log goes on in "
+         << logs_.back() << "\n";
+  }
+}
+
+bool ChartRun::WaitUntil(Clock::time_point deadline) {
+  for (;;) {
+    if (Stopping()) return false;
+    const auto now = Clock::now();
+    if (now >= deadline) return true;
+    if (window_) Pump(false);
+    const auto slice = std::min<Clock::duration>(deadline - now, std::chrono::milliseconds(15));
+    std::this_thread::sleep_for(slice);
+  }
+}
+
+void ChartRun::DemoTick() {
+  for (int i = 0; i < 3; ++i) chart_->SetValue(static_cast<Integer>(i + 1), demo_.Value(i));
+  chart_->Movie();
+  demo_.Advance();
+  AfterTick();
+}
+
+void ChartRun::StreamTick() {
+  const RowSplitter& row = input_->Row();
+  if (row.Truncated()) ++gaps_.wideRows;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const size_t c = lines_[i].column;
+    if (c >= row.Count()) {
+      ++gaps_.missing;
+      continue;
+    }
+    const Field& f = row.At(c);
+    const auto v = f.overlong ? std::nullopt : FieldNumber(f.text);
+    if (!v) {
+      if (gaps_.notNumber++ == 0) gaps_.firstNotNumber = Where(row.RowNumber(), c, f.text);
+      continue;
+    }
+    try {
+      chart_->SetValue(static_cast<Integer>(i + 1), *v);
+    } catch (const RuntimeError& e) {
+      // A value whose pixel row does not fit the chart's coordinates: a gap, not a stop.
+      if (e.Number() != err::kOverflow) throw;
+      if (gaps_.outOfRange++ == 0) gaps_.firstOutOfRange = Where(row.RowNumber(), c, f.text);
+    }
+  }
+  chart_->Movie();
+  AfterTick();
+}
+
+// One step of the stream: a row read and used (a header, a skipped row or a tick), or
+// nothing within the timeout. False at the end of the input.
+bool ChartRun::StreamStep(int timeoutMs) {
+  switch (input_->NextRow(timeoutMs)) {
+    case InputStream::Status::kWaiting:
+      return true;
+    case InputStream::Status::kEnd:
+      inputEnded_ = true;
+      return false;
+    case InputStream::Status::kError:
+      throw RuntimeError(err::kDeviceIo, "reading the input failed: " + input_->Error());
+    case InputStream::Status::kRow:
+      break;
+  }
+  if (!linesKnown_) {
+    const RowSplitter& row = input_->Row();
+    std::vector<std::string_view> fields;
+    for (size_t i = 0; i < row.Count(); ++i) fields.emplace_back(row.At(i).text);
+    switch (plan_->Offer(fields)) {
+      case ColumnPlan::Verdict::kSkipped:
+      case ColumnPlan::Verdict::kHeader:
+        return true;
+      case ColumnPlan::Verdict::kFailed:
+        throw UsageFailure{kExitUsage, plan_->Error()};
+      case ColumnPlan::Verdict::kData:
+        break;
+    }
+    lines_ = plan_->Lines();
+    linesKnown_ = true;
+    AddLines();
+    StartLog();
+  }
+  StreamTick();
+  return true;
+}
+
+void ChartRun::AfterTick() {
+  ++ticks_;
+  if (o_.snapshotEvery > 0 && ticks_ % o_.snapshotEvery == 0) Snapshot();
+  Pump(false);
+}
+
+void ChartRun::Snapshot() {
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(ticks_));
+  const std::string path = folder_ + base_ + suffix;
+  std::string error;
+  if (!WritePngFile(site_->GetSurface().View(), path, error) && !snapshotWarned_) {
+    err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
+    snapshotWarned_ = true;
+  }
+}
+
+int ChartRun::Finish(int code) {
+  // The log first: its pending rows are what the user must not lose.
+  if (logOpen_) {
+    try {
+      chart_->ExportData(False);
+      logOpen_ = false;
+    } catch (const RuntimeError& e) {
+      err_ << "kavrin-chart: the data log could not be completed: " << e.what() << "\n";
+      code = kExitFailure;
+    }
+  }
+  std::vector<std::string> pictures;
+  if (o_.picture && !folder_.empty()) {
+    try {
+      Variant path(folder_);
+      if (chart_->ExportPicture(path, base_ + ".bmp") != False) pictures.push_back(folder_ + base_ + ".bmp");
+      std::string error;
+      if (WritePngFile(site_->GetSurface().View(), folder_ + base_ + ".png", error)) {
+        pictures.push_back(folder_ + base_ + ".png");
+      } else {
+        err_ << "kavrin-chart: cannot write the picture " << error << "\n";
+        code = kExitFailure;
+      }
+    } catch (const RuntimeError& e) {
+      err_ << "kavrin-chart: cannot write the picture: " << e.what() << "\n";
+      code = kExitFailure;
+    }
+  }
+  gaps_.Print(err_);
+  const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
+  err_ << "kavrin-chart: " << ticks_ << " tick(s)";
+  if (ticks_ > 0 && secs > 0) err_ << " in " << secs << " s (" << static_cast<int64_t>(ticks_ / secs) << " per second)";
+  err_ << "\n";
+  if (source_ != Source::kDemo && !linesKnown_ && code == kExitOk) err_ << "kavrin-chart: the input held no data rows\n";
+  for (const auto& l : logs_) err_ << "kavrin-chart: data log: " << l << "\n";
+  for (const auto& p : pictures) err_ << "kavrin-chart: picture: " << p << "\n";
+
+  if (o_.hold && window_ && code == kExitOk) {
+    err_ << "kavrin-chart: close the window (or press Ctrl-C) to exit\n";
+    while (g_stop == 0 && !form_->CloseRequested()) {
+      form_->PumpEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+  }
+  form_->Unload();
+  return code;
+}
+
+int ChartRun::Execute() {
+  started_ = Clock::now();
+  try {
+    ResolveSource();
+    MakeForm();
+    Configure();
+    PrepareOutputs();
+  } catch (const UsageFailure& f) {
+    err_ << "kavrin-chart: " << f.message << "\n";
+    return f.code;
+  } catch (const RuntimeError& e) {
+    err_ << "kavrin-chart: " << e.what() << "\n";
+    return kExitFailure;
+  }
+
+  int code = kExitOk;
+  try {
+    if (source_ == Source::kDemo) {
+      linesKnown_ = true;
+      AddLines();
+      StartLog();
+    }
+    Pump(true);
+    const double rate = o_.rate.value_or(DefaultRate(source_));
+    const auto period = rate > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate))
+                                 : Clock::duration::zero();
+    auto next = Clock::now();
+    // Stream reads wait briefly so that signals, the window and the pace are seen in time.
+    const int readWait = window_ ? 15 : 100;
+    while (!Stopping() && !(o_.ticks && ticks_ >= *o_.ticks) && !inputEnded_) {
+      if (rate > 0) {
+        if (!WaitUntil(next)) break;
+        // After a stall the pace resumes from now rather than catching up in a burst.
+        next = std::max(next + period, Clock::now() - period);
+      }
+      if (source_ == Source::kDemo) {
+        DemoTick();
+        continue;
+      }
+      // With a pace, wait for the next row rather than for the next tick time.
+      const int64_t before = ticks_;
+      while (ticks_ == before && !inputEnded_ && !Stopping()) {
+        if (!StreamStep(readWait)) break;
+        if (window_) Pump(false);
+        if (rate <= 0) break;
+      }
+    }
+  } catch (const UsageFailure& f) {
+    err_ << "kavrin-chart: " << f.message << "\n";
+    form_->Unload();
+    return f.code;
+  } catch (const RuntimeError& e) {
+    err_ << "kavrin-chart: run-time error " << e.Number() << ": " << e.what() << "\n";
+    code = kExitFailure;
+  }
+  if (g_stop != 0) err_ << "kavrin-chart: stopped by a signal\n";
+  return Finish(code);
+}
+
+}  // namespace
+
+void InstallStopSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = OnStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = 0;  // no SA_RESTART: a wait in poll or sleep returns at once
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+void RequestStop() { g_stop = 1; }
+
+int RunChart(const Options& options, std::ostream& err) {
+  ChartRun run(options, err);
+  return run.Execute();
+}
+
+}  // namespace kavrin::app

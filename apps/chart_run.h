@@ -1,0 +1,29 @@
+#pragma once
+// One run of kavrin-chart: a form with one KavrinLineChart (headless or in an X11
+// window), fed from the demo or a data stream one tick per row, until the input ends,
+// --ticks are done, the window is closed or a stop signal comes; then the data log gets
+// its pending rows and is closed and the final pictures are written.
+#include <iosfwd>
+
+#include "apps/options.h"
+
+namespace kavrin::app {
+
+enum ExitCode {
+  kExitOk = 0,
+  kExitFailure = 1,    // a run-time error: a refused log or picture write, a failing tick
+  kExitUsage = 2,      // bad options, settings, form text or column choice
+  kExitInput = 3,      // the input (or form) file cannot be read
+  kExitNoDisplay = 4,  // --window without a display
+};
+
+// SIGINT and SIGTERM end the run cleanly: the handler only sets a flag that the run loop
+// checks; waits are short (poll with a timeout) so the flag is seen at once.
+void InstallStopSignals();
+// What the handler does; also for tests and embedding.
+void RequestStop();
+
+// Messages (summary, gap report, errors) go to err.
+int RunChart(const Options& options, std::ostream& err);
+
+}  // namespace kavrin::app

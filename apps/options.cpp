@@ -1,0 +1,224 @@
+#include "apps/options.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace kavrin::app {
+namespace {
+
+bool ParseInt(const std::string& s, int64_t lo, int64_t hi, int64_t& out) {
+  int64_t v = 0;
+  const char* end = s.data() + s.size();
+  auto [p, ec] = std::from_chars(s.data(), end, v);
+  if (ec != std::errc() || p != end || s.empty() || v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+
+bool ParseRate(const std::string& s, double& out) {
+  double v = 0;
+  const char* end = s.data() + s.size();
+  auto [p, ec] = std::from_chars(s.data(), end, v);
+  if (ec != std::errc() || p != end || s.empty() || !std::isfinite(v) || v < 0 || v > 1e6) return false;
+  out = v;
+  return true;
+}
+
+// "640x480" with each side 1 .. 16384 (the largest surface a form accepts).
+bool ParseSize(const std::string& s, int& w, int& h) {
+  const auto x = s.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  int64_t a = 0;
+  int64_t b = 0;
+  if (!ParseInt(s.substr(0, x), 1, 16384, a) || !ParseInt(s.substr(x + 1), 1, 16384, b)) return false;
+  w = static_cast<int>(a);
+  h = static_cast<int>(b);
+  return true;
+}
+
+}  // namespace
+
+ParseResult ParseOptions(const std::vector<std::string>& args) {
+  ParseResult r;
+  Options& o = r.options;
+  bool haveSource = false;
+  auto fail = [&r](std::string msg) {
+    r.error = std::move(msg);
+    return r;
+  };
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::string value;
+    bool inlineValue = false;
+    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      const auto eq = arg.find('=');
+      if (eq != std::string::npos) {
+        value = arg.substr(eq + 1);
+        arg.resize(eq);
+        inlineValue = true;
+      }
+    }
+    // The option's value: after "=" or the next argument.
+    auto take = [&](std::string& out) {
+      if (inlineValue) {
+        out = value;
+        return true;
+      }
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    auto flag = [&]() { return !inlineValue; };
+
+    if (arg == "-h" || arg == "--help") {
+      o.help = true;
+      return r;
+    }
+    if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-log" || arg == "--no-picture") {
+      if (!flag()) return fail(arg + " takes no value");
+      if (arg == "--headless") {
+        if (o.display == Display::kWindow) return fail("--headless and --window exclude each other");
+        o.display = Display::kHeadless;
+      } else if (arg == "--window") {
+        if (o.display == Display::kHeadless) return fail("--headless and --window exclude each other");
+        o.display = Display::kWindow;
+      } else if (arg == "--hold") {
+        o.hold = true;
+      } else if (arg == "--no-log") {
+        o.log = false;
+      } else {
+        o.picture = false;
+      }
+      continue;
+    }
+    if (arg == "--column" || arg == "--form" || arg == "--save-form" || arg == "--set" || arg == "--size" ||
+        arg == "--rate" || arg == "--ticks" || arg == "--out" || arg == "--snapshot-every" || arg == "--input") {
+      std::string v;
+      if (!take(v)) return fail(arg + " needs a value");
+      if (arg == "--column") {
+        if (v.empty()) return fail("--column needs a column number (1, 2, ...) or a header name");
+        if (v.find_first_not_of("0123456789") == std::string::npos) {
+          int64_t n = 0;
+          if (!ParseInt(v, 1, 256, n)) return fail("--column " + v + ": columns are numbered 1 to 256");
+        }
+        o.column = v;
+      } else if (arg == "--form") {
+        o.formIn = v;
+      } else if (arg == "--save-form") {
+        o.formOut = v;
+      } else if (arg == "--set") {
+        if (v.find('=') == std::string::npos || v.front() == '=')
+          return fail("--set " + v + ": expected Name=Value, for example --set Title=Pressure");
+        o.sets.push_back(v);
+      } else if (arg == "--size") {
+        if (!ParseSize(v, o.width, o.height)) return fail("--size " + v + ": expected WxH, for example 640x480");
+      } else if (arg == "--rate") {
+        double rate = 0;
+        if (!ParseRate(v, rate)) return fail("--rate " + v + ": expected ticks per second, 0 for as fast as possible");
+        o.rate = rate;
+      } else if (arg == "--ticks") {
+        int64_t n = 0;
+        if (!ParseInt(v, 0, std::numeric_limits<int64_t>::max(), n))
+          return fail("--ticks " + v + ": expected a whole number of ticks");
+        o.ticks = n;
+      } else if (arg == "--out") {
+        if (v.empty()) return fail("--out needs a folder");
+        o.outDir = v;
+      } else if (arg == "--snapshot-every") {
+        int64_t n = 0;
+        if (!ParseInt(v, 1, std::numeric_limits<int64_t>::max(), n))
+          return fail("--snapshot-every " + v + ": expected a number of ticks (1 or more)");
+        o.snapshotEvery = n;
+      } else {  // --input
+        if (haveSource) return fail("give at most one input (demo, - or a file)");
+        haveSource = true;
+        o.source = v == "-" ? Source::kStdin : Source::kFile;
+        o.inputPath = v;
+      }
+      continue;
+    }
+    if (arg.size() > 1 && arg[0] == '-') return fail("unknown option " + args[i]);
+
+    // Positional: demo, - (standard input) or a file.
+    if (haveSource) return fail("give at most one input (demo, - or a file)");
+    haveSource = true;
+    if (arg == "demo") {
+      o.source = Source::kDemo;
+    } else if (arg == "-") {
+      o.source = Source::kStdin;
+    } else {
+      o.source = Source::kFile;
+      o.inputPath = arg;
+    }
+  }
+  if (o.source == Source::kDemo && !o.column.empty()) return fail("--column applies to data input, not to the demo");
+  if (o.hold && o.display == Display::kHeadless) return fail("--hold keeps a window open; it cannot go with --headless");
+  return r;
+}
+
+double DefaultRate(Source resolved) { return resolved == Source::kDemo ? 10.0 : 0.0; }
+
+std::string UsageText() {
+  return R"(kavrin-chart: a live strip chart of numbers, from a built-in demo or a data stream.
+
+Usage:
+  kavrin-chart [demo | - | FILE] [options]
+
+Input (one of):
+  demo                 three built-in signals (the default when nothing is piped in)
+  -                    read rows from standard input (the default when something is piped in)
+  FILE                 read rows from a file
+
+Every input row is one tick of the chart. Columns are separated by blanks, tabs, commas
+or semicolons. A first row of words (a header) names the lines. A field that is not a
+number leaves a gap in its line for that tick; gaps are counted and reported at the end.
+
+Options:
+  --column N|NAME      chart one column: its number (1 = first) or its header name;
+                       default: every column that holds numbers in the first data row
+  --size WxH           chart size in pixels (default 320x240)
+  --rate HZ            ticks per second (demo: 10; data: 0 = as fast as rows arrive)
+  --ticks N            stop after N ticks
+  --set Name=Value     set a chart property by name; repeatable. Examples:
+                         --set Title="Free memory"  --set Unit=kB
+                         --set Min=0 --set Max=100  --set ValueSpace=20
+                         --set ChartBackColor=#202020  --set TitlePos=2
+                         --set TitleFont=Arial,12,bold
+                       Properties: Title, Unit, Min, Max, ValueSpace, Zoom, TitlePos (0-3),
+                       MeasurePos (0-2), MeasureWidth, Dist (margins "l,r,t,b"),
+                       BorderWidth, bValueLineDisp, bTimeLineDisp, and the colours
+                       BackColor, ChartBackColor, BorderColor, TitleColor, MeasureColor,
+                       ValueLineColor, TimeLineColor (#RRGGBB or a number); fonts
+                       TitleFont, MeasureFont, CutLineFont, UnitFont (Name[,Size][,bold][,italic])
+  --form FILE          load the chart's settings from a saved form
+  --save-form FILE     save the chart's settings (after --form, --size, --set) as a form
+  --out DIR            folder for the data log and pictures (created if missing; default .)
+  --snapshot-every N   also write a PNG picture every N ticks
+  --no-log             write no data log
+  --no-picture         write no final picture
+  --headless           never open a window
+  --window             open a window; fail (exit 4) when there is no display
+  --hold               keep the window open after the input ends, until it is closed
+  -h, --help           this text
+
+Outputs (in --out): kavrin-chart-YYYYmmdd-HHMMSS.log, the data log (a header with the chart's
+settings, then the values of every tick in batches of eleven ticks, newest first);
+.bmp and .png of the final chart; -tickNNNNNN.png snapshots. Existing files are never
+overwritten. The run ends at the end of the input, after --ticks, when the window is closed,
+or on Ctrl-C; the log and pictures are complete in every case.
+
+Exit codes: 0 ok, 1 run-time failure, 2 bad usage, 3 unreadable input file,
+4 no display for --window.
+
+Examples:
+  kavrin-chart                                 the demo, in a window if there is a display
+  kavrin-chart demo --headless --ticks 120 --out out/
+  vmstat 1 | kavrin-chart --column free --set Min=0 --set Max=16000000
+  seq 1 1000 | kavrin-chart --headless --out out/
+  kavrin-chart data.csv --set Title=Rig --snapshot-every 100 --out runs/
+)";
+}
+
+}  // namespace kavrin::app

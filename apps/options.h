@@ -1,0 +1,48 @@
+#pragma once
+// The command line of kavrin-chart: what to read, how to show it, where to write.
+// Parsing is pure (no files, no display): it turns argv into Options or a usage error.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kavrin::app {
+
+enum class Source { kAuto, kDemo, kStdin, kFile };
+enum class Display { kAuto, kHeadless, kWindow };
+
+struct Options {
+  Source source = Source::kAuto;  // kAuto: stdin when it is piped, else the demo
+  std::string inputPath;          // kFile
+  std::string column;             // "" all numeric columns; a 1-based number or a header name
+  std::string formIn;             // --form
+  std::string formOut;            // --save-form
+  std::vector<std::string> sets;  // --set Name=Value, in command-line order
+  int width = 0;                  // 0: the control's own size (or the loaded form's)
+  int height = 0;
+  std::optional<double> rate;     // ticks per second; 0 as fast as possible
+  std::optional<int64_t> ticks;   // stop after this many ticks
+  std::string outDir = ".";
+  int64_t snapshotEvery = 0;      // 0: no snapshots
+  Display display = Display::kAuto;
+  bool hold = false;              // keep the window open after the input ends
+  bool log = true;
+  bool picture = true;
+  bool help = false;
+};
+
+struct ParseResult {
+  Options options;
+  std::string error;  // non-empty: bad usage, with what was wrong
+};
+
+ParseResult ParseOptions(const std::vector<std::string>& args);
+
+// The --help text.
+std::string UsageText();
+
+// Ticks per second when --rate is not given: the demo ticks at a watchable pace, data
+// streams tick as fast as rows arrive.
+double DefaultRate(Source resolved);
+
+}  // namespace kavrin::app

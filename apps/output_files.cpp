@@ -1,0 +1,85 @@
+#include "apps/output_files.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace kavrin::app {
+
+std::string StampName(std::time_t when) {
+  std::tm tm{};
+  localtime_r(&when, &tm);
+  char buf[64];
+  std::strftime(buf, sizeof buf, "kavrin-chart-%Y%m%d-%H%M%S", &tm);
+  return buf;
+}
+
+std::string FreeBase(const std::string& base, const std::function<bool(const std::string&)>& taken) {
+  for (int n = 1;; ++n) {
+    const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
+    if (!taken(candidate)) return candidate;
+  }
+}
+
+bool MakeFolder(const std::string& dir, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!ec && std::filesystem::is_directory(dir, ec)) return true;
+  error = dir + ": " + (ec ? ec.message() : std::string("not a folder"));
+  return false;
+}
+
+std::string FolderPath(const std::string& dir) {
+  if (!dir.empty() && dir.back() == '/') return dir;
+  return dir + "/";
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+bool WritePngFile(const gdi::PixelView& view, const std::string& path, std::string& error) {
+  // "x": never replace an existing file.
+  FILE* f = std::fopen(path.c_str(), "wbx");
+  if (f == nullptr) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  std::vector<png_byte> row(static_cast<size_t>(view.width) * 3);
+  volatile bool ok = png != nullptr && info != nullptr;
+  // libpng reports errors by longjmp: nothing with a destructor is created below this point.
+  if (ok && setjmp(png_jmpbuf(png)) != 0) ok = false;
+  if (ok) {
+    png_init_io(png, f);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(view.width), static_cast<png_uint_32>(view.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < view.height; ++y) {
+      const uint32_t* src = view.pixels + static_cast<size_t>(y) * view.stride;
+      for (int x = 0; x < view.width; ++x) {
+        row[x * 3 + 0] = static_cast<png_byte>(src[x] >> 16);
+        row[x * 3 + 1] = static_cast<png_byte>(src[x] >> 8);
+        row[x * 3 + 2] = static_cast<png_byte>(src[x]);
+      }
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+  }
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(f) != 0) ok = false;
+  if (!ok) {
+    error = path + ": could not write the picture";
+    std::remove(path.c_str());
+  }
+  return ok;
+}
+
+}  // namespace kavrin::app

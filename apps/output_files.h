@@ -1,0 +1,30 @@
+#pragma once
+// Where a run's files go and what they are called: a folder (created if missing) and one
+// base name per run, kavrin-chart-YYYYmmdd-HHMMSS, with "-2", "-3", ... added when a file
+// of that name is already there, so that no earlier run's file is ever overwritten.
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "draw/gdi_host.h"
+
+namespace kavrin::app {
+
+// The base name for a local time stamp.
+std::string StampName(std::time_t when);
+
+// The first of base, base-2, base-3, ... for which taken() is false for every suffix given.
+std::string FreeBase(const std::string& base, const std::function<bool(const std::string&)>& taken);
+
+// Creates the folder and its parents; false with the reason in error.
+bool MakeFolder(const std::string& dir, std::string& error);
+
+// A folder path with a trailing "/" (the form the control's file methods take).
+std::string FolderPath(const std::string& dir);
+
+bool FileExists(const std::string& path);
+
+// Writes 8-bit RGB PNG; false with the reason in error (the partial file is removed).
+bool WritePngFile(const gdi::PixelView& view, const std::string& path, std::string& error);
+
+}  // namespace kavrin::app

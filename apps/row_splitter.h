@@ -1,0 +1,73 @@
+#pragma once
+// Splits a byte stream into rows of fields as the bytes arrive, with bounded memory
+// whatever the input: a row keeps at most kMaxColumns fields and a field at most
+// kMaxFieldBytes bytes, so a 10 MB line or binary data costs no more than one short row.
+//
+// Separators: blanks and tabs (a run of them is one separator; leading and trailing ones
+// are ignored) and commas or semicolons (each one ends a field, so "1,,3" has an empty
+// second field). CR is a blank, so CR LF rows split like LF rows. Any other byte,
+// binary ones included, belongs to a field.
+//
+// Call order: Feed(bytes) repeatedly; each call stops after a completed row (true) so
+// the caller can use Row() before feeding on; Finish() completes a last row without LF.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavrin::app {
+
+constexpr size_t kMaxColumns = 256;
+constexpr size_t kMaxFieldBytes = 256;
+
+struct Field {
+  std::string text;       // at most kMaxFieldBytes bytes
+  bool overlong = false;  // more bytes were dropped: never a number
+};
+
+class RowSplitter {
+ public:
+  // Consumes bytes up to and including the end of one row; returns true when a row was
+  // completed (then `used` counts the bytes consumed, the row's LF included).
+  bool Feed(const char* data, size_t size, size_t& used);
+  // Completes a row left open at the end of the input; false when nothing was pending.
+  bool Finish();
+
+  // The completed row's fields (valid until the next Feed or Finish).
+  size_t Count() const { return count_; }
+  const Field& At(size_t i) const { return fields_[i]; }
+  // Fields beyond kMaxColumns were dropped from this row.
+  bool Truncated() const { return truncated_; }
+  // Rows completed so far (1-based number of the current row).
+  int64_t RowNumber() const { return rows_; }
+
+ private:
+  void StartField();
+  void EndRow();
+
+  std::vector<Field> fields_;  // reused from row to row; only the first count_ are valid
+  size_t count_ = 0;
+  static constexpr size_t kDropped = static_cast<size_t>(-1);
+  size_t building_ = 0;        // fields of the row being read
+  size_t cur_ = kDropped;      // index of the field taking bytes; kDropped past the cap
+  bool inField_ = false;
+  bool fieldSinceHard_ = false;  // a field was seen since the last comma or semicolon
+  bool hardPending_ = false;     // the row had a comma or semicolon: an empty field may follow
+  bool truncated_ = false;
+  bool truncating_ = false;
+  bool rowOpen_ = false;         // bytes of an unfinished row were seen
+  int64_t rows_ = 0;
+};
+
+// A field's value when it is a plain decimal number (optional sign, digits, fraction,
+// exponent) that is finite; nothing for words, empty fields, NaN, infinities and numbers
+// beyond the Double range.
+std::optional<double> FieldNumber(std::string_view text);
+
+// A header field made safe as a line's key: control bytes and invalid UTF-8 become "?",
+// at most 40 characters.
+std::string KeyText(std::string_view field);
+
+}  // namespace kavrin::app

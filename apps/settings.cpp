@@ -1,0 +1,85 @@
+#include "apps/settings.h"
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+#include "common/vb_error.h"
+#include "control/automation.h"
+#include "control/kavrin_line_chart.h"
+
+namespace kavrin::app {
+namespace {
+
+std::string Trim(const std::string& s) {
+  const auto a = s.find_first_not_of(" \t");
+  if (a == std::string::npos) return "";
+  const auto b = s.find_last_not_of(" \t");
+  return s.substr(a, b - a + 1);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+FontRef ParseFont(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    const auto comma = text.find(',', start);
+    parts.push_back(Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (parts.empty() || parts[0].empty()) Raise(err::kTypeMismatch, "a font is Name[,Size][,bold][,italic]");
+  auto font = std::make_shared<StdFont>();
+  font->Name(parts[0]);
+  for (size_t i = 1; i < parts.size(); ++i) {
+    const std::string p = Lower(parts[i]);
+    double size = 0;
+    auto [end, ec] = std::from_chars(p.data(), p.data() + p.size(), size);
+    if (ec == std::errc() && end == p.data() + p.size() && std::isfinite(size) && size > 0 && size <= 1000) {
+      font->Size(size);
+    } else if (p == "bold") {
+      font->Bold(true);
+    } else if (p == "italic") {
+      font->Italic(true);
+    } else if (p == "underline") {
+      font->Underline(true);
+    } else if (p == "strikethrough") {
+      font->Strikethrough(true);
+    } else {
+      Raise(err::kTypeMismatch, "\"" + parts[i] + "\" is not a font size or style (bold, italic, underline)");
+    }
+  }
+  return font;
+}
+
+}  // namespace
+
+Variant SettingValue(const std::string& typeName, const std::string& text) {
+  if (typeName == "Font") return Variant(ParseFont(text));
+  if (typeName == "OLE_COLOR" && text.size() == 7 && text[0] == '#') {
+    uint32_t rgb = 0;
+    auto [end, ec] = std::from_chars(text.data() + 1, text.data() + 7, rgb, 16);
+    if (ec == std::errc() && end == text.data() + 7) {
+      // #RRGGBB to the colour value 0x00BBGGRR.
+      const auto bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+      return Variant(static_cast<Long>(bgr));
+    }
+  }
+  return Variant(text);
+}
+
+void ApplySetting(KavrinLineChart& chart, const std::string& assignment) {
+  const auto eq = assignment.find('=');
+  const std::string name = Trim(assignment.substr(0, eq));
+  const std::string text = eq == std::string::npos ? std::string() : assignment.substr(eq + 1);
+  const MemberInfo* m = FindMember(name);
+  if (m == nullptr || m->kind != MemberKind::kProperty) Raise(err::kNotSupported, "no property named " + name);
+  std::vector<Variant> args{SettingValue(m->typeName, text)};
+  InvokeByName(chart, m->name, m->canSet ? kInvokeSet : kInvokeLet, args);
+}
+
+}  // namespace kavrin::app

@@ -1,0 +1,23 @@
+#pragma once
+// --set Name=Value: any property of the chart by name, through the control's automation
+// table, with the automation coercions (text to number, to Boolean, ...). Two friendlier
+// forms on top: a colour as #RRGGBB, and a font as Name[,Size][,bold][,italic][,underline].
+#include <string>
+
+#include "control/variant.h"
+
+namespace kavrin {
+class KavrinLineChart;
+}
+
+namespace kavrin::app {
+
+// The value to pass for a property of the given automation type name, or the text itself.
+// Raises 13 for a font text that does not parse.
+Variant SettingValue(const std::string& typeName, const std::string& text);
+
+// Applies one "Name=Value". Raises 438 for a name that is not a property, and the
+// property's own error (13 type mismatch, 6 overflow, ...) for a value it refuses.
+void ApplySetting(KavrinLineChart& chart, const std::string& assignment);
+
+}  // namespace kavrin::app
