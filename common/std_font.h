@@ -40,7 +40,7 @@ class StdFont {
   static std::shared_ptr<StdFont> PlatformDefault();
 
  private:
-  std::string name_ = "Arial";
+  std::string name_ = "MS Sans Serif";
   int64_t sizeCy_ = 82500;  // 8.25 points, the form designers' default
   bool bold_ = false;
   bool italic_ = false;

@@ -119,7 +119,7 @@ TEST_F(ChartExport, HeaderThenRowLinesOfElevenTicksNewestFirstThenTheRestAtStop)
   ASSERT_EQ(lines.size(), 23u);
   EXPECT_EQ(lines[0].rfind("[Time]", 0), 0u);
   EXPECT_GT(lines[0].size(), 6u);
-  const std::string font = "Arial:False:" + Dec("8.25");
+  const std::string font = "MS Sans Serif:False:" + Dec("8.25");
   const std::vector<std::string> header = {
       "[Title]Kavrin Line Chart", "[Min]-50",           "[Max]50",          "[Zoom]1",
       "[VerValueSpace]10",        "[BkGndColor]0",      "[ValueLineColor]8000",

@@ -11,9 +11,9 @@
 namespace kavrin {
 namespace {
 
-TEST(StdFont, DefaultIsArial825Regular) {
+TEST(StdFont, DefaultIsSansSerif825Regular) {
   const StdFont f;
-  EXPECT_EQ(f.Name(), "Arial");
+  EXPECT_EQ(f.Name(), "MS Sans Serif");
   EXPECT_EQ(f.SizeCy(), 82500);
   EXPECT_DOUBLE_EQ(f.Size(), 8.25);
   EXPECT_FALSE(f.Bold());
@@ -95,7 +95,7 @@ TEST(StdFont, PlatformDefaultIsAFreshObjectEachTime) {
   auto b = StdFont::PlatformDefault();
   ASSERT_TRUE(a && b);
   EXPECT_NE(a.get(), b.get());
-  EXPECT_EQ(a->Name(), "Arial");
+  EXPECT_EQ(a->Name(), "MS Sans Serif");
   EXPECT_EQ(a->SizeCy(), 82500);
   a->Bold(true);
   EXPECT_FALSE(b->Bold());

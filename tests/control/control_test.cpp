@@ -90,7 +90,7 @@ TEST_F(Control, SiteWithoutAmbientFontGivesTheDefaultDescription) {
   site.ambient = nullptr;
   ctl.InitProperties();
   ASSERT_TRUE(ctl.TitleFont());
-  EXPECT_EQ(ctl.TitleFont()->Name(), "Arial");
+  EXPECT_EQ(ctl.TitleFont()->Name(), "MS Sans Serif");
   EXPECT_DOUBLE_EQ(ctl.TitleFont()->Size(), 8.25);
   EXPECT_NE(ctl.TitleFont(), ctl.UnitFont());
 }

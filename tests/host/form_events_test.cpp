@@ -127,7 +127,7 @@ TEST_F(FormEvents, AmbientFontIsANewObjectWithTheFormsDescriptionAtEachRead) {
   EXPECT_NE(a, font);
   EXPECT_TRUE(a->SameDescription(*font));
   form_.Font(nullptr);  // no font: the default description
-  EXPECT_EQ(site.AmbientFont()->Name(), "Arial");
+  EXPECT_EQ(site.AmbientFont()->Name(), "MS Sans Serif");
   EXPECT_EQ(site.AmbientFont()->SizeCy(), 82500);
 }
 
