@@ -15,6 +15,7 @@ echo "== ASan + UBSan build"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVRIN_SANITIZE=ON \
   -DKAVRIN_BENCH=OFF -DKAVRIN_DIFFERENTIAL=OFF >/dev/null
 ninja -C build/sanitize -j"$jobs"
+export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
 
 echo "== Short fuzz runs"
