@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -93,6 +95,7 @@ class ChartRun {
   void MakeForm();
   void Configure();
   void PrepareOutputs();
+  void FitLegend();
   void AddLines();
   void StartLog();
   void WatchEngine();
@@ -178,7 +181,7 @@ void ChartRun::MakeForm() {
     }
   }
   if (!backend) backend = host::MakeHeadlessBackend();
-  form_ = std::make_unique<host::Form>(std::move(backend), "kavrin-chart");
+  form_ = std::make_unique<host::Form>(std::move(backend), "KavrinChart");
   host::RegisterStandardControls(*form_);
 }
 
@@ -244,6 +247,25 @@ void ChartRun::PrepareOutputs() {
   base_ = FreeBase(StampName(std::time(nullptr)), [this](const std::string& b) {
     return FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
   });
+}
+
+// The control's default right margin leaves no room for the legend's keys. Unless the
+// margins come from the user (a form or --set Dist), the right one is widened to fit the
+// longest key, before any line is added (a configuration starts the chart afresh).
+void ChartRun::FitLegend() {
+  if (!o_.formIn.empty()) return;
+  for (const auto& s : o_.sets) {
+    std::string name = s.substr(0, s.find('='));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name.find("dist") != std::string::npos) return;
+  }
+  size_t longest = 0;
+  for (const auto& l : lines_) longest = std::max(longest, l.key.size());
+  // Box (5 + 8), gap (2), about 7 pixels a character, 5 to the edge; at most a third of the width.
+  const int room = static_cast<int>(std::min<size_t>(20 + 7 * longest, static_cast<size_t>(site_->ScaleWidth()) / 3));
+  if (room <= 20) return;
+  chart_->Dist("20," + std::to_string(room) + ",20,30");
+  site_->Events()->Resize();
 }
 
 void ChartRun::AddLines() {
@@ -357,6 +379,7 @@ bool ChartRun::StreamStep(int timeoutMs) {
     }
     lines_ = plan_->Lines();
     linesKnown_ = true;
+    FitLegend();
     AddLines();
     StartLog();
   }

@@ -1,0 +1,65 @@
+#pragma once
+// Runs the built kavrin-chart as a user would: arguments, bytes on its standard input,
+// its exit code, what it printed on stderr, its peak memory, and the files it wrote.
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kavrin::test {
+
+struct ChartResult {
+  int exitCode = -1;   // -1 when it ended by a signal
+  int signal = 0;
+  std::string err;     // everything it wrote to stderr
+  // Peak resident memory. It includes what the test process held when it forked, so
+  // compare runs made from the same test state, with big inputs passed as inputFile.
+  long maxRssKb = 0;
+};
+
+struct ChartCall {
+  ChartCall(std::vector<std::string> a, std::string in = "", std::string inFile = "")
+      : args(std::move(a)), input(std::move(in)), inputFile(std::move(inFile)) {}
+  std::vector<std::string> args;
+  std::string input;            // written to its stdin, which is then closed
+  std::string inputFile;        // else: its stdin is this file
+  bool unsetDisplay = false;
+  int timeoutSeconds = 120;     // killed after this, and the result says so
+};
+
+ChartResult RunChartProcess(const ChartCall& call);
+
+// A process left running with its stdin open, for tests that signal or close it.
+class RunningChart {
+ public:
+  explicit RunningChart(const std::vector<std::string>& args);
+  ~RunningChart();
+  RunningChart(const RunningChart&) = delete;
+  RunningChart& operator=(const RunningChart&) = delete;
+
+  void Write(const std::string& bytes);
+  void CloseInput();
+  void Signal(int sig);
+  // Waits for the end (kills it after the timeout) and collects stderr.
+  ChartResult Wait(int timeoutSeconds = 60);
+  pid_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  int in_ = -1;
+  int err_ = -1;
+  bool done_ = false;
+};
+
+// A fresh, empty folder for one test's outputs.
+std::string FreshDir(const std::string& name);
+// The files in dir whose names end with suffix, sorted.
+std::vector<std::string> FilesEndingWith(const std::string& dir, const std::string& suffix);
+// The data rows of an export log in tick order (oldest first): each row line holds its
+// rows newest first, each followed by "/".
+std::vector<std::string> LogRows(const std::string& path);
+// All lines of a text file (CR LF or LF).
+std::vector<std::string> FileLines(const std::string& path);
+
+}  // namespace kavrin::test

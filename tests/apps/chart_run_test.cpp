@@ -1,0 +1,348 @@
+// kavrin-chart run end to end as a user runs it: rows piped in, the data log and the
+// pictures it leaves, the gaps it reports, the way it stops and the exit codes it gives.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/apps/chart_process.h"
+#include "tests/support/pixels.h"
+
+namespace kavrin::test {
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::Not;
+
+std::string Seq(int from, int to) {
+  std::string s;
+  for (int i = from; i <= to; ++i) s += std::to_string(i) + "\n";
+  return s;
+}
+
+std::string Repeat(const std::string& row, int times) {
+  std::string s;
+  for (int i = 0; i < times; ++i) s += row;
+  return s;
+}
+
+class ChartRun : public testing::Test {
+ protected:
+  void SetUp() override { dir_ = FreshDir(testing::UnitTest::GetInstance()->current_test_info()->name()); }
+  ChartResult Run(std::vector<std::string> args, const std::string& input) {
+    args.insert(args.begin(), {"--headless", "--out", dir_});
+    return RunChartProcess({args, input});
+  }
+  std::string OnlyFile(const std::string& suffix) {
+    const auto files = FilesEndingWith(dir_, suffix);
+    EXPECT_EQ(files.size(), 1u) << "files ending in " << suffix << " in " << dir_;
+    return files.empty() ? std::string() : files[0];
+  }
+  std::string dir_;
+};
+
+// ---- rows to log and picture ----
+
+TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
+  const auto r = Run({}, Seq(1, 25));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 25; ++i) expected.push_back("[1]" + std::to_string(i));
+  EXPECT_EQ(LogRows(OnlyFile(".log")), expected);
+  const auto header = FileLines(OnlyFile(".log"));
+  ASSERT_GE(header.size(), 21u);
+  EXPECT_EQ(header[1], "[Title]Kavrin Line Chart");
+  EXPECT_THAT(r.err, HasSubstr("25 tick(s)"));
+  EXPECT_THAT(r.err, Not(HasSubstr("gaps")));
+}
+
+TEST_F(ChartRun, AllNumericColumnsBecomeLinesWithAnySeparator) {
+  // Blanks, tabs, commas and semicolons; CR LF rows; the word column is not charted.
+  const auto r = Run({}, "t1 1\t2,3;4\r\nt2 5 6 7 8\r\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2,[3]3,[4]4", "[1]5,[2]6,[3]7,[4]8"));
+}
+
+TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
+  // Ten ticks at 20 then ten at 80 on a 0..100 scale: the default 320 x 240 chart has its
+  // plot from row 20 to row 210 (191 rows), 1.91 pixels per unit, so 20 is row 172 and 80
+  // row 57.
+  const auto r = Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30"},
+                     Repeat("20\n", 10) + Repeat("80\n", 10));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto png = ReadPng(OnlyFile(".png"));
+  ASSERT_TRUE(png.has_value());
+  ASSERT_EQ(png->width, 320);
+  ASSERT_EQ(png->height, 240);
+  const COLORREF yellow = RGB(255, 255, 0);
+  auto yellowIn = [&](int y, int x0, int x1) {
+    int n = 0;
+    for (int x = x0; x <= x1; ++x) n += png->at(x, y) == yellow;
+    return n;
+  };
+  // The newest ten ticks cover the right of the plot at 80, the ten before them at 20.
+  EXPECT_GE(yellowIn(57, 240, 295), 50);
+  EXPECT_EQ(yellowIn(172, 240, 295), 0);
+  EXPECT_GE(yellowIn(172, 130, 180), 45);
+  EXPECT_EQ(yellowIn(57, 130, 180), 0);
+  // The step between them is a steep segment: yellow on the rows in between.
+  int steep = 0;
+  for (int y = 70; y <= 160; y += 10) steep += yellowIn(y, 150, 260) > 0;
+  EXPECT_EQ(steep, 10);
+  // The BMP beside it holds the same picture size.
+  EXPECT_EQ(std::filesystem::file_size(OnlyFile(".bmp")), 54u + 320u * 3u * 240u);
+}
+
+TEST_F(ChartRun, FilesOfEarlierRunsAreNeverOverwritten) {
+  ASSERT_EQ(Run({}, Seq(1, 3)).exitCode, 0);
+  ASSERT_EQ(Run({}, Seq(4, 6)).exitCode, 0);
+  const auto logs = FilesEndingWith(dir_, ".log");
+  ASSERT_EQ(logs.size(), 2u);
+  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 2u);
+  std::vector<std::string> all;
+  for (const auto& l : logs)
+    for (const auto& row : LogRows(l)) all.push_back(row);
+  EXPECT_THAT(all, testing::UnorderedElementsAre("[1]1", "[1]2", "[1]3", "[1]4", "[1]5", "[1]6"));
+}
+
+TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
+  const auto r = Run({"--snapshot-every", "4", "--ticks", "10"}, Seq(1, 50));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LogRows(OnlyFile(".log")).size(), 10u);
+  const auto snaps = FilesEndingWith(dir_, ".png");
+  // Ticks 4 and 8, and the final picture.
+  EXPECT_THAT(snaps, ElementsAre(HasSubstr("-tick000004.png"), HasSubstr("-tick000008.png"),
+                                 Not(HasSubstr("-tick"))));
+}
+
+// ---- header and columns ----
+
+TEST_F(ChartRun, HeaderRowNamesTheLinesAndIsNotATick) {
+  const auto r = Run({"--column", "pressure"}, "temp pressure\n1 10\n2 20\n3 30\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]10", "[1]20", "[1]30"));
+}
+
+TEST_F(ChartRun, HeaderNameIsDrawnInTheLegend) {
+  const std::string rows = Repeat("1 2\n", 5);
+  auto picture = [&](const std::string& header, const std::string& name) {
+    const std::string sub = dir_ + "/" + name;
+    const auto r = RunChartProcess({{"--headless", "--out", sub}, header + rows});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return ReadPng(FilesEndingWith(sub, ".png").at(0)).value();
+  };
+  const auto a = picture("alpha beta\n", "a");
+  const auto a2 = picture("alpha beta\n", "a2");
+  const auto b = picture("omega beta\n", "b");
+  EXPECT_EQ(Compare(a, a2).count, 0);
+  // Only the first key differs: in the legend, right of the plot. The right margin is
+  // widened to 55 pixels for five-letter keys, so the plot ends at x = 265.
+  const auto d = Compare(a, b);
+  EXPECT_GT(d.count, 0);
+  EXPECT_GT(d.firstX, 265);
+}
+
+TEST_F(ChartRun, VmstatStyleTwoHeaderRowsUseTheLastOne) {
+  const std::string in =
+      "procs -----------memory----------\n"
+      " r  b   swpd   free\n"
+      " 1  0      0 811234\n"
+      " 2  0      0 811000\n";
+  const auto r = Run({"--column", "free"}, in);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]811234", "[1]811000"));
+}
+
+TEST_F(ChartRun, ColumnByNumber) {
+  const auto r = Run({"--column", "3"}, "1 2 3\n4 5 6\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]3", "[1]6"));
+}
+
+// ---- gaps ----
+
+TEST_F(ChartRun, BadFieldsLeaveGapsAndAreReportedOnce) {
+  const auto r = Run({}, "1 2\n3 x\n5 6\n7\n9 oops\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2", "[1]3", "[1]5,[2]6", "[1]7", "[1]9"));
+  EXPECT_THAT(r.err, HasSubstr("2 field(s) were not numbers"));
+  EXPECT_THAT(r.err, HasSubstr("row 2, column 2 \"x\""));
+  EXPECT_THAT(r.err, HasSubstr("1 value(s) were missing"));
+}
+
+TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
+  const auto r = Run({}, "1\nnan\ninf\n-inf\n1e308\n-1e308\n1e999\n2\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
+  EXPECT_THAT(r.err, HasSubstr("4 field(s) were not numbers"));  // nan, inf, -inf, 1e999
+  EXPECT_THAT(r.err, HasSubstr("2 value(s) were too large for the chart"));
+}
+
+// ---- malformed input ----
+
+TEST_F(ChartRun, BinaryDataKeepsEarlierRows) {
+  std::string junk;
+  uint32_t x = 12345;
+  for (int i = 0; i < 1 << 20; ++i) {
+    x = x * 1103515245u + 12345u;
+    junk.push_back(static_cast<char>(x >> 24));
+  }
+  const auto r = Run({}, Seq(1, 12) + junk + "\n13\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto rows = LogRows(OnlyFile(".log"));
+  ASSERT_GE(rows.size(), 13u);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(rows[i], "[1]" + std::to_string(i + 1));
+  EXPECT_EQ(rows.back(), "[1]13");
+}
+
+TEST_F(ChartRun, TenMegabyteLineCostsNoMoreMemoryThanAShortOne) {
+  const std::string smallFile = dir_ + "/small.txt";
+  const std::string bigFile = dir_ + "/big.txt";
+  std::ofstream(smallFile) << "1\n2\n3\n";
+  {
+    std::ofstream big(bigFile);
+    big << "1\n2\n" << std::string(10 << 20, 'x') << "\n3\n4 " << std::string(10 << 20, ' ') << " 5\n";
+  }
+  const auto small = RunChartProcess({{"--headless", "--out", dir_ + "/small"}, "", smallFile});
+  ASSERT_EQ(small.exitCode, 0) << small.err;
+  const std::string out = dir_ + "/big";
+  const auto r = RunChartProcess({{"--headless", "--out", out}, "", bigFile});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_LT(r.maxRssKb - small.maxRssKb, 4 * 1024) << "peak memory " << r.maxRssKb << " kB against "
+                                                    << small.maxRssKb << " kB";
+  const auto logs = FilesEndingWith(out, ".log");
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_THAT(LogRows(logs[0]), ElementsAre("[1]1", "[1]2", "", "[1]3", "[1]4"));
+}
+
+TEST_F(ChartRun, VeryWideRowsAreCappedAndReported) {
+  std::string wide;
+  for (int i = 0; i < 1000; ++i) wide += "1,";
+  wide += "\n";
+  const auto r = Run({"--column", "2"}, wide + wide);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1", "[1]1"));
+  EXPECT_THAT(r.err, HasSubstr("2 row(s) had more than 256 columns"));
+}
+
+TEST_F(ChartRun, EmptyInputWritesThePictureAndSaysSo) {
+  const auto r = Run({}, "");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("no data rows"));
+  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
+  EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
+}
+
+// ---- stopping ----
+
+TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
+  RunningChart run({"--headless", "--out", dir_});
+  run.Write(Seq(1, 25));
+  // Rows reach the log eleven ticks at a time: two row lines mean the rows were read.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const auto logs = FilesEndingWith(dir_, ".log");
+    if (!logs.empty() && LogRows(logs[0]).size() >= 22) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  run.Signal(SIGINT);  // the input stays open: the run is waiting for the next row
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("stopped by a signal"));
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 25; ++i) expected.push_back("[1]" + std::to_string(i));
+  EXPECT_EQ(LogRows(OnlyFile(".log")), expected);
+  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
+}
+
+TEST_F(ChartRun, SigtermEndsTheDemoCleanly) {
+  RunningChart run({"demo", "--headless", "--rate", "200", "--out", dir_});
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  run.Signal(SIGTERM);
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto rows = LogRows(OnlyFile(".log"));
+  EXPECT_GT(rows.size(), 5u);
+  // Every tick of the demo gives all three lines a value.
+  for (const auto& row : rows) EXPECT_THAT(row, testing::MatchesRegex("\\[1\\].*,\\[2\\].*,\\[3\\].*"));
+}
+
+// ---- settings, forms and exit codes ----
+
+TEST_F(ChartRun, SettingsReachTheChartAndTheSavedForm) {
+  const std::string form = dir_ + "/chart.form";
+  auto r = Run({"--set", "Title=Rig 7", "--set", "Max=200", "--set", "bTimeLineDisp=False", "--set",
+                "ChartBackColor=#102030", "--set", "TitleFont=Arial,12,bold", "--save-form", form},
+               "1\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto header = FileLines(FilesEndingWith(dir_, ".log").at(0));
+  EXPECT_EQ(header[1], "[Title]Rig 7");
+  EXPECT_EQ(header[3], "[Max]200");
+  EXPECT_EQ(header[6], "[BkGndColor]302010");
+  EXPECT_EQ(header[10], "[bTimeLineDsip]0");
+  EXPECT_EQ(header[11], "[TitleFont]Arial:True:12");
+
+  // The saved form brings the same settings back.
+  const std::string again = dir_ + "/again";
+  r = RunChartProcess({{"--headless", "--form", form, "--out", again}, "1\n"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto header2 = FileLines(FilesEndingWith(again, ".log").at(0));
+  EXPECT_EQ(std::vector<std::string>(header2.begin() + 1, header2.end()),
+            std::vector<std::string>(header.begin() + 1, header.end()));
+}
+
+TEST_F(ChartRun, SizeSetsThePictureSize) {
+  const auto r = Run({"--size", "200x150"}, "1\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto png = ReadPng(OnlyFile(".png"));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width, 200);
+  EXPECT_EQ(png->height, 150);
+}
+
+TEST_F(ChartRun, ExitCodesSayWhatWentWrong) {
+  EXPECT_EQ(Run({"--bogus"}, "").exitCode, 2);
+  EXPECT_EQ(Run({"--rate", "fast"}, "").exitCode, 2);
+  auto r = Run({"--set", "Nonsense=1"}, "1\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("Nonsense"));
+  r = Run({"--set", "Zoom=big"}, "1\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("Zoom"));
+  r = Run({"--column", "nope"}, "a b\n1 2\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("no column named \"nope\" in the header: a b"));
+  r = Run({dir_ + "/missing.csv"}, "");
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_THAT(r.err, HasSubstr("missing.csv"));
+  r = Run({"--form", dir_ + "/missing.form"}, "");
+  EXPECT_EQ(r.exitCode, 3);
+  std::ofstream(dir_ + "/bad.form") << "this is not a form\n";
+  EXPECT_EQ(Run({"--form", dir_ + "/bad.form"}, "").exitCode, 2);
+  ChartCall noDisplay({"demo", "--window", "--ticks", "1"});
+  noDisplay.unsetDisplay = true;
+  r = RunChartProcess(noDisplay);
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_THAT(r.err, HasSubstr("DISPLAY"));
+  // None of these failures left outputs behind.
+  EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
+}
+
+TEST_F(ChartRun, InputFromAFileIsTitledWithItsName) {
+  const std::string file = dir_ + "/rig.csv";
+  std::ofstream(file) << "a;b\n1;2\n3;4\n";
+  const auto r = Run({file}, "");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto log = OnlyFile(".log");
+  EXPECT_EQ(FileLines(log)[1], "[Title]rig.csv");
+  EXPECT_THAT(LogRows(log), ElementsAre("[1]1,[2]2", "[1]3,[2]4"));
+}
+
+}  // namespace
+}  // namespace kavrin::test
