@@ -134,8 +134,8 @@ void frmAbout::Show() {
                     kClientHeight);
           XFlush(window_->display);
           window_->painted = true;
-        } else if (ev.type == ButtonPress) {
-          Unload();  // any button, any shift state, anywhere on the window
+        } else if (ev.type == ButtonPress && (ev.xbutton.button < 4 || ev.xbutton.button > 7)) {
+          Unload();  // any button, any shift state, anywhere; wheel steps (4 to 7) are no press
         } else if (ev.type == ClientMessage && static_cast<Atom>(ev.xclient.data.l[0]) == window_->wmDelete) {
           Unload();
         }

@@ -171,6 +171,33 @@ TEST_P(AboutButtons, AnyButtonPressClosesIt) {
 }
 INSTANTIATE_TEST_SUITE_P(LeftMiddleRight, AboutButtons, testing::Values(1u, 2u, 3u));
 
+TEST_F(AboutWindow, TurningTheWheelIsNoPress) {
+  frmAbout& about = frmAbout::Default();
+  enum { kWaiting, kTurned, kPressed } stage = kWaiting;
+  bool visibleAfterWheel = false;
+  std::chrono::steady_clock::time_point turned;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  about.OnModalIdle([&] {
+    const auto now = std::chrono::steady_clock::now();
+    if (now > deadline) {
+      about.Unload();
+    } else if (stage == kWaiting && about.Painted()) {
+      Press(4);  // wheel up and down
+      Press(5);
+      turned = now;
+      stage = kTurned;
+    } else if (stage == kTurned && now - turned > std::chrono::milliseconds(300)) {
+      visibleAfterWheel = about.Visible();  // the wheel events have been handled by now
+      Press(1);
+      stage = kPressed;
+    }
+  });
+  about.Show();
+  EXPECT_EQ(stage, kPressed);
+  EXPECT_TRUE(visibleAfterWheel);
+  EXPECT_FALSE(about.Visible());
+}
+
 TEST_F(AboutWindow, ASecondShowReplacesTheVisibleWindow) {
   // The peer watches top-level windows come and go.
   XSelectInput(peer_, DefaultRootWindow(peer_), SubstructureNotifyMask);
