@@ -16,7 +16,7 @@ typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef int INT;
 typedef unsigned int UINT;
-typedef long HRESULT;
+typedef int32_t HRESULT;
 typedef DWORD COLORREF;
 typedef char CHAR;
 typedef const char* LPCSTR;
