@@ -95,6 +95,7 @@ class ChartRun {
   void MakeForm();
   void Configure();
   void PrepareOutputs();
+  bool UserSet(const std::string& lowerName) const;
   void FitLegend();
   void AddLines();
   void StartLog();
@@ -224,11 +225,19 @@ void ChartRun::Configure() {
       throw UsageFailure{kExitUsage, "--set " + s + ": " + e.what()};
     }
   }
+  // A scale of the user's own without a grid spacing gets about ten grid steps, where the
+  // control's default spacing of 10 would leave grid lines under a pixel apart.
+  if (o_.formIn.empty() && (UserSet("min") || UserSet("max")) && !UserSet("valuespace")) {
+    const double spacing = GridSpacingFor(chart_->Min(), chart_->Max());
+    if (spacing > 0) chart_->ValueSpace(spacing);
+  }
   // Settings reach the engine when the control is configured, as a container's resize does.
   try {
     site_->Events()->Resize();
   } catch (const RuntimeError& e) {
-    throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
+    throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what() +
+                                       " (check Min, Max, ValueSpace, Zoom and Dist: Max must differ from Min, "
+                                       "and grid lines must be at least a pixel apart)"};
   }
   if (!o_.formOut.empty()) {
     std::ofstream out(o_.formOut, std::ios::binary | std::ios::trunc);
@@ -249,16 +258,16 @@ void ChartRun::PrepareOutputs() {
   });
 }
 
+bool ChartRun::UserSet(const std::string& lowerName) const {
+  return std::any_of(o_.sets.begin(), o_.sets.end(), [&](const std::string& s) { return SettingName(s) == lowerName; });
+}
+
 // The control's default right margin leaves no room for the legend's keys. Unless the
 // margins come from the user (a form or --set Dist), the right one is widened to fit the
 // longest key, before any line is added (a configuration starts the chart afresh).
 void ChartRun::FitLegend() {
   if (!o_.formIn.empty()) return;
-  for (const auto& s : o_.sets) {
-    std::string name = s.substr(0, s.find('='));
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (name.find("dist") != std::string::npos) return;
-  }
+  if (UserSet("dist")) return;
   size_t longest = 0;
   for (const auto& l : lines_) longest = std::max(longest, l.key.size());
   // Box (5 + 8), gap (2), about 7 pixels a character, 5 to the edge; at most a third of the width.
@@ -437,7 +446,8 @@ int ChartRun::Finish(int code) {
   err_ << "kavrin-chart: " << ticks_ << " tick(s)";
   if (ticks_ > 0 && secs > 0) err_ << " in " << secs << " s (" << static_cast<int64_t>(ticks_ / secs) << " per second)";
   err_ << "\n";
-  if (source_ != Source::kDemo && !linesKnown_ && code == kExitOk) err_ << "kavrin-chart: the input held no data rows\n";
+  if (source_ != Source::kDemo && !linesKnown_ && code == kExitOk && o_.ticks.value_or(1) != 0)
+    err_ << "kavrin-chart: the input held no data rows\n";
   for (const auto& l : logs_) err_ << "kavrin-chart: data log: " << l << "\n";
   for (const auto& p : pictures) err_ << "kavrin-chart: picture: " << p << "\n";
 

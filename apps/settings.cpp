@@ -58,6 +58,18 @@ FontRef ParseFont(const std::string& text) {
 
 }  // namespace
 
+double GridSpacingFor(double min, double max) {
+  const double range = std::fabs(max - min);
+  if (!std::isfinite(range) || range <= 0) return 0;
+  double step = std::pow(10.0, std::floor(std::log10(range / 10.0)));
+  for (double m : {1.0, 2.0, 5.0, 10.0}) {
+    if (range / (step * m) <= 10.0 * (1 + 1e-12)) return step * m;
+  }
+  return step * 10.0;
+}
+
+std::string SettingName(const std::string& assignment) { return Lower(Trim(assignment.substr(0, assignment.find('=')))); }
+
 Variant SettingValue(const std::string& typeName, const std::string& text) {
   if (typeName == "Font") return Variant(ParseFont(text));
   if (typeName == "OLE_COLOR" && text.size() == 7 && text[0] == '#') {

@@ -16,6 +16,14 @@ namespace kavrin::app {
 // Raises 13 for a font text that does not parse.
 Variant SettingValue(const std::string& typeName, const std::string& text);
 
+// The value grid spacing for a scale from min to max: the smallest of 1, 2, 5 times a
+// power of ten that gives at most ten grid steps (the control's default 10 for -50 .. 50).
+// Zero when the range is empty or not finite.
+double GridSpacingFor(double min, double max);
+
+// The property name of a "Name=Value" assignment, trimmed, in lower case.
+std::string SettingName(const std::string& assignment);
+
 // Applies one "Name=Value". Raises 438 for a name that is not a property, and the
 // property's own error (13 type mismatch, 6 overflow, ...) for a value it refuses.
 void ApplySetting(KavrinLineChart& chart, const std::string& assignment);

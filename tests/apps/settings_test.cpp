@@ -84,3 +84,21 @@ TEST_F(Settings, OnlyPropertiesWithValuesTheyTake) {
 
 }  // namespace
 }  // namespace kavrin::app
+
+namespace kavrin::app {
+namespace {
+
+TEST(GridSpacing, AboutTenStepsOfOneTwoOrFive) {
+  EXPECT_EQ(GridSpacingFor(-50, 50), 10);
+  EXPECT_EQ(GridSpacingFor(0, 100000), 10000);
+  EXPECT_EQ(GridSpacingFor(0, 150), 20);
+  EXPECT_EQ(GridSpacingFor(0, 30), 5);
+  EXPECT_DOUBLE_EQ(GridSpacingFor(0, 0.99), 0.1);
+  EXPECT_EQ(GridSpacingFor(100, 0), 10);  // a reversed scale has the same spacing
+  EXPECT_EQ(GridSpacingFor(5, 5), 0);
+  EXPECT_EQ(GridSpacingFor(0, 1e308 * 10), 0);
+  EXPECT_EQ(SettingName("  ValueSpace =3"), "valuespace");
+}
+
+}  // namespace
+}  // namespace kavrin::app

@@ -1,0 +1,148 @@
+// kavrin-chart with a live window on a private Xvfb: the window shows the chart, and
+// closing it (WM_DELETE_WINDOW, as a window manager sends) ends the run with every output
+// complete. Skipped when no X server can be had.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "tests/apps/chart_process.h"
+#include "tests/host/x_server.h"
+#include "tests/support/pixels.h"
+
+#ifdef KAVRIN_HAVE_X11
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace kavrin::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class ChartWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    KAVRIN_REQUIRE_X();
+    display_ = XOpenDisplay(nullptr);
+    ASSERT_NE(display_, nullptr);
+    dir_ = FreshDir(testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  void TearDown() override {
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+
+  // The chart's top-level window, once it is mapped (0 after the timeout).
+  Window FindChartWindow(int seconds = 20) {
+    const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < deadline) {
+      Window root = 0;
+      Window parent = 0;
+      Window* children = nullptr;
+      unsigned n = 0;
+      Window found = 0;
+      if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &n) != 0) {
+        for (unsigned i = 0; i < n && found == 0; ++i) {
+          char* name = nullptr;
+          XWindowAttributes wa{};
+          if (XFetchName(display_, children[i], &name) != 0 && name != nullptr) {
+            if (std::string(name).find("KavrinLineChart") != std::string::npos &&
+                XGetWindowAttributes(display_, children[i], &wa) != 0 && wa.map_state == IsViewable)
+              found = children[i];
+            XFree(name);
+          }
+        }
+        if (children != nullptr) XFree(children);
+      }
+      if (found != 0) return found;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+  }
+
+  Image Grab(Window w) {
+    XWindowAttributes wa{};
+    XGetWindowAttributes(display_, w, &wa);
+    Image img;
+    XImage* x = XGetImage(display_, w, 0, 0, static_cast<unsigned>(wa.width), static_cast<unsigned>(wa.height),
+                          AllPlanes, ZPixmap);
+    if (x == nullptr) return img;
+    img.width = wa.width;
+    img.height = wa.height;
+    for (int y = 0; y < wa.height; ++y) {
+      for (int xx = 0; xx < wa.width; ++xx) {
+        const unsigned long p = XGetPixel(x, xx, y);
+        img.px.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+      }
+    }
+    XDestroyImage(x);
+    return img;
+  }
+
+  void Close(Window w) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", 0);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", 0));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, w, 0, NoEventMask, &ev);
+    XFlush(display_);
+  }
+
+  Display* display_ = nullptr;
+  std::string dir_;
+};
+
+TEST_F(ChartWindow, ShowsTheChartAsItsPictureAndClosingEndsTheRun) {
+  RunningChart run({"demo", "--window", "--rate", "100", "--ticks", "30", "--hold", "--out", dir_});
+  const Window w = FindChartWindow();
+  ASSERT_NE(w, 0u) << "no chart window appeared";
+  // --hold: after 30 ticks the pictures are written and the window stays, showing them.
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  std::optional<Image> picture;
+  Difference d;
+  d.count = -1;
+  while (Clock::now() < deadline) {
+    const auto pngs = FilesEndingWith(dir_, ".png");
+    if (!pngs.empty()) {
+      if (!picture) picture = ReadPng(pngs[0]);
+      if (picture) {
+        d = Compare(*picture, Grab(w), OutputDir() + "/app-window-diff.png");
+        if (d.count == 0) break;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(picture.has_value()) << "no picture written";
+  EXPECT_EQ(picture->width, 480);
+  EXPECT_EQ(d.count, 0) << d.Describe();
+
+  Close(w);
+  const auto r = run.Wait(30);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LogRows(FilesEndingWith(dir_, ".log").at(0)).size(), 30u);
+}
+
+TEST_F(ChartWindow, ClosingDuringTheRunKeepsEveryTickInTheLog) {
+  RunningChart run({"demo", "--window", "--rate", "100", "--out", dir_});
+  const Window w = FindChartWindow();
+  ASSERT_NE(w, 0u) << "no chart window appeared";
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  Close(w);
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.err, m, std::regex("(\\d+) tick\\(s\\)"))) << r.err;
+  const size_t ticks = std::stoul(m[1]);
+  EXPECT_GT(ticks, 0u);
+  EXPECT_EQ(LogRows(FilesEndingWith(dir_, ".log").at(0)).size(), ticks);
+  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
+  EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 1u);
+}
+
+}  // namespace
+}  // namespace kavrin::test
+#endif
