@@ -11,7 +11,7 @@ echo "== Building kavrin-chart (Release)"
 cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRIN_TESTS=OFF -DKAVRIN_BENCH=OFF >/dev/null
 ninja -C build/demo ${KAVRIN_JOBS:+-j"$KAVRIN_JOBS"} kavrin-chart
 chart=build/demo/apps/kavrin-chart
-out=demo-out
+out=build/demo-out
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== The demo in a window: close it (or press Ctrl-C) to end; pictures and log go to $out/"
