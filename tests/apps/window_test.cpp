@@ -143,6 +143,34 @@ TEST_F(ChartWindow, ClosingDuringTheRunKeepsEveryTickInTheLog) {
   EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 1u);
 }
 
+TEST_F(ChartWindow, ResizingStartsTheChartAfreshAndTheLogGoesOnInAPart) {
+  RunningChart run({"demo", "--window", "--rate", "100", "--out", dir_});
+  const Window w = FindChartWindow();
+  ASSERT_NE(w, 0u) << "no chart window appeared";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  XResizeWindow(display_, w, 400, 250);
+  XFlush(display_);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Close(w);
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, testing::HasSubstr("resized"));
+  const auto logs = FilesEndingWith(dir_, ".log");
+  ASSERT_EQ(logs.size(), 2u);
+  EXPECT_THAT(logs[0], testing::EndsWith("-part2.log"));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.err, m, std::regex("(\\d+) tick\\(s\\)"))) << r.err;
+  // Every tick is in one of the two parts, and the new part has the three lines again.
+  const auto part2 = LogRows(logs[0]);
+  ASSERT_FALSE(part2.empty());
+  EXPECT_THAT(part2.back(), testing::MatchesRegex("\\[1\\].*,\\[2\\].*,\\[3\\].*"));
+  EXPECT_EQ(LogRows(logs[1]).size() + part2.size(), std::stoul(m[1]));
+  const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width, 400);
+  EXPECT_EQ(png->height, 250);
+}
+
 }  // namespace
 }  // namespace kavrin::test
 #endif
