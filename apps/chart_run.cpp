@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -252,7 +253,11 @@ void ChartRun::PrepareOutputs() {
   if (!o_.log && !o_.picture && o_.snapshotEvery == 0) return;
   std::string error;
   if (!MakeFolder(o_.outDir, error)) throw UsageFailure{kExitFailure, "cannot make the output folder " + error};
-  folder_ = FolderPath(o_.outDir);
+  // Absolute, ending in "/": the control trims blanks around a folder path, which must not
+  // change the folder a user named.
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(o_.outDir, ec).lexically_normal();
+  folder_ = FolderPath(ec ? o_.outDir : absolute.string());
   base_ = FreeBase(StampName(std::time(nullptr)), [this](const std::string& b) {
     return FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
   });

@@ -120,6 +120,15 @@ TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
                                  Not(HasSubstr("-tick"))));
 }
 
+TEST_F(ChartRun, OutputFolderIsMadeAsNamedBlanksIncluded) {
+  const std::string out = dir_ + "/ new folder /sub";
+  const auto r = RunChartProcess({{"--headless", "--out", out}, "1\n"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(FilesEndingWith(out, ".log").size(), 1u);
+  EXPECT_EQ(FilesEndingWith(out, ".bmp").size(), 1u);
+  EXPECT_EQ(FilesEndingWith(out, ".png").size(), 1u);
+}
+
 // ---- header and columns ----
 
 TEST_F(ChartRun, HeaderRowNamesTheLinesAndIsNotATick) {
