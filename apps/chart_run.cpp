@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,8 @@
 #include "apps/input_stream.h"
 #include "apps/output_files.h"
 #include "apps/settings.h"
+#include "chart/label_text.h"
+#include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "host/form.h"
@@ -97,6 +100,7 @@ class ChartRun {
   void Configure();
   void PrepareOutputs();
   bool UserSet(const std::string& lowerName) const;
+  void FitScale();
   void FitLegend();
   void AddLines();
   void StartLog();
@@ -119,6 +123,7 @@ class ChartRun {
   host::ControlSite* site_ = nullptr;
   KavrinLineChart* chart_ = nullptr;
   const void* engine_ = nullptr;  // the engine the lines were added to
+  int leftMargin_ = 20;           // the control's default left margin, or one fitted to the scale
 
   std::unique_ptr<InputStream> input_;
   std::unique_ptr<ColumnPlan> plan_;
@@ -240,6 +245,7 @@ void ChartRun::Configure() {
                                        " (check Min, Max, ValueSpace, Zoom and Dist: Max must differ from Min, "
                                        "and grid lines must be at least a pixel apart)"};
   }
+  FitScale();
   if (!o_.formOut.empty()) {
     std::ofstream out(o_.formOut, std::ios::binary | std::ios::trunc);
     out << form_->Save();
@@ -267,6 +273,30 @@ bool ChartRun::UserSet(const std::string& lowerName) const {
   return std::any_of(o_.sets.begin(), o_.sets.end(), [&](const std::string& s) { return SettingName(s) == lowerName; });
 }
 
+// A scale of the user's own can have longer labels than the control's default room for
+// three characters: the label column and the left margin are widened to the longest
+// label, measured in the scale font's character cells (known once the chart is set up).
+void ChartRun::FitScale() {
+  if (!o_.formIn.empty() || !(UserSet("min") || UserSet("max")) || UserSet("dist") || UserSet("measurewidth"))
+    return;
+  const cLineChart* engine = chart_->Chart();
+  const double lo = std::min(chart_->Min(), chart_->Max());
+  const double hi = std::max(chart_->Min(), chart_->Max());
+  const double spacing = chart_->ValueSpace();
+  if (engine == nullptr || chart_->MeasurePos() != 0 || !(spacing > 0) || !std::isfinite(hi - lo)) return;
+  size_t longest = 0;
+  for (int k = 0; k <= 1000 && lo + k * spacing <= hi + spacing * 1e-9; ++k)
+    longest = std::max(longest, LabelText(lo + k * spacing).size());
+  if (longest <= 3) return;
+  // Digits are wider than the average character the cell width gives: a third more room.
+  const size_t cells = std::min<size_t>(longest + (longest + 2) / 3, 40);
+  const int unit = chart_->Unit().empty() ? 0 : engine->iUnitCharH() + 5;
+  leftMargin_ = 8 + static_cast<int>(cells) * engine->iMeasureCharW() + unit;
+  chart_->MeasureWidth(static_cast<Integer>(cells));
+  chart_->Dist(std::to_string(leftMargin_) + ",20,20,30");
+  site_->Events()->Resize();
+}
+
 // The control's default right margin leaves no room for the legend's keys. Unless the
 // margins come from the user (a form or --set Dist), the right one is widened to fit the
 // longest key, before any line is added (a configuration starts the chart afresh).
@@ -278,7 +308,7 @@ void ChartRun::FitLegend() {
   // Box (5 + 8), gap (2), about 7 pixels a character, 5 to the edge; at most a third of the width.
   const int room = static_cast<int>(std::min<size_t>(20 + 7 * longest, static_cast<size_t>(site_->ScaleWidth()) / 3));
   if (room <= 20) return;
-  chart_->Dist("20," + std::to_string(room) + ",20,30");
+  chart_->Dist(std::to_string(leftMargin_) + "," + std::to_string(room) + ",20,30");
   site_->Events()->Resize();
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include "tests/apps/chart_process.h"
@@ -304,6 +305,34 @@ TEST_F(ChartRun, SettingsReachTheChartAndTheSavedForm) {
   const auto header2 = FileLines(FilesEndingWith(again, ".log").at(0));
   EXPECT_EQ(std::vector<std::string>(header2.begin() + 1, header2.end()),
             std::vector<std::string>(header.begin() + 1, header.end()));
+}
+
+TEST_F(ChartRun, AUsersScaleGetsAboutTenGridLinesAndRoomForItsLabels) {
+  // The default grid spacing of 10 would put grid lines under a pixel apart on this scale,
+  // and the default label column holds three characters, not eight.
+  const std::string form = dir_ + "/scale.form";
+  const auto r = Run({"--set", "Min=0", "--set", "Max=16000000", "--save-form", form}, "8000000\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto lines = FileLines(form);
+  EXPECT_THAT(lines, testing::Contains(HasSubstr("ValueSpace = 2e+06#")));
+  EXPECT_THAT(lines, testing::Contains(HasSubstr("MeasureWidth = 11%")));
+  std::smatch m;
+  std::string dist;
+  for (const auto& l : lines)
+    if (l.find("Dist = ") != std::string::npos) dist = l;
+  ASSERT_TRUE(std::regex_search(dist, m, std::regex("\"(\\d+),20,20,30\""))) << dist;
+  EXPECT_GE(std::stoi(m[1]), 8 + 11 * 4);
+  // A spacing or margins of the user's own are kept as given.
+  const std::string own = dir_ + "/own.form";
+  ASSERT_EQ(Run({"--set", "Min=0", "--set", "Max=1000", "--set", "ValueSpace=250", "--set", "Dist=30,20,20,30",
+                 "--save-form", own},
+                "1\n")
+                .exitCode,
+            0);
+  const auto ownLines = FileLines(own);
+  EXPECT_THAT(ownLines, testing::Contains(HasSubstr("ValueSpace = 250#")));
+  EXPECT_THAT(ownLines, testing::Contains(HasSubstr("Dist = \"30,20,20,30\"")));
+  EXPECT_THAT(ownLines, testing::Not(testing::Contains(HasSubstr("MeasureWidth"))));
 }
 
 TEST_F(ChartRun, SizeSetsThePictureSize) {
