@@ -273,25 +273,31 @@ bool ChartRun::UserSet(const std::string& lowerName) const {
   return std::any_of(o_.sets.begin(), o_.sets.end(), [&](const std::string& s) { return SettingName(s) == lowerName; });
 }
 
-// A scale of the user's own can have longer labels than the control's default room for
-// three characters: the label column and the left margin are widened to the longest
-// label, measured in the scale font's character cells (known once the chart is set up).
+// The control's default left margin holds a label column of three characters and no unit.
+// Unless the margins come from the user (a form or --set Dist), the label column is
+// widened to the longest label of the scale and the margin to the column plus the unit,
+// measured in the fonts' character cells (known once the chart is set up).
 void ChartRun::FitScale() {
-  if (!o_.formIn.empty() || !(UserSet("min") || UserSet("max")) || UserSet("dist") || UserSet("measurewidth"))
-    return;
+  if (!o_.formIn.empty() || UserSet("dist") || source_ == Source::kDemo) return;
   const cLineChart* engine = chart_->Chart();
   const double lo = std::min(chart_->Min(), chart_->Max());
   const double hi = std::max(chart_->Min(), chart_->Max());
   const double spacing = chart_->ValueSpace();
   if (engine == nullptr || chart_->MeasurePos() != 0 || !(spacing > 0) || !std::isfinite(hi - lo)) return;
-  size_t longest = 0;
-  for (int k = 0; k <= 1000 && lo + k * spacing <= hi + spacing * 1e-9; ++k)
-    longest = std::max(longest, LabelText(lo + k * spacing).size());
-  if (longest <= 3) return;
-  // Digits are wider than the average character the cell width gives: a third more room.
-  const size_t cells = std::min<size_t>(longest + (longest + 2) / 3, 40);
+  size_t cells = static_cast<size_t>(std::max<Integer>(chart_->MeasureWidth(), 0));
+  if (!UserSet("measurewidth")) {
+    size_t longest = 0;
+    for (int k = 0; k <= 1000 && lo + k * spacing <= hi + spacing * 1e-9; ++k)
+      longest = std::max(longest, LabelText(lo + k * spacing).size());
+    // Digits are wider than the average character the cell width gives: a third more room.
+    if (longest > cells) cells = std::min<size_t>(longest + (longest + 2) / 3, 40);
+  }
   const int unit = chart_->Unit().empty() ? 0 : engine->iUnitCharH() + 5;
-  leftMargin_ = 8 + static_cast<int>(cells) * engine->iMeasureCharW() + unit;
+  // The label column ends 5 pixels left of the plot (the control's own default is this
+  // exact fit for three characters).
+  const int left = 5 + static_cast<int>(cells) * engine->iMeasureCharW() + unit;
+  if (left <= leftMargin_ && cells == static_cast<size_t>(chart_->MeasureWidth())) return;
+  leftMargin_ = std::max(left, leftMargin_);
   chart_->MeasureWidth(static_cast<Integer>(cells));
   chart_->Dist(std::to_string(leftMargin_) + ",20,20,30");
   site_->Events()->Resize();

@@ -26,10 +26,10 @@ constexpr DemoLine kDemoLines[3] = {
 
 constexpr const char* kDemoTitle = "Kavrin Line Chart demo";
 constexpr const char* kDemoUnit = "mV";
-// Wider than a new control, with a right margin that fits the legend's keys.
+// Wider than a new control, with margins that fit the unit and the legend's keys.
 constexpr int kDemoWidth = 480;
 constexpr int kDemoHeight = 300;
-constexpr const char* kDemoDist = "30,60,20,30";
+constexpr const char* kDemoDist = "45,60,20,30";
 
 class DemoSignals {
  public:

@@ -169,7 +169,7 @@ Usage:
 Input (one of):
   demo                 three built-in signals (the default when nothing is piped in)
   -                    read rows from standard input (the default when something is piped in)
-  FILE                 read rows from a file
+  FILE                 read rows from a file (also --input FILE, for a file named "demo")
 
 Every input row is one tick of the chart. Columns are separated by blanks, tabs, commas
 or semicolons. A first row of words (a header) names the lines. A field that is not a
@@ -178,7 +178,7 @@ number leaves a gap in its line for that tick; gaps are counted and reported at 
 Options:
   --column N|NAME      chart one column: its number (1 = first) or its header name;
                        default: every column that holds numbers in the first data row
-  --size WxH           chart size in pixels (default 320x240)
+  --size WxH           chart size in pixels (default 320x240; the demo 480x300)
   --rate HZ            ticks per second (demo: 10; data: 0 = as fast as rows arrive)
   --ticks N            stop after N ticks
   --set Name=Value     set a chart property by name; repeatable. Examples:

@@ -321,7 +321,7 @@ TEST_F(ChartRun, AUsersScaleGetsAboutTenGridLinesAndRoomForItsLabels) {
   for (const auto& l : lines)
     if (l.find("Dist = ") != std::string::npos) dist = l;
   ASSERT_TRUE(std::regex_search(dist, m, std::regex("\"(\\d+),20,20,30\""))) << dist;
-  EXPECT_GE(std::stoi(m[1]), 8 + 11 * 4);
+  EXPECT_GE(std::stoi(m[1]), 5 + 11 * 4);
   // A spacing or margins of the user's own are kept as given.
   const std::string own = dir_ + "/own.form";
   ASSERT_EQ(Run({"--set", "Min=0", "--set", "Max=1000", "--set", "ValueSpace=250", "--set", "Dist=30,20,20,30",
@@ -333,6 +333,12 @@ TEST_F(ChartRun, AUsersScaleGetsAboutTenGridLinesAndRoomForItsLabels) {
   EXPECT_THAT(ownLines, testing::Contains(HasSubstr("ValueSpace = 250#")));
   EXPECT_THAT(ownLines, testing::Contains(HasSubstr("Dist = \"30,20,20,30\"")));
   EXPECT_THAT(ownLines, testing::Not(testing::Contains(HasSubstr("MeasureWidth"))));
+  // A unit gets its column left of the labels; the control's margins have no room for it.
+  const std::string unit = dir_ + "/unit.form";
+  ASSERT_EQ(Run({"--set", "Unit=bar", "--save-form", unit}, "1\n").exitCode, 0);
+  const auto unitLines = FileLines(unit);
+  EXPECT_THAT(unitLines, testing::Not(testing::Contains(HasSubstr("Dist = \"20,"))));
+  EXPECT_THAT(unitLines, testing::Contains(testing::MatchesRegex(" *Dist = \"[3-9][0-9],20,20,30\"")));
 }
 
 TEST_F(ChartRun, SizeSetsThePictureSize) {
