@@ -71,8 +71,8 @@ struct GapReport {
           << ")\n";
     if (missing > 0) err << "kavrin-chart: " << missing << " value(s) were missing from short rows and left gaps\n";
     if (outOfRange > 0)
-      err << "kavrin-chart: " << outOfRange << " value(s) were too large for the chart and left gaps (first: "
-          << firstOutOfRange << ")\n";
+      err << "kavrin-chart: " << outOfRange
+          << " value(s) were too large for the chart and left gaps (first: " << firstOutOfRange << ")\n";
     if (wideRows > 0)
       err << "kavrin-chart: " << wideRows << " row(s) had more than " << kMaxColumns
           << " columns; the extra columns were ignored\n";
@@ -322,8 +322,8 @@ void ChartRun::AddLines() {
   if (source_ == Source::kDemo) {
     if (!demoPicture_) demoPicture_ = DemoPointPicture();
     for (const auto& l : kDemoLines) {
-      chart_->AddLine(l.key, static_cast<Long>(l.color), l.picture ? demoPicture_ : nullptr,
-                      ToBoolean(l.tips), 0x00C0C0C0);
+      chart_->AddLine(l.key, static_cast<Long>(l.color), l.picture ? demoPicture_ : nullptr, ToBoolean(l.tips),
+                      0x00C0C0C0);
     }
   } else {
     for (size_t i = 0; i < lines_.size(); ++i)
@@ -338,7 +338,8 @@ void ChartRun::StartLog() {
   std::string name = base_ + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
   std::string path = folder_;
   chart_->ExportData(True, path, name);
-  if (!FileExists(folder_ + name)) throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
+  if (!FileExists(folder_ + name))
+    throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
   logs_.push_back(folder_ + name);
   logOpen_ = true;
 }
@@ -350,8 +351,8 @@ void ChartRun::WatchEngine() {
   AddLines();
   if (logOpen_) {
     StartLog();
-    err_ << "kavrin-chart: the window was resized; the chart starts afresh and the data log goes on in "
-         << logs_.back() << "\n";
+    err_ << "kavrin-chart: the window was resized; the chart starts afresh and the data log goes on in " << logs_.back()
+         << "\n";
   }
 }
 
@@ -527,8 +528,9 @@ int ChartRun::Execute() {
     }
     Pump(true);
     const double rate = o_.rate.value_or(DefaultRate(source_));
-    const auto period = rate > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate))
-                                 : Clock::duration::zero();
+    const auto period = rate > 0
+                            ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate))
+                            : Clock::duration::zero();
     auto next = Clock::now();
     // Stream reads wait briefly so that signals, the window and the pace are seen in time.
     const int readWait = window_ ? 15 : 100;

@@ -1,8 +1,8 @@
 #include "apps/column_plan.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 
 #include "apps/row_splitter.h"
 

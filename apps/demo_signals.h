@@ -19,9 +19,9 @@ struct DemoLine {
 };
 
 constexpr DemoLine kDemoLines[3] = {
-    {"sine", 0x0000FFFF, false, false},   // yellow
-    {"noisy", 0x00FFFF00, true, false},   // cyan
-    {"walk", 0x004080FF, false, true},    // orange
+    {"sine", 0x0000FFFF, false, false},  // yellow
+    {"noisy", 0x00FFFF00, true, false},  // cyan
+    {"walk", 0x004080FF, false, true},   // orange
 };
 
 constexpr const char* kDemoTitle = "Kavrin Line Chart demo";

@@ -154,7 +154,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.source == Source::kDemo && !o.column.empty()) return fail("--column applies to data input, not to the demo");
-  if (o.hold && o.display == Display::kHeadless) return fail("--hold keeps a window open; it cannot go with --headless");
+  if (o.hold && o.display == Display::kHeadless)
+    return fail("--hold keeps a window open; it cannot go with --headless");
   return r;
 }
 

@@ -20,12 +20,12 @@ struct Options {
   std::vector<std::string> sets;  // --set Name=Value, in command-line order
   int width = 0;                  // 0: the control's own size (or the loaded form's)
   int height = 0;
-  std::optional<double> rate;     // ticks per second; 0 as fast as possible
-  std::optional<int64_t> ticks;   // stop after this many ticks
+  std::optional<double> rate;    // ticks per second; 0 as fast as possible
+  std::optional<int64_t> ticks;  // stop after this many ticks
   std::string outDir = ".";
-  int64_t snapshotEvery = 0;      // 0: no snapshots
+  int64_t snapshotEvery = 0;  // 0: no snapshots
   Display display = Display::kAuto;
-  bool hold = false;              // keep the window open after the input ends
+  bool hold = false;  // keep the window open after the input ends
   bool log = true;
   bool picture = true;
   bool help = false;

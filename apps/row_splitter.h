@@ -50,14 +50,14 @@ class RowSplitter {
   std::vector<Field> fields_;  // reused from row to row; only the first count_ are valid
   size_t count_ = 0;
   static constexpr size_t kDropped = static_cast<size_t>(-1);
-  size_t building_ = 0;        // fields of the row being read
-  size_t cur_ = kDropped;      // index of the field taking bytes; kDropped past the cap
+  size_t building_ = 0;    // fields of the row being read
+  size_t cur_ = kDropped;  // index of the field taking bytes; kDropped past the cap
   bool inField_ = false;
   bool fieldSinceHard_ = false;  // a field was seen since the last comma or semicolon
   bool hardPending_ = false;     // the row had a comma or semicolon: an empty field may follow
   bool truncated_ = false;
   bool truncating_ = false;
-  bool rowOpen_ = false;         // bytes of an unfinished row were seen
+  bool rowOpen_ = false;  // bytes of an unfinished row were seen
   int64_t rows_ = 0;
 };
 

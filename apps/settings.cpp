@@ -68,7 +68,9 @@ double GridSpacingFor(double min, double max) {
   return step * 10.0;
 }
 
-std::string SettingName(const std::string& assignment) { return Lower(Trim(assignment.substr(0, assignment.find('=')))); }
+std::string SettingName(const std::string& assignment) {
+  return Lower(Trim(assignment.substr(0, assignment.find('='))));
+}
 
 Variant SettingValue(const std::string& typeName, const std::string& text) {
   if (typeName == "Font") return Variant(ParseFont(text));

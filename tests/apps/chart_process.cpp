@@ -162,8 +162,7 @@ std::vector<std::string> FilesEndingWith(const std::string& dir, const std::stri
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
     const std::string p = e.path().string();
-    if (p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0)
-      out.push_back(p);
+    if (p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0) out.push_back(p);
   }
   std::sort(out.begin(), out.end());
   return out;

@@ -10,9 +10,9 @@
 namespace kavrin::test {
 
 struct ChartResult {
-  int exitCode = -1;   // -1 when it ended by a signal
+  int exitCode = -1;  // -1 when it ended by a signal
   int signal = 0;
-  std::string err;     // everything it wrote to stderr
+  std::string err;  // everything it wrote to stderr
   // Peak resident memory. It includes what the test process held when it forked, so
   // compare runs made from the same test state, with big inputs passed as inputFile.
   long maxRssKb = 0;
@@ -22,10 +22,10 @@ struct ChartCall {
   ChartCall(std::vector<std::string> a, std::string in = "", std::string inFile = "")
       : args(std::move(a)), input(std::move(in)), inputFile(std::move(inFile)) {}
   std::vector<std::string> args;
-  std::string input;            // written to its stdin, which is then closed
-  std::string inputFile;        // else: its stdin is this file
+  std::string input;      // written to its stdin, which is then closed
+  std::string inputFile;  // else: its stdin is this file
   bool unsetDisplay = false;
-  int timeoutSeconds = 120;     // killed after this, and the result says so
+  int timeoutSeconds = 120;  // killed after this, and the result says so
 };
 
 ChartResult RunChartProcess(const ChartCall& call);

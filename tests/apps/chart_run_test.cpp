@@ -73,8 +73,8 @@ TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
   // Ten ticks at 20 then ten at 80 on a 0..100 scale: the default 320 x 240 chart has its
   // plot from row 20 to row 210 (191 rows), 1.91 pixels per unit, so 20 is row 172 and 80
   // row 57.
-  const auto r = Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30"},
-                     Repeat("20\n", 10) + Repeat("80\n", 10));
+  const auto r =
+      Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30"}, Repeat("20\n", 10) + Repeat("80\n", 10));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto png = ReadPng(OnlyFile(".png"));
   ASSERT_TRUE(png.has_value());
@@ -117,8 +117,7 @@ TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
   EXPECT_EQ(LogRows(OnlyFile(".log")).size(), 10u);
   const auto snaps = FilesEndingWith(dir_, ".png");
   // Ticks 4 and 8, and the final picture.
-  EXPECT_THAT(snaps, ElementsAre(HasSubstr("-tick000004.png"), HasSubstr("-tick000008.png"),
-                                 Not(HasSubstr("-tick"))));
+  EXPECT_THAT(snaps, ElementsAre(HasSubstr("-tick000004.png"), HasSubstr("-tick000008.png"), Not(HasSubstr("-tick"))));
 }
 
 TEST_F(ChartRun, OutputFolderIsMadeAsNamedBlanksIncluded) {
@@ -223,8 +222,8 @@ TEST_F(ChartRun, TenMegabyteLineCostsNoMoreMemoryThanAShortOne) {
   const std::string out = dir_ + "/big";
   const auto r = RunChartProcess({{"--headless", "--out", out}, "", bigFile});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_LT(r.maxRssKb - small.maxRssKb, 4 * 1024) << "peak memory " << r.maxRssKb << " kB against "
-                                                    << small.maxRssKb << " kB";
+  EXPECT_LT(r.maxRssKb - small.maxRssKb, 4 * 1024)
+      << "peak memory " << r.maxRssKb << " kB against " << small.maxRssKb << " kB";
   const auto logs = FilesEndingWith(out, ".log");
   ASSERT_EQ(logs.size(), 1u);
   EXPECT_THAT(LogRows(logs[0]), ElementsAre("[1]1", "[1]2", "", "[1]3", "[1]4"));

@@ -22,9 +22,10 @@ using testing::HasSubstr;
 ParseResult Parse(std::vector<std::string> args) { return ParseOptions(args); }
 
 TEST(Options, EveryOptionInBothSpellings) {
-  const auto r = Parse({"data.csv", "--column", "free", "--form=a.form", "--save-form", "b.form", "--set",
-                        "Title=A=B", "--set=Min=0", "--size", "640x480", "--rate=2.5", "--ticks", "100", "--out",
-                        "o", "--snapshot-every", "10", "--window", "--hold", "--no-log"});
+  const auto r =
+      Parse({"data.csv",         "--column", "free",     "--form=a.form", "--save-form", "b.form", "--set", "Title=A=B",
+             "--set=Min=0",      "--size",   "640x480",  "--rate=2.5",    "--ticks",     "100",    "--out", "o",
+             "--snapshot-every", "10",       "--window", "--hold",        "--no-log"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_EQ(o.source, Source::kFile);

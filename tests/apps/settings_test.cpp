@@ -1,9 +1,10 @@
 // --set on a chart sited on a form: every property by name through the control's
 // automation table, with colours as #RRGGBB and fonts as Name,Size,styles.
+#include "apps/settings.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "apps/settings.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "host/form.h"
