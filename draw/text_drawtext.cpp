@@ -111,7 +111,10 @@ int DrawTextA(HDC hdc, LPCSTR str, int count, LPRECT rc, UINT format) {
     y = rc->bottom - textHeight;
   }
   const long long top = y;
-  const RECT clip = *rc;
+  // The clip is the rectangle with its edges put in order, as the device clips with it;
+  // the placement above keeps the rectangle as given.
+  const RECT clip{std::min(rc->left, rc->right), std::min(rc->top, rc->bottom),
+                  std::max(rc->left, rc->right), std::max(rc->top, rc->bottom)};
   const RECT* clipPtr = (format & DT_NOCLIP) ? nullptr : &clip;
   for (const text::Line& line : lines) {
     long long x = rc->left;

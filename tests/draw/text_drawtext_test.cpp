@@ -134,6 +134,16 @@ TEST(DrawText, ClipsToTheRectangleUnlessToldNot) {
   DrawTextA(s.dc(), "nothing", -1, &rc, 0);
   EXPECT_TRUE(s.Ink(kGreen).Empty());
   EXPECT_TRUE(s.Ink(kBlack).Empty());
+  // Centred in an inverted rectangle, the text lands between its edges and is clipped to
+  // the rectangle with its edges in order, so it shows.
+  rc = RECT{130, 40, 10, 6};
+  DrawTextA(s.dc(), "Inverted", -1, &rc, kCentred);
+  const Box inv = s.Ink(kBlack);
+  EXPECT_FALSE(inv.Empty());
+  EXPECT_GE(inv.left, 10);
+  EXPECT_LE(inv.right, 129);
+  EXPECT_GE(inv.top, 6);
+  EXPECT_LE(inv.bottom, 39);
 }
 
 TEST(DrawText, CalcRectMeasuresWithoutDrawing) {
