@@ -10,6 +10,7 @@
 #include <functional>
 #include <sstream>
 
+#include "tests/support/errors.h"
 #include "chart/line_chart.h"
 #include "chart/log_slot.h"
 #include "chart/number_text.h"
@@ -279,14 +280,7 @@ class FileSizeLimit {
   sighandler_t old_{};
 };
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 TEST_F(ChartExport, AFailedWriteKeepsTheRowsPendingUntilAStopSucceeds) {
   Open("full.txt");

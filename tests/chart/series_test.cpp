@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 
+#include "tests/support/errors.h"
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "tests/chart/chart_harness.h"
@@ -16,14 +17,7 @@ using test::ChartSettings;
 using test::ChartSurface;
 using test::Configure;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 class ChartScale : public ::testing::Test {
  protected:

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "tests/support/errors.h"
 #include "chart/line_chart.h"
 #include "common/image_decode.h"
 #include "common/vb_error.h"
@@ -24,14 +25,7 @@ constexpr COLORREF kGreen = 0x008000;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kBlue = 0xFF0000;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 // Distinct marker colours for the columns of one row, to follow them through a scroll.
 COLORREF Marker(int x) { return RGB(200, x & 0xFF, 7); }

@@ -1,4 +1,5 @@
 // The number rules every pixel position depends on.
+#include "tests/support/errors.h"
 #include "common/numbers.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +12,7 @@
 namespace kavrin {
 namespace {
 
-// The run-time error number f raises, or 0 when it returns normally.
-template <typename F>
-int ErrorOf(F f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 TEST(NumbersRounding, TiesGoToTheEvenNeighbour) {
   EXPECT_EQ(CInt(0.5), 0);

@@ -1,3 +1,4 @@
+#include "tests/support/errors.h"
 #include "control/automation.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::FakeSite;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 struct Expected {
   const char* name;

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "tests/support/errors.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "fake_container.h"
@@ -12,14 +13,7 @@ namespace {
 using test::FakeBag;
 using test::FakeSite;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 const std::vector<std::string> kEntryOrder = {
     "ValueLineColor", "TimeLineColor", "Title",          "Zoom",           "MeasureFont", "MeasureColor",

@@ -1,3 +1,4 @@
+#include "tests/support/errors.h"
 #include "control/variant.h"
 
 #include <gtest/gtest.h>
@@ -11,14 +12,7 @@
 namespace kavrin {
 namespace {
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 TEST(VariantNumbers, DoublesRoundHalfToEvenAndOverflow) {
   EXPECT_EQ(Variant(2.5).ToInteger(), 2);

@@ -1,5 +1,6 @@
 // cFont: font creation from a shared description, selection into the bound surface and
 // back, the Bold/Weight rules, the pixel height rule and the release of its fonts.
+#include "tests/support/errors.h"
 #include "draw/cfont.h"
 
 #include <gtest/gtest.h>
@@ -11,15 +12,7 @@
 namespace kavrin {
 namespace {
 
-template <typename F>
-int ErrorOf(F f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 LOGFONTA Describe(Long font) {
   LOGFONTA lf{};

@@ -1,4 +1,5 @@
 // pcMemDC: grow-only surface, picture copies, plain and keyed copies, keyed tiles.
+#include "tests/support/errors.h"
 #include "draw/pcmemdc.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,7 @@
 namespace kavrin {
 namespace {
 
-template <typename F>
-int ErrorOf(F f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 // COLORREF 0x00BBGGRR -> decoded pixel 0x00RRGGBB.
 uint32_t ToPixel(COLORREF c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }

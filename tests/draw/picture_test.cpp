@@ -1,4 +1,5 @@
 // StdPicture: a 32-bit bitmap from decoded pixels, owned and released by the picture.
+#include "tests/support/errors.h"
 #include "draw/std_picture.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,7 @@
 namespace kavrin {
 namespace {
 
-template <typename F>
-int ErrorOf(F f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 TEST(StdPicture, FromImageKeepsEveryPixel) {
   DecodedImage img;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/errors.h"
 #include "common/image_decode.h"
 #include "common/vb_error.h"
 #include "host/form.h"
@@ -33,14 +34,7 @@ class SurfaceServices : public testing::Test {
   HeadlessWindow* window_ = nullptr;
 };
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using kavrin::test::ErrorOf;
 
 TEST_F(SurfaceServices, NewSurfaceDrawsTransparentTextWithABlackPen) {
   EXPECT_EQ(GetBkMode(Dc()), TRANSPARENT);
