@@ -2,6 +2,7 @@
 // The raster engine below the Win32 entry points: pixel values per format, the per-format
 // primitive table, raster-operation masks and clipping helpers. Rectangles here always
 // exclude their right and bottom edges.
+#include <cstddef>
 #include <cstdint>
 
 #include "draw/gdi_internal.h"
@@ -44,6 +45,28 @@ struct LineWalk {
   int64_t err, add1, add2, bias;
   int64_t n;
 };
+
+// Plots the walk's n pixels into a row-major store of `width` pixels per row, starting at
+// `start`; shared by every pixel format, whose pixel type is T.
+template <typename T>
+void WalkLine(T* start, int width, const LineWalk& w, T v) {
+  if (w.n <= 0) return;
+  const ptrdiff_t major = static_cast<ptrdiff_t>(w.majY) * width + w.majX;
+  const ptrdiff_t minor = static_cast<ptrdiff_t>(w.minY) * width + w.minX;
+  T* p = start;
+  int64_t err = w.err;
+  *p = v;
+  for (int64_t i = 1; i < w.n; ++i) {  // steps only between pixels: p never leaves the bitmap
+    if (err + w.bias > 0) {
+      p += minor;
+      err += w.add1;
+    } else {
+      err += w.add2;
+    }
+    p += major;
+    *p = v;
+  }
+}
 
 // Per-format primitives; callers have clipped every coordinate to the bitmap.
 struct PixelOps {

@@ -53,23 +53,7 @@ void Mask1(BitmapObj& b, int x, int y, int w, int h, const uint8_t* m, int pitch
 }
 
 void Line1(BitmapObj& b, const LineWalk& w, uint32_t px) {
-  uint8_t* p = Row(b, w.y) + w.x;
-  const ptrdiff_t major = static_cast<ptrdiff_t>(w.majY) * b.width + w.majX;
-  const ptrdiff_t minor = static_cast<ptrdiff_t>(w.minY) * b.width + w.minX;
-  const auto v = static_cast<uint8_t>(px & 1);
-  int64_t err = w.err;
-  if (w.n <= 0) return;
-  *p = v;
-  for (int64_t i = 1; i < w.n; ++i) {  // steps only between pixels: p never leaves the bitmap
-    if (err + w.bias > 0) {
-      p += minor;
-      err += w.add1;
-    } else {
-      err += w.add2;
-    }
-    p += major;
-    *p = v;
-  }
+  WalkLine(Row(b, w.y) + w.x, b.width, w, static_cast<uint8_t>(px & 1));
 }
 
 }  // namespace

@@ -52,23 +52,7 @@ void Mask32(BitmapObj& b, int x, int y, int w, int h, const uint8_t* m, int pitc
 }
 
 void Line32(BitmapObj& b, const LineWalk& w, uint32_t px) {
-  uint32_t* p = Row(b, w.y) + w.x;
-  const ptrdiff_t major = static_cast<ptrdiff_t>(w.majY) * b.width + w.majX;
-  const ptrdiff_t minor = static_cast<ptrdiff_t>(w.minY) * b.width + w.minX;
-  const auto v = px;
-  int64_t err = w.err;
-  if (w.n <= 0) return;
-  *p = v;
-  for (int64_t i = 1; i < w.n; ++i) {  // steps only between pixels: p never leaves the bitmap
-    if (err + w.bias > 0) {
-      p += minor;
-      err += w.add1;
-    } else {
-      err += w.add2;
-    }
-    p += major;
-    *p = v;
-  }
+  WalkLine(Row(b, w.y) + w.x, b.width, w, px);
 }
 
 }  // namespace
