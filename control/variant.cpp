@@ -169,24 +169,9 @@ std::string NumberText(double v) {
   return buf;
 }
 
-Integer Variant::ToInteger() const {
-  switch (type_) {
-    case VarType::kInteger:
-    case VarType::kBoolean: return static_cast<Integer>(num_);
-    case VarType::kLong: return kavrin::ToInteger(static_cast<int64_t>(num_));
-    case VarType::kDouble: return CInt(dbl_);
-    case VarType::kEmpty: return 0;
-    case VarType::kString: {
-      if (EqualsNoCase(Trim(str_), "True")) return True;
-      if (EqualsNoCase(Trim(str_), "False")) return False;
-      const auto v = ParseNumber(str_);
-      if (!v) Raise(err::kTypeMismatch);
-      return CInt(*v);
-    }
-    case VarType::kNothing: Raise(err::kObjectNotSet);
-    default: Raise(err::kTypeMismatch);
-  }
-}
+// Every source converts as to a Long first (rounding half to even), then narrows: the
+// same results, and the same error numbers, as converting to an Integer directly.
+Integer Variant::ToInteger() const { return kavrin::ToInteger(ToLong()); }
 
 Long Variant::ToLong() const {
   switch (type_) {
