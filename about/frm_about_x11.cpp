@@ -132,7 +132,9 @@ void frmAbout::Show() {
         if (ev.type == Expose && ev.xexpose.count == 0) {
           XPutImage(window_->display, window_->id, window_->gc, window_->image, 0, 0, 0, 0, kClientWidth,
                     kClientHeight);
-          XFlush(window_->display);
+          // Synced, not just flushed: once painted says so, any client reading the window
+          // sees the picture.
+          XSync(window_->display, False);
           window_->painted = true;
         } else if (ev.type == ButtonPress && (ev.xbutton.button < 4 || ev.xbutton.button > 7)) {
           Unload();  // any button, any shift state, anywhere; wheel steps (4 to 7) are no press

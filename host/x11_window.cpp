@@ -76,6 +76,8 @@ void X11SiteWindow::Refresh() {
   XFlush(backend_.GetDisplay());
 }
 
+void X11SiteWindow::WaitPainted() const { XSync(backend_.GetDisplay(), False); }
+
 void X11SiteWindow::SurfaceResized() {
   if (surface_.Width() != windowWidth_ || surface_.Height() != windowHeight_) {
     windowWidth_ = surface_.Width();

@@ -29,6 +29,9 @@ class X11SiteWindow final : public SiteWindow {
   bool Mapped() const { return mapped_; }
   // Times the window was painted from the surface (any part of it).
   int Paints() const { return paints_; }
+  // Returns once the X server has carried out every paint sent so far. Paints are only
+  // flushed, so another client reading the window could otherwise still see older pixels.
+  void WaitPainted() const;
 
   void Handle(const XEvent& ev);
   // Applies a pending user resize, then paints the collected invalidation.

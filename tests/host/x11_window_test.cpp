@@ -48,6 +48,7 @@ class X11Form : public testing::Test {
   // The first window pixel that differs from the surface, as "x,y window surface"; empty
   // when the window shows exactly the surface.
   std::string DiffWindowAndSurface() {
+    window_->WaitPainted();  // the form's connection: its paints reach the server first
     XSync(peer_, False);
     const Surface& s = site_->GetSurface();
     XImage* img = XGetImage(peer_, window_->Id(), 0, 0, static_cast<unsigned>(s.Width()),
