@@ -17,7 +17,7 @@ class ContainerSite {
   virtual ~ContainerSite() = default;
 
   // The container's current font; read anew for each font property. A null result means
-  // the container has none, and the control uses the default description (Arial 8.25).
+  // the container has none, and the control uses the default description (MS Sans Serif 8.25).
   virtual FontRef AmbientFont() = 0;
   // Records that the named property changed, so that the container saves it.
   virtual void PropertyChanged(const std::string& name) = 0;

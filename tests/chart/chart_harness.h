@@ -92,7 +92,7 @@ inline Box InkBox(const ChartSurface& s, const RECT& region, COLORREF color, boo
 }
 
 // The settings a newly placed control hands its engine on a w x h surface (margins
-// 20, 20, 20, 30), in the control's order; fonts are separate default (Arial 8.25) objects.
+// 20, 20, 20, 30), in the control's order; fonts are separate default (MS Sans Serif 8.25) objects.
 struct ChartSettings {
   RECT work{20, 20, 300, 210};
   RECT frame{0, 0, 319, 239};
