@@ -39,8 +39,11 @@ void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& s
   LogSlot::Close(this);
 }
 
+// A title or font name may hold line breaks; they must not split a header line.
 void cLineChart::WriteExportHeader() {
-  auto line = [this](const char* key, const std::string& value) { LogSlot::WriteLine(this, key + value); };
+  auto line = [this](const char* key, const std::string& value) {
+    LogSlot::WriteLine(this, key + HeaderValueText(value));
+  };
   line("[Time]", GeneralDateText(std::time(nullptr)));
   line("[Title]", m_sTitle);
   line("[Min]", LabelText(m_dMin));

@@ -44,6 +44,13 @@ std::string FontText(const StdFont& f) {
   return f.Name() + ":" + (f.Bold() ? "True" : "False") + ":" + size;
 }
 
+std::string HeaderValueText(std::string value) {
+  for (char& c : value) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return value;
+}
+
 std::string DecimalText(long long v) { return std::to_string(v); }
 
 namespace {

@@ -16,6 +16,10 @@ std::string ColorText(Long c);
 // zeros and separator dropped, the locale's separator: "Arial:True:10.5", "Arial:False:9".
 std::string FontText(const StdFont& f);
 
+// A header value kept on its own line: each CR and each LF becomes one blank, every other
+// byte stays as it is, so that a header is always 21 lines.
+std::string HeaderValueText(std::string value);
+
 // Decimal digits with a leading "-" when negative.
 std::string DecimalText(long long v);
 

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -135,6 +136,26 @@ TEST_F(ChartExport, HeaderThenRowLinesOfElevenTicksNewestFirstThenTheRestAtStop)
   EXPECT_EQ(lines[21].substr(0, newest.size()), newest);
   const std::string oldest = "/[1]" + Dec("1.5") + "/";
   EXPECT_EQ(lines[21].substr(lines[21].size() - oldest.size()), oldest);
+}
+
+// Line breaks in a title or font name become blanks: the header stays 21 lines and no value
+// can pose as another key.
+TEST_F(ChartExport, LineBreaksInHeaderValuesBecomeBlanks) {
+  set.title = "a\r\n[Max]1e9";
+  set.titleFont = std::make_shared<StdFont>("Bad\nFace\r", 9);
+  chart = std::make_unique<cLineChart>();
+  Configure(*chart, surf, set);
+  chart->Start();
+  Open("breaks.txt");
+  Stop();
+  const std::string text = ReadAll(dir / "breaks.txt");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 21);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21);
+  const auto lines = Lines(text);
+  ASSERT_EQ(lines.size(), 21u);
+  EXPECT_EQ(lines[1], "[Title]a  [Max]1e9");
+  EXPECT_EQ(lines[3], "[Max]50");
+  EXPECT_EQ(lines[11], "[TitleFont]Bad Face :False:9");
 }
 
 TEST_F(ChartExport, EmptyTicksGiveLoneSlashesAndAStopRightAfterAWriteAddsNothing) {
