@@ -110,7 +110,9 @@ void cLineChart::LayoutMeasure() {
 }
 
 // The legend goes opposite a right-hand title, else to the right. Boxes are 8 pixels
-// wide (less where the scale or the frame cuts them), keys start 2 pixels after them.
+// wide (less where the scale, the unit or the frame cuts them), keys start 2 pixels after
+// them. A unit drawn on the legend's side keeps its own column: at the right the legend
+// follows it, at the left the keys end 5 pixels before it.
 void cLineChart::LayoutLegend() {
   m_iLegendSide = (m_iTitlePos == 1) ? 0 : 1;
   m_rcLegendBox.top = m_rcWork.top;
@@ -120,20 +122,27 @@ void cLineChart::LayoutLegend() {
 
   // A scale on both sides (2) never counts as the legend's side.
   const bool scaleHere = (m_iMeasurePos == m_iLegendSide);
+  // The room the unit column takes beyond the labels: 5 pixels and the unit's cell height.
+  // At the left the unit goes with a scale on the left or on both sides.
+  const bool unitHere = !m_sUnit.empty() && (scaleHere || (m_iLegendSide == 0 && m_iMeasurePos == 2));
+  const Long unitRoom = unitHere ? AddL(5, m_iUnitCharH) : 0;
   if (m_iLegendSide == 0) {
     m_rcLegendBox.left = 5;
     m_rcLegendBox.right = 13;
-    if (scaleHere) {
-      if (13 > m_rcMeasure.left) m_rcLegendBox.right = SubL(m_rcMeasure.left, 1);
+    if (scaleHere || unitHere) {
+      const Long labels = scaleHere ? m_rcMeasure.left
+                                    : SubL(SubL(m_rcWork.left, 5), MulI(m_iMeasureWidth, m_iMeasureCharW));
+      const Long edge = SubL(labels, unitRoom);  // the labels', or the unit's, left edge
+      if (13 > edge) m_rcLegendBox.right = SubL(edge, 1);
       m_rcLegendText.left = AddL(m_rcLegendBox.right, 2);
-      m_rcLegendText.right = SubL(m_rcMeasure.left, 5);
+      m_rcLegendText.right = SubL(edge, 5);
     } else {
       m_rcLegendText.left = 15;
       m_rcLegendText.right = SubL(m_rcWork.left, 5);
     }
   } else {
     if (scaleHere) {
-      m_rcLegendBox.left = AddL(m_rcMeasure.right, 5);
+      m_rcLegendBox.left = AddL(AddL(m_rcMeasure.right, 5), unitRoom);
       m_rcLegendBox.right = AddL(m_rcLegendBox.left, 8);
       if (m_rcLegendBox.right > m_rcFrame.right) m_rcLegendBox.right = SubL(m_rcFrame.right, 1);
       m_rcLegendText.left = AddL(m_rcLegendBox.right, 2);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
@@ -144,6 +145,57 @@ TEST_F(ChartLayout, UnitColumnFollowsTheScaleSide) {
   Configure(both, surf, set);
   both.Start();
   EXPECT_TRUE(RectIs(both.rcUnit(), 60 - 5 - 3 * cw - 5 - uh, 20, 60 - 5 - 3 * cw - 5, 210));
+}
+
+// The unit's column never meets the legend, the title or the labels, for every title
+// position and scale side, on a surface wide enough for all of them at either side.
+TEST(ChartLayoutUnit, TheUnitKeepsClearOfLegendTitleAndLabels) {
+  struct Box {  // half-open [l, r) x [t, b)
+    const char* what;
+    Long l, t, r, b;
+  };
+  auto meet = [](const Box& a, const Box& b) { return a.l < b.r && b.l < a.r && a.t < b.b && b.t < a.b; };
+  ChartSurface surf(400, 240);
+  for (Integer titlePos = 0; titlePos <= 3; ++titlePos) {
+    for (Integer measurePos = 0; measurePos <= 2; ++measurePos) {
+      SCOPED_TRACE(::testing::Message() << "title " << titlePos << ", scale " << measurePos);
+      ChartSettings set = ChartSettings::ForSize(400, 240);
+      set.work = RECT{130, 20, 270, 210};
+      set.unit = "mV";
+      set.titlePos = titlePos;
+      set.measurePos = measurePos;
+      cLineChart chart;
+      Configure(chart, surf, set);
+      chart.Start();
+      const Long cw = chart.iMeasureCharW(), uh = chart.iUnitCharH(), ch = chart.iCutCharH();
+      const RECT& u = chart.rcUnit();
+      const Box unit{"unit", u.left, 20, u.left + uh, 211};
+      ASSERT_GE(unit.l, 0);
+      ASSERT_LE(unit.r, 400);
+      std::vector<Box> others;
+      if (measurePos != 1) others.push_back({"left labels", 125 - 3 * cw, 0, 125, 240});
+      if (measurePos != 0) others.push_back({"right labels", 275, 0, 275 + 3 * cw, 240});
+      const RECT& t = chart.rcTitle();
+      if (titlePos <= 1) others.push_back({"side title", t.left, 0, t.left + chart.iTitleCharH(), 240});
+      else others.push_back({"title band", t.left, t.top, t.right + 1, t.bottom + 1});
+      const Long rows0 = 20 + ch + 2, rows1 = 20 + 8 * (ch + 2) + ch;  // eight legend entries
+      others.push_back({"legend boxes", chart.rcLegendBox().left, rows0, chart.rcLegendBox().right, rows1});
+      others.push_back({"legend keys", chart.rcLegendText().left, rows0, chart.rcLegendText().right, rows1});
+      for (const Box& o : others) EXPECT_FALSE(meet(unit, o)) << o.what << " [" << o.l << ", " << o.r << ")";
+    }
+  }
+}
+
+// The reported case: the unit right of the labels at 225, the legend after it.
+TEST_F(ChartLayout, AtTheRightTheLegendFollowsTheUnit) {
+  set.work = RECT{20, 20, 200, 210};
+  set.unit = "mV";
+  StartWith(3, 1);
+  ASSERT_EQ(cw, 5);
+  ASSERT_EQ(uh, 13);
+  EXPECT_TRUE(RectIs(chart.rcUnit(), 225, 20, 238, 210));
+  EXPECT_TRUE(RectIs(chart.rcLegendBox(), 243, 20, 251, 210));
+  EXPECT_TRUE(RectIs(chart.rcLegendText(), 253, 20, 318, 210));
 }
 
 TEST_F(ChartLayout, OverflowingPositionsEndStartWithOverflow) {
