@@ -104,13 +104,16 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
   DcObj* dc = FindDc(hdc);
   BitmapObj* b = dc ? SurfaceOf(*dc) : nullptr;
   if (!b || x < 0 || y < 0 || x >= b->width || y >= b->height) return CLR_INVALID;
-  // SetPixel takes the nearest colour the surface has and returns it.
+  // SetPixel takes the nearest colour the surface has and returns it, also where the clip
+  // region keeps the pixel from changing.
+  const RECT area = DrawArea(*dc, *b);
+  const bool draw = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
   if (b->bpp == 1) {
     const uint32_t px = NearestMono(PlainColor(color));
-    OpsFor(*b).set(*b, x, y, px);
+    if (draw) OpsFor(*b).set(*b, x, y, px);
     return px ? 0xFFFFFF : 0;
   }
-  OpsFor(*b).set(*b, x, y, ColorToPixel32(PlainColor(color)));
+  if (draw) OpsFor(*b).set(*b, x, y, ColorToPixel32(PlainColor(color)));
   return PlainColor(color);
 }
 

@@ -108,7 +108,7 @@ bool BltBitmap(DcObj& dst, int x, int y, int cx, int cy, const DcObj* src, Bitma
   Span(y, cy, &d.top, &d.bottom);
   // source position = destination position + offset
   const int64_t offX = static_cast<int64_t>(x1) - x, offY = static_cast<int64_t>(y1) - y;
-  d = Intersect(d, BoundsOf(*db));
+  d = Intersect(d, DrawArea(dst, *db));  // the source is not clipped, only the destination
   if (sb) {
     auto shifted = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     const RECT s = BoundsOf(*sb);

@@ -1,5 +1,5 @@
 // Device contexts: memory DCs with their default objects, screen DCs over one shared
-// 32-bit screen surface, device capabilities and the colour state.
+// 32-bit screen surface, the clip rectangle, device capabilities and the colour state.
 // Linux only: on Windows the system GDI provides all of this.
 #ifndef _WIN32
 #include <cstring>
@@ -92,6 +92,24 @@ int ReleaseDC(HWND /*hwnd*/, HDC hdc) {
   if (!dc || dc->memory) return 0;
   DeleteDC(hdc);
   return 1;
+}
+
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+  DcObj* dc = FindDc(hdc);
+  if (!dc) return ERROR;
+  // The rectangle is taken with its corners in either order, as a rectangular region is.
+  RECT r{left < right ? left : right, top < bottom ? top : bottom, left < right ? right : left,
+         top < bottom ? bottom : top};
+  dc->clip = dc->hasClip ? Intersect(dc->clip, r) : r;
+  dc->hasClip = true;
+  return IsEmpty(dc->clip) ? NULLREGION : SIMPLEREGION;
+}
+
+int SelectClipRgn(HDC hdc, HRGN rgn) {
+  DcObj* dc = FindDc(hdc);
+  if (!dc || rgn) return ERROR;
+  dc->hasClip = false;
+  return SIMPLEREGION;
 }
 
 int GetDeviceCaps(HDC hdc, int index) {

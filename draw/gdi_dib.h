@@ -112,6 +112,10 @@ inline RECT Intersect(const RECT& a, const RECT& b) {
   return r;
 }
 inline RECT BoundsOf(const BitmapObj& b) { return RECT{0, 0, b.width, b.height}; }
+// The pixels a drawing on dc may change: its bitmap, cut to the DC's clip region.
+inline RECT DrawArea(const DcObj& dc, const BitmapObj& b) {
+  return dc.hasClip ? Intersect(BoundsOf(b), dc.clip) : BoundsOf(b);
+}
 
 // The 1 x 1 monochrome stock bitmap every new memory DC starts with.
 HBITMAP StockBitmap();

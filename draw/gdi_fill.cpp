@@ -1,4 +1,5 @@
-// Solid fills: FillRect and the fill and mask-paint primitives the text code draws with.
+// Solid fills: FillRect and the fill and mask-paint primitives the text code draws with,
+// all cut to the DC's clip region.
 // Linux only: on Windows the system GDI provides all of this.
 #ifndef _WIN32
 #include "draw/gdi_dib.h"
@@ -8,7 +9,7 @@ namespace kavrin::gdi {
 void FillSolid(DcObj& dc, const RECT& r, COLORREF c, const RECT* clip) {
   BitmapObj* b = SurfaceOf(dc);
   if (!b) return;
-  RECT area = Intersect(r, BoundsOf(*b));
+  RECT area = Intersect(r, DrawArea(dc, *b));
   if (clip) area = Intersect(area, *clip);
   if (IsEmpty(area)) return;
   OpsFor(*b).fill(*b, area, DrawPixel(dc, *b, c));
@@ -18,7 +19,7 @@ void PaintMask(DcObj& dc, int x, int y, int w, int h, const uint8_t* mask, int p
                const RECT* clip) {
   BitmapObj* b = SurfaceOf(dc);
   if (!b || !mask || w <= 0 || h <= 0) return;
-  RECT area = Intersect(RECT{x, y, x + w, y + h}, BoundsOf(*b));
+  RECT area = Intersect(RECT{x, y, x + w, y + h}, DrawArea(dc, *b));
   if (clip) area = Intersect(area, *clip);
   if (IsEmpty(area)) return;
   const uint8_t* m = mask + static_cast<ptrdiff_t>(area.top - y) * pitch + (area.left - x);
@@ -29,7 +30,7 @@ void PaintMask(DcObj& dc, int x, int y, int w, int h, const uint8_t* mask, int p
 void FillBrush(DcObj& dc, const RECT& r, COLORREF c) {
   BitmapObj* b = SurfaceOf(dc);
   if (!b) return;
-  const RECT area = Intersect(r, BoundsOf(*b));
+  const RECT area = Intersect(r, DrawArea(dc, *b));
   if (IsEmpty(area)) return;
   const PixelOps& ops = OpsFor(*b);
   const BrushPattern pat = MakeBrushPattern(*b, c);

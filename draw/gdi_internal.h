@@ -67,6 +67,10 @@ struct DcObj : Object {
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = OPAQUE;
   POINT pos{0, 0};
+  // The clip region, a rectangle (exclusive right and bottom) when hasClip; without one
+  // the whole bitmap is drawn on.
+  bool hasClip = false;
+  RECT clip{};
 };
 
 // Handle table.

@@ -1,5 +1,6 @@
 // Lines: MoveToEx / LineTo with cosmetic 1-pixel pens (Bresenham with the Windows tie
-// rule, end pixel excluded, clipped without changing the pixel choice) and wide solid
+// rule, end pixel excluded, clipped to the DC's drawing area (bitmap and clip region)
+// without changing the pixel choice) and wide solid
 // pens (a band of the pen's width centred on the segment, with round caps at both ends).
 // Linux only: on Windows the system GDI provides all of this.
 #ifndef _WIN32
@@ -32,7 +33,7 @@ int Octant(int64_t dx, int64_t dy) {
 // end point in octants 3, 5, 6 and 8 and towards the start in the others.
 // W holds the products of two distances: 64 bits for coordinates within 2^28, else 128.
 template <typename W>
-void CosmeticLineIn(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
+void CosmeticLineIn(BitmapObj& b, const RECT& area, uint32_t px, POINT p0, POINT p1) {
   const int64_t dx = static_cast<int64_t>(p1.x) - p0.x, dy = static_cast<int64_t>(p1.y) - p0.y;
   if (dx == 0 && dy == 0) return;
   const PixelOps& ops = OpsFor(b);
@@ -44,16 +45,18 @@ void CosmeticLineIn(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   const int majStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
   const int minStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
   const int64_t maj0 = xMajor ? p0.x : p0.y, min0 = xMajor ? p0.y : p0.x;
-  const int64_t majLimit = xMajor ? b.width : b.height, minLimit = xMajor ? b.height : b.width;
+  // The area's extent along each axis, [lo, hi).
+  const int64_t majLo = xMajor ? area.left : area.top, majHi = xMajor ? area.right : area.bottom;
+  const int64_t minLo = xMajor ? area.top : area.left, minHi = xMajor ? area.bottom : area.right;
 
-  // Steps whose major coordinate lies inside the bitmap.
+  // Steps whose major coordinate lies inside the area.
   int64_t k0 = 0, k1 = major;  // [k0, k1)
   if (majStep > 0) {
-    k0 = std::max<int64_t>(k0, -maj0);
-    k1 = std::min<int64_t>(k1, majLimit - maj0);
+    k0 = std::max<int64_t>(k0, majLo - maj0);
+    k1 = std::min<int64_t>(k1, majHi - maj0);
   } else {
-    k0 = std::max<int64_t>(k0, maj0 - (majLimit - 1));
-    k1 = std::min<int64_t>(k1, maj0 + 1);
+    k0 = std::max<int64_t>(k0, maj0 - (majHi - 1));
+    k1 = std::min<int64_t>(k1, maj0 - majLo + 1);
   }
   if (k0 >= k1) return;
   const int64_t twoMajor = 2 * major;
@@ -61,17 +64,17 @@ void CosmeticLineIn(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   auto minorAt = [&](int64_t k) {
     return static_cast<int64_t>((2 * static_cast<W>(k) * minor + major - 1 + bias) / twoMajor);
   };
-  // Steps whose minor coordinate lies inside the bitmap: the offset is monotone in k.
+  // Steps whose minor coordinate lies inside the area: the offset is monotone in k.
   auto inside = [&](int64_t k) {
     const int64_t m = min0 + minStep * minorAt(k);
-    return m >= 0 && m < minLimit;
+    return m >= minLo && m < minHi;
   };
   while (k0 < k1 && !inside(k0)) {
     // Jump ahead: the minor coordinate is outside; skip to where it can re-enter.
     const int64_t m = min0 + minStep * minorAt(k0);
-    const bool before = minStep > 0 ? m < 0 : m >= minLimit;
+    const bool before = minStep > 0 ? m < minLo : m >= minHi;
     if (!before) return;
-    const int64_t need = minStep > 0 ? -min0 : min0 - (minLimit - 1);  // minor offset to reach
+    const int64_t need = minStep > 0 ? minLo - min0 : min0 - (minHi - 1);  // minor offset to reach
     // Smallest k with minorAt(k) >= need: 2 k minor + major - 1 + bias >= 2 major need.
     const int64_t k =
         minor == 0 ? k1
@@ -81,8 +84,8 @@ void CosmeticLineIn(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   }
   if (k0 >= k1) return;
   if (minor > 0) {
-    // The last step before the minor coordinate leaves the bitmap: minorAt(k) <= room.
-    const int64_t room = minStep > 0 ? minLimit - 1 - min0 : min0;
+    // The last step before the minor coordinate leaves the area: minorAt(k) <= room.
+    const int64_t room = minStep > 0 ? minHi - 1 - min0 : min0 - minLo;
     // minorAt(k) <= room  <=>  2 k minor + major - 1 + bias < 2 major (room + 1).
     const W limit = static_cast<W>(twoMajor) * (room + 1) - major + 1 - bias;
     const W kEnd = limit <= 0 ? 0 : (limit + 2 * minor - 1) / (2 * minor);
@@ -106,20 +109,30 @@ void CosmeticLineIn(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
   ops.line(b, w, px);
 }
 
-void CosmeticLine(BitmapObj& b, uint32_t px, POINT p0, POINT p1) {
+void CosmeticLine(BitmapObj& b, const RECT& area, uint32_t px, POINT p0, POINT p1) {
+  if (IsEmpty(area)) return;
   constexpr LONG kSmall = 1 << 28;
   auto small = [](LONG v) { return v > -kSmall && v < kSmall; };
   if (small(p0.x) && small(p0.y) && small(p1.x) && small(p1.y))
-    CosmeticLineIn<int64_t>(b, px, p0, p1);
+    CosmeticLineIn<int64_t>(b, area, px, p0, p1);
   else
-    CosmeticLineIn<Wide>(b, px, p0, p1);
+    CosmeticLineIn<Wide>(b, area, px, p0, p1);
 }
 
-// Paints the pixels [x0, x1) of row y, clipped to the bitmap.
-void Span(BitmapObj& b, const PixelOps& ops, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
-  if (y < 0 || y >= b.height) return;
-  x0 = std::max<int64_t>(x0, 0);
-  x1 = std::min<int64_t>(x1, b.width);
+// What a wide line paints on: the bitmap, its primitives and the drawing area.
+struct Target {
+  BitmapObj& b;
+  const PixelOps& ops;
+  RECT area;
+};
+
+// Paints the pixels [x0, x1) of row y, clipped to the drawing area.
+void Span(const Target& t, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
+  BitmapObj& b = t.b;
+  const PixelOps& ops = t.ops;
+  if (y < t.area.top || y >= t.area.bottom) return;
+  x0 = std::max<int64_t>(x0, t.area.left);
+  x1 = std::min<int64_t>(x1, t.area.right);
   if (x0 < x1) ops.fill(b, RECT{static_cast<LONG>(x0), static_cast<LONG>(y), static_cast<LONG>(x1), static_cast<LONG>(y + 1)}, px);
 }
 
@@ -160,34 +173,36 @@ const std::vector<int>& CachedInsets(int w) {
   return cache[w];
 }
 
-void RoundCap(BitmapObj& b, const PixelOps& ops, int64_t left, int64_t top, int w, uint32_t px) {
+void RoundCap(const Target& t, int64_t left, int64_t top, int w, uint32_t px) {
   const int64_t right = left + w;
   if (w < 2) {
-    for (int64_t y = top; y < top + w; ++y) Span(b, ops, y, left, right, px);
+    for (int64_t y = top; y < top + w; ++y) Span(t, y, left, right, px);
     return;
   }
   const std::vector<int>& inset = CachedInsets(w);
-  const int64_t i0 = std::max<int64_t>(0, -top), i1 = std::min<int64_t>(w, b.height - top);
-  for (int64_t i = i0; i < i1; ++i) Span(b, ops, top + i, left + inset[i], right - inset[i], px);
+  const int64_t i0 = std::max<int64_t>(0, t.area.top - top), i1 = std::min<int64_t>(w, t.area.bottom - top);
+  for (int64_t i = i0; i < i1; ++i) Span(t, top + i, left + inset[i], right - inset[i], px);
 }
 
 // The body of a wide segment: a rectangle for axis-parallel segments, otherwise the
 // quadrilateral whose corners are the end points moved by the rounded half widths across
 // the segment, filled with pixels whose top-left corner lies inside (left and top edges
 // inclusive, right and bottom exclusive).
-void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, uint32_t px) {
+void WideBody(const Target& t, int width, POINT p1, POINT p2, uint32_t px) {
+  const RECT& area = t.area;
   const int64_t dx = static_cast<int64_t>(p2.x) - p1.x, dy = static_cast<int64_t>(p2.y) - p1.y;
   if (dx == 0 && dy == 0) return;
   if (dy == 0) {
     const int64_t top = static_cast<int64_t>(p1.y) - width / 2;
-    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(top + width, b.height); ++y)
-      Span(b, ops, y, std::min(p1.x, p2.x), std::max(p1.x, p2.x), px);
+    for (int64_t y = std::max<int64_t>(top, area.top); y < std::min<int64_t>(top + width, area.bottom); ++y)
+      Span(t, y, std::min(p1.x, p2.x), std::max(p1.x, p2.x), px);
     return;
   }
   if (dx == 0) {
     const int64_t left = static_cast<int64_t>(p1.x) - width / 2;
-    const int64_t y0 = std::max<int64_t>(std::min(p1.y, p2.y), 0), y1 = std::min<int64_t>(std::max(p1.y, p2.y), b.height);
-    for (int64_t y = y0; y < y1; ++y) Span(b, ops, y, left, left + width, px);
+    const int64_t y0 = std::max<int64_t>(std::min(p1.y, p2.y), area.top);
+    const int64_t y1 = std::min<int64_t>(std::max(p1.y, p2.y), area.bottom);
+    for (int64_t y = y0; y < y1; ++y) Span(t, y, left, left + width, px);
     return;
   }
   const double len = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
@@ -218,8 +233,8 @@ void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, 
     ymin = std::min(ymin, p[1]);
     ymax = std::max(ymax, p[1]);
   }
-  ymin = std::max<int64_t>(ymin, 0);
-  ymax = std::min<int64_t>(ymax, b.height);
+  ymin = std::max<int64_t>(ymin, area.top);
+  ymax = std::min<int64_t>(ymax, area.bottom);
   for (int64_t y = ymin; y < ymax; ++y) {
     int64_t xs[4];
     int n = 0;
@@ -241,15 +256,15 @@ void WideBody(BitmapObj& b, const PixelOps& ops, int width, POINT p1, POINT p2, 
       }
     }
     std::sort(xs, xs + n);
-    for (int i = 0; i + 1 < n; i += 2) Span(b, ops, y, xs[i], xs[i + 1], px);
+    for (int i = 0; i + 1 < n; i += 2) Span(t, y, xs[i], xs[i + 1], px);
   }
 }
 
-void WideLine(BitmapObj& b, uint32_t px, int width, POINT p1, POINT p2) {
-  const PixelOps& ops = OpsFor(b);
-  WideBody(b, ops, width, p1, p2, px);
+void WideLine(const Target& t, uint32_t px, int width, POINT p1, POINT p2) {
+  if (IsEmpty(t.area)) return;
+  WideBody(t, width, p1, p2, px);
   for (const POINT& p : {p1, p2})
-    RoundCap(b, ops, static_cast<int64_t>(p.x) - width / 2, static_cast<int64_t>(p.y) - width / 2, width, px);
+    RoundCap(t, static_cast<int64_t>(p.x) - width / 2, static_cast<int64_t>(p.y) - width / 2, width, px);
 }
 
 }  // namespace
@@ -257,10 +272,11 @@ void WideLine(BitmapObj& b, uint32_t px, int width, POINT p1, POINT p2) {
 void DrawPenLine(DcObj& dc, BitmapObj& bmp, const PenObj& pen, POINT from, POINT to) {
   if (pen.style == PS_NULL) return;
   const uint32_t px = DrawPixel(dc, bmp, pen.color);
+  const RECT area = DrawArea(dc, bmp);
   if (pen.width > 1)
-    WideLine(bmp, px, pen.width, from, to);
+    WideLine(Target{bmp, OpsFor(bmp), area}, px, pen.width, from, to);
   else
-    CosmeticLine(bmp, px, from, to);
+    CosmeticLine(bmp, area, px, from, to);
 }
 
 }  // namespace kavrin::gdi

@@ -91,6 +91,12 @@ typedef DWORD OLE_COLOR;
 #define DT_CALCRECT 0x00000400
 #define DT_NOPREFIX 0x00000800
 
+// Clip regions: the kind of region a clipping call leaves.
+#define ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define COMPLEXREGION 3
+
 // Device capabilities.
 #define HORZRES 8
 #define VERTRES 10
@@ -212,6 +218,11 @@ BOOL DeleteDC(HDC hdc);
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
 int GetDeviceCaps(HDC hdc, int index);
+// Clipping: drawing changes only the pixels inside the DC's clip region (block copies clip
+// their destination, never their source). Clip regions here are rectangles: no region
+// objects exist, so SelectClipRgn accepts only null, which removes the clip.
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
+int SelectClipRgn(HDC hdc, HRGN rgn);
 
 // Objects.
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);

@@ -372,6 +372,7 @@ TEST(DifferentialTest, RasterOperationsMatchRealGdi) { CompareCategory("rop"); }
 TEST(DifferentialTest, ScaledCopiesMatchRealGdi) { CompareCategory("stretch"); }
 TEST(DifferentialTest, KeyedStampsMatchRealGdi) { CompareCategory("stamp"); }
 TEST(DifferentialTest, ChartTicksMatchRealGdi) { CompareCategory("tick"); }
+TEST(DifferentialTest, ClippedDrawingsMatchRealGdi) { CompareCategory("clip"); }
 TEST(DifferentialTest, TextPlacementMatchesRealGdi) { CompareCategory("text"); }
 TEST(DifferentialTest, CharacterAdvancesMatchRealGdi) { CompareCategory("charwidth"); }
 TEST(DifferentialTest, CallResultsMatchRealGdi) { CompareCategory("results"); }

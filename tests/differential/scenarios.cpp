@@ -495,6 +495,63 @@ void Ticks(Runner& r) {
   });
 }
 
+// ---- Clipping ----------------------------------------------------------------------
+
+// Drawing through a clip rectangle (two IntersectClipRect calls narrow it to (8, 10)-(30, 22)):
+// lines of every kind, a fill, a block copy and single pixels change only pixels inside it,
+// and the same pixels there as without a clip; once the clip is removed, all is drawn again.
+void Clips(Runner& r) {
+  auto clipped = [&](const std::string& name, const std::function<void(HDC, Surface&)>& draw) {
+    r.Run("clip/" + name, [&](const std::string& n) {
+      Surface s(r.screen(), 40, 32);
+      s.Fill(kLineFill);
+      Shot shot;
+      shot.values.push_back(IntersectClipRect(s.dc(), 8, 6, 30, 22));
+      shot.values.push_back(IntersectClipRect(s.dc(), 4, 10, 36, 26));
+      draw(s.dc(), s);
+      shot.values.push_back(SelectClipRgn(s.dc(), nullptr));
+      Shot taken = s.Take(n, false, kLineFill);
+      taken.values = shot.values;
+      return taken;
+    });
+  };
+  auto lines = [](int width) {
+    return [width](HDC dc, Surface&) {
+      Selected pen(dc, CreatePen(PS_SOLID, width, kPenColour));
+      const POINT path[] = {{2, 2}, {38, 29}, {35, 1}, {3, 30}, {20, -9000}, {21, 31}, {-5, 16}, {45, 15}};
+      MoveToEx(dc, path[0].x, path[0].y, nullptr);
+      for (const POINT& p : path) LineTo(dc, p.x, p.y);
+    };
+  };
+  clipped("cosmetic lines", lines(1));
+  clipped("wide lines", lines(3));
+  clipped("fill and pixels", [](HDC dc, Surface&) {
+    HBRUSH b = CreateSolidBrush(RGB(0x30, 0x60, 0x90));
+    const RECT rc = {2, 4, 20, 28};
+    FillRect(dc, &rc, b);
+    DeleteObject(b);
+    for (int i = 0; i < 40; i += 3) SetPixel(dc, i, i * 3 / 4, RGB(0xE0, 0xB0, 0x10));
+  });
+  clipped("block copy and stamp", [&](HDC dc, Surface&) {
+    Surface src(r.screen(), 40, 32);
+    src.Paint([](int x, int y) { return Mixed(x, y, 7); });
+    BitBlt(dc, 3, 5, 30, 20, src.dc(), 1, 2, SRCCOPY);
+    auto pic = MakePicture(r.screen(), 12, 12, true);
+    pcMemDC mem;
+    mem.CreateFromPicture(*pic);
+    mem.Draw(static_cast<Long>(HandleToLong(dc)), 0, 0, 0, 0, 24, 16, True);
+  });
+  clipped("emptied, then removed", [](HDC dc, Surface&) {
+    IntersectClipRect(dc, 30, 0, 40, 32);  // meets nothing of the clip: nothing is drawn
+    Selected pen(dc, CreatePen(PS_SOLID, 1, kPenColour));
+    MoveToEx(dc, 0, 0, nullptr);
+    LineTo(dc, 39, 31);
+    SelectClipRgn(dc, nullptr);
+    MoveToEx(dc, 39, 0, nullptr);
+    LineTo(dc, 0, 31);
+  });
+}
+
 // ---- Text --------------------------------------------------------------------------
 
 const COLORREF kPaper = RGB(255, 255, 255);
@@ -713,6 +770,7 @@ std::vector<Shot> RunScenarios(const std::string& filter) {
   Stretches(r);
   Stamps(r);
   Ticks(r);
+  Clips(r);
   Texts(r);
   CharWidths(r);
   Results(r);
