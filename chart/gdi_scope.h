@@ -33,6 +33,19 @@ inline void FillSolid(HDC dc, const RECT& rc, COLORREF color) {
   DeleteObject(brush);
 }
 
+// Limits drawing on the surface to rc (exclusive right and bottom) until the end of the
+// scope. The surface has no clip of its own, so the end removes the clip altogether.
+class ClippedTo {
+ public:
+  ClippedTo(HDC dc, const RECT& rc) : dc_(dc) { IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom); }
+  ~ClippedTo() { SelectClipRgn(dc_, nullptr); }
+  ClippedTo(const ClippedTo&) = delete;
+  ClippedTo& operator=(const ClippedTo&) = delete;
+
+ private:
+  HDC dc_;
+};
+
 // Puts the font helper's previous font back into the surface at the end of a text drawing.
 class RestoreFontAtEnd {
  public:

@@ -83,7 +83,10 @@ void cLineChart::DrawNewStrip() {
 // A line is fresh when its Fresh equals the tick phase (SetValue made them equal); an
 // unfresh line is made equal here and draws nothing, leaving a gap. The final phase
 // inversion of the tick makes every line unfresh again.
+// Segments, pictures and tips are clipped to the plot: a value beyond Min or Max would
+// otherwise leave them on the margins, which the scroll never moves or repaints.
 void cLineChart::DrawNewSegments() {
+  ClippedTo plot(Dc(), IncRect(m_rcWork));
   const Long half = DivL(GridPixels(), 2);
   const Long x1 = SubL(m_rcWork.right, half);
   std::string row;

@@ -140,6 +140,34 @@ TEST_F(ChartTick, LongTipsAndWidePicturesStopAtThePlotsRightEdge) {
   EXPECT_FALSE(InkBox(surf, RECT{292, 20, 301, 138}, 0x00FFFF).Empty());
 }
 
+// Values beyond Min and Max: segments leave the plot, pictures and tips stick out at its
+// top and bottom. Only the plot may change; the margins would keep any blot for good.
+TEST_F(ChartTick, ValuesOutsideTheRangeNeverPaintOutsideThePlot) {
+  chart.AddLine("tips", static_cast<Long>(kRed), nullptr, True, 0x00FFFF);
+  chart.AddLine("wide", static_cast<Long>(kBlue), WidePicture(), True, 0x00FF00);
+  chart.AddLine("far", static_cast<Long>(kGreen));
+  const double near[] = {55, 58, -52, 56, -57, 54};
+  const auto before = test::Capture(surf.dc, 320, 240);
+  for (int i = 0; i < 12; ++i) {
+    chart.SetValue(1, near[i % 6]);
+    chart.SetValue(2, -near[(i + 1) % 6]);
+    chart.SetValue(3, i % 2 ? 1e6 : -1e6);
+    chart.Movie();
+  }
+  const auto after = test::Capture(surf.dc, 320, 240);
+  int changedOutside = 0;
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const bool inPlot = x >= 20 && x <= 300 && y >= 20 && y <= 210;
+      if (!inPlot && before.at(x, y) != after.at(x, y)) ++changedOutside;
+    }
+  }
+  EXPECT_EQ(changedOutside, 0);
+  // Inside, the drawings reach the plot's top and bottom rows.
+  EXPECT_FALSE(InkBox(surf, RECT{20, 20, 301, 21}, 0xFFFFFF).Empty());
+  EXPECT_FALSE(InkBox(surf, RECT{20, 210, 301, 211}, kGreen).Empty());
+}
+
 TEST_F(ChartTick, TickInvalidatesThePlotWithoutErasingAndFlipsThePhase) {
   surf.sink.calls.clear();
   chart.Movie();
