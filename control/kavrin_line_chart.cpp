@@ -295,7 +295,9 @@ Boolean KavrinLineChart::ExportPicture(Variant& sPath, const std::string& sName)
   const std::string file = path + sName;
   if (PathFileExistsA(file.c_str())) return False;
   site_.SavePicture(site_.Image(), file);
-  return True;
+  // Success means the file is there: a container that wrote nothing without an error
+  // must not be reported as a picture saved.
+  return PathFileExistsA(file.c_str()) ? True : False;
 }
 
 // One About box at a time: a visible one is unloaded and a fresh one shown modally.

@@ -96,7 +96,7 @@ class KavrinLineChart {
   // sPath comes back as the engine leaves it (with the log folder's trailing "\").
   void ExportData(Boolean bOperate, std::string& sPath, std::string& sName);
   void ExportData(Boolean bOperate);
-  // True when the file was written. sPath comes back with "\" appended unless it ended in
+  // True when the file was written (and is there afterwards). sPath comes back with "\" appended unless it ended in
   // "\" or "/". An empty name, a blank or missing folder, or an existing file write
   // nothing and give False; a write error is raised.
   Boolean ExportPicture(Variant& sPath, const std::string& sName);

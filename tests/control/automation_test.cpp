@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 
+#include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "fake_container.h"
@@ -289,6 +290,16 @@ TEST_F(AutomationCalls, OptionalArgumentsTakeTheirDefaults) {
                         {Variant("a"), Variant::FromLong(255), Variant::Missing(), Variant::FromBoolean(True)}),
             0);
   EXPECT_EQ(ErrorOfCall("AddLine", kInvokeMethod, {Variant("b"), Variant::FromLong(255), Variant::Nothing()}), 0);
+  // The engine got no picture, the tip switch as given or False, and the tip colour 16777215.
+  const cLineChart& engine = *ctl.Chart();
+  ASSERT_EQ(engine.LineCount(), 2);
+  const Boolean tips[] = {True, False};
+  for (Integer i = 1; i <= 2; ++i) {
+    EXPECT_EQ(engine.Line(i).HasPointPic, False);
+    EXPECT_EQ(engine.Line(i).PointPic, nullptr);
+    EXPECT_EQ(engine.Line(i).DispPointTip, tips[i - 1]);
+    EXPECT_EQ(engine.Line(i).TipColor, 16777215);
+  }
   EXPECT_EQ(ErrorOfCall("ExportData", kInvokeMethod, {Variant::FromBoolean(True)}), 0);  // empty folder: nothing
   // A method may be called as a property get, and a property read as a method.
   EXPECT_EQ(Call("ExportPicture", kInvokeGet, {Variant(""), Variant("")}).ToBoolean(), False);
@@ -303,6 +314,9 @@ TEST_F(AutomationCalls, UnchangedByReferenceArgumentsKeepTheirType) {
 }
 
 TEST_F(AutomationCalls, EngineErrorsPassThrough) {
+  // The engine's own error: a value whose row does not fit a Long is overflow.
+  Call("AddLine", kInvokeMethod, {Variant("a"), Variant::FromLong(255)});
+  EXPECT_EQ(ErrorOfCall("SetValue", kInvokeMethod, {Variant::FromInteger(1), Variant(1e300)}), 6);
   ctl.Terminate();
   EXPECT_EQ(ErrorOfCall("Movie", kInvokeMethod), 91);
   EXPECT_EQ(ErrorOfCall("BackColor", kInvokeLet, {Variant::FromLong(0)}), 91);

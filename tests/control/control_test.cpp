@@ -315,9 +315,20 @@ TEST_F(ExportPicture, QuietEndsWriteNothing) {
 }
 
 TEST_F(ExportPicture, WriteErrorsAreRaised) {
-  site.failWrites = true;
   Variant path(dir.string());
+  EXPECT_EQ(ErrorOf([&] { ctl.ExportPicture(path, "no/such/folder.bmp"); }), 75);
+  site.failWrites = true;
   EXPECT_EQ(ErrorOf([&] { ctl.ExportPicture(path, "a.bmp"); }), 75);
+}
+
+// A container that reports no error but wrote nothing: the picture is not there, so the
+// answer is False.
+TEST_F(ExportPicture, AWriteThatLeftNoFileIsNoSuccess) {
+  site.dropWrites = true;
+  Variant path(dir.string());
+  EXPECT_EQ(ctl.ExportPicture(path, "a.bmp"), False);
+  EXPECT_TRUE(site.Logged("SavePicture " + dir.string() + "\\a.bmp"));
+  EXPECT_FALSE(fs::exists(dir / "a.bmp"));
 }
 
 TEST_F(ExportPicture, TheSavedPictureIsTheSurface) {

@@ -81,14 +81,19 @@ class FakeSite : public ContainerSite, private gdi::WindowSink {
     DeleteDC(mem);
     return std::make_shared<StdPicture>(copy);
   }
-  // Writes a small stand-in file (the picture's size) where the control asks for one.
+  // Writes a small stand-in file (the picture's size) where the control asks for one; a
+  // file that cannot be written raises 75, as a container does. dropWrites makes it a
+  // container that writes nothing and says nothing.
   void SavePicture(const PictureRef& picture, const std::string& path) override {
     log.push_back("SavePicture " + path);
     if (failWrites) Raise(err::kPathFileAccess);
+    if (dropWrites) return;
     std::string local = path;
     std::replace(local.begin(), local.end(), '\\', '/');
     std::ofstream out(local, std::ios::binary);
     out << "BM " << picture->Width() << "x" << picture->Height();
+    out.close();
+    if (!out) Raise(err::kPathFileAccess);
   }
 
   HDC Dc() const { return dc_; }
@@ -104,6 +109,7 @@ class FakeSite : public ContainerSite, private gdi::WindowSink {
   FontRef ambient = std::make_shared<StdFont>("Tahoma", 9.75);
   bool shareAmbient = false;  // false: every read returns a new copy
   bool failWrites = false;
+  bool dropWrites = false;
   std::vector<std::string> log;
   std::vector<std::string> changed;
 
