@@ -113,6 +113,9 @@ class ChartRun {
   void StreamTick();
   void AfterTick();
   void Snapshot();
+  bool BaseTaken(const std::string& base) const;
+  void NextBase();
+  bool SaveFinalPictures(std::vector<std::string>& written);
   int Finish(int code);
 
   const Options& o_;
@@ -135,18 +138,26 @@ class ChartRun {
   GapReport gaps_;
 
   std::string folder_;  // with a trailing "/"
+  std::string stamp_;   // the start time's name; base_ is it or it with "-2", "-3", ...
   std::string base_;
+  // The run's files are created new, never replacing one. Until one of them is made, a
+  // name found taken by another run (in the same second) moves the run to the next base.
+  bool baseClaimed_ = false;
+  std::vector<std::string> refusedBases_;
   int logPart_ = 0;
   std::vector<std::string> logs_;
   bool logOpen_ = false;
-  bool snapshotWarned_ = false;
+  int64_t snapshots_ = 0;
+  int64_t failedSnapshots_ = 0;
 
   int64_t ticks_ = 0;
   Clock::time_point lastPump_{};
   Clock::time_point started_{};
 };
 
-bool ChartRun::Stopping() const { return g_stop != 0 || (window_ && form_->CloseRequested()); }
+bool ChartRun::Stopping() const {
+  return g_stop != 0 || (window_ && (form_->CloseRequested() || form_->DisplayLost()));
+}
 
 void ChartRun::Pump(bool force) {
   const auto now = Clock::now();
@@ -264,9 +275,18 @@ void ChartRun::PrepareOutputs() {
   std::error_code ec;
   const auto absolute = std::filesystem::absolute(o_.outDir, ec).lexically_normal();
   folder_ = FolderPath(ec ? o_.outDir : absolute.string());
-  base_ = FreeBase(StampName(std::time(nullptr)), [this](const std::string& b) {
-    return FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
-  });
+  stamp_ = StampName(std::time(nullptr));
+  base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
+}
+
+bool ChartRun::BaseTaken(const std::string& b) const {
+  return std::find(refusedBases_.begin(), refusedBases_.end(), b) != refusedBases_.end() ||
+         FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
+}
+
+void ChartRun::NextBase() {
+  refusedBases_.push_back(base_);
+  base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
 }
 
 bool ChartRun::UserSet(const std::string& lowerName) const {
@@ -335,13 +355,23 @@ void ChartRun::AddLines() {
 void ChartRun::StartLog() {
   if (!o_.log) return;
   ++logPart_;
-  std::string name = base_ + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
-  std::string path = folder_;
-  chart_->ExportData(True, path, name);
-  if (!FileExists(folder_ + name))
-    throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
-  logs_.push_back(folder_ + name);
-  logOpen_ = true;
+  for (;;) {
+    std::string name = base_ + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
+    std::string path = folder_;
+    chart_->ExportData(True, path, name);
+    // The engine creates its log new: when it holds one now, the file is this run's own.
+    if (chart_->Chart() != nullptr && chart_->Chart()->bExport() != False) {
+      logs_.push_back(folder_ + name);
+      logOpen_ = true;
+      baseClaimed_ = true;
+      return;
+    }
+    if (!FileExists(folder_ + name))
+      throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
+    // Another run made a file of that name first.
+    if (baseClaimed_) ++logPart_;
+    else NextBase();
+  }
 }
 
 // A window resize replaces the chart's engine: its lines and drawn history are gone and
@@ -447,12 +477,69 @@ void ChartRun::AfterTick() {
 void ChartRun::Snapshot() {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(ticks_));
-  const std::string path = folder_ + base_ + suffix;
-  std::string error;
-  if (!WritePngFile(site_->GetSurface().View(), path, error) && !snapshotWarned_) {
-    err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
-    snapshotWarned_ = true;
+  ++snapshots_;
+  for (;;) {
+    std::string error;
+    const Written w = WritePngFile(site_->GetSurface().View(), folder_ + base_ + suffix, error);
+    if (w == Written::kYes) {
+      baseClaimed_ = true;
+      return;
+    }
+    if (w == Written::kNameTaken && !baseClaimed_) {
+      NextBase();
+      continue;
+    }
+    // The first failure is told at once; the count comes at the end.
+    if (failedSnapshots_++ == 0) err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
+    return;
   }
+}
+
+// The final pictures: the BMP through the control, the PNG from the surface. False when
+// either could not be written (the reason is told).
+bool ChartRun::SaveFinalPictures(std::vector<std::string>& written) {
+  bool ok = true;
+  for (;;) {
+    const std::string file = folder_ + base_ + ".bmp";
+    try {
+      Variant path(folder_);
+      if (chart_->ExportPicture(path, base_ + ".bmp") != False) {
+        written.push_back(file);
+        baseClaimed_ = true;
+        break;
+      }
+      // The control writes nothing, quietly, when the name is taken or the folder is gone.
+      const bool taken = FileExists(file);
+      if (taken && !baseClaimed_) {
+        NextBase();
+        continue;
+      }
+      err_ << "kavrin-chart: cannot write the picture " << file
+           << (taken ? ": a file of that name is in the way" : ": the folder is no longer there") << "\n";
+    } catch (const RuntimeError& e) {
+      err_ << "kavrin-chart: cannot write the picture " << file << ": " << e.what() << "\n";
+    }
+    ok = false;
+    break;
+  }
+  for (;;) {
+    const std::string file = folder_ + base_ + ".png";
+    std::string error;
+    const Written w = WritePngFile(site_->GetSurface().View(), file, error);
+    if (w == Written::kYes) {
+      written.push_back(file);
+      baseClaimed_ = true;
+      break;
+    }
+    if (w == Written::kNameTaken && !baseClaimed_) {
+      NextBase();
+      continue;
+    }
+    err_ << "kavrin-chart: cannot write the picture " << error << "\n";
+    ok = false;
+    break;
+  }
+  return ok;
 }
 
 int ChartRun::Finish(int code) {
@@ -467,21 +554,10 @@ int ChartRun::Finish(int code) {
     }
   }
   std::vector<std::string> pictures;
-  if (o_.picture && !folder_.empty()) {
-    try {
-      Variant path(folder_);
-      if (chart_->ExportPicture(path, base_ + ".bmp") != False) pictures.push_back(folder_ + base_ + ".bmp");
-      std::string error;
-      if (WritePngFile(site_->GetSurface().View(), folder_ + base_ + ".png", error)) {
-        pictures.push_back(folder_ + base_ + ".png");
-      } else {
-        err_ << "kavrin-chart: cannot write the picture " << error << "\n";
-        code = kExitFailure;
-      }
-    } catch (const RuntimeError& e) {
-      err_ << "kavrin-chart: cannot write the picture: " << e.what() << "\n";
-      code = kExitFailure;
-    }
+  if (o_.picture && !folder_.empty() && !SaveFinalPictures(pictures)) code = kExitFailure;
+  if (failedSnapshots_ > 0) {
+    err_ << "kavrin-chart: " << failedSnapshots_ << " of " << snapshots_ << " snapshot picture(s) could not be written\n";
+    code = kExitFailure;
   }
   gaps_.Print(err_);
   const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
@@ -495,7 +571,7 @@ int ChartRun::Finish(int code) {
 
   if (o_.hold && window_ && code == kExitOk) {
     err_ << "kavrin-chart: close the window (or press Ctrl-C) to exit\n";
-    while (g_stop == 0 && !form_->CloseRequested()) {
+    while (g_stop == 0 && !form_->CloseRequested() && !form_->DisplayLost()) {
       form_->PumpEvents();
       std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
@@ -561,6 +637,11 @@ int ChartRun::Execute() {
     code = kExitFailure;
   }
   if (g_stop != 0) err_ << "kavrin-chart: stopped by a signal\n";
+  if (window_ && form_->DisplayLost()) {
+    // Like a stop signal: the run ends with its log and pictures complete, and says why.
+    err_ << "kavrin-chart: the connection to the display was lost; the run ends\n";
+    if (code == kExitOk) code = kExitDisplayLost;
+  }
   return Finish(code);
 }
 
@@ -573,6 +654,7 @@ void InstallStopSignals() {
   sa.sa_flags = 0;  // no SA_RESTART: a wait in poll or sleep returns at once
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
 
