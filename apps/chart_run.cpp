@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -114,7 +115,8 @@ class ChartRun {
   void AfterTick();
   void Snapshot();
   bool BaseTaken(const std::string& base) const;
-  void NextBase();
+  using Writer = std::function<Written(const std::string& base)>;
+  Written WriteNamed(const Writer& write);
   bool SaveFinalPictures(std::vector<std::string>& written);
   int Finish(int code);
 
@@ -284,9 +286,16 @@ bool ChartRun::BaseTaken(const std::string& b) const {
          FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
 }
 
-void ChartRun::NextBase() {
-  refusedBases_.push_back(base_);
-  base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
+// write(base) creates one of the run's files new, named after base. Until the run has made a
+// file of its own, a name another run took moves it to the next free base name.
+Written ChartRun::WriteNamed(const Writer& write) {
+  for (;;) {
+    const Written w = write(base_);
+    if (w == Written::kYes) baseClaimed_ = true;
+    if (w != Written::kNameTaken || baseClaimed_) return w;
+    refusedBases_.push_back(base_);
+    base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
+  }
 }
 
 bool ChartRun::UserSet(const std::string& lowerName) const {
@@ -356,21 +365,22 @@ void ChartRun::StartLog() {
   if (!o_.log) return;
   ++logPart_;
   for (;;) {
-    std::string name = base_ + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
-    std::string path = folder_;
-    chart_->ExportData(True, path, name);
-    // The engine creates its log new: when it holds one now, the file is this run's own.
-    if (chart_->Chart() != nullptr && chart_->Chart()->bExport() != False) {
+    std::string name;
+    const Written w = WriteNamed([&](const std::string& base) {
+      name = base + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
+      std::string path = folder_;
+      chart_->ExportData(True, path, name);
+      // The engine creates its log new: when it holds one now, the file is this run's own.
+      if (chart_->Chart() != nullptr && chart_->Chart()->bExport() != False) return Written::kYes;
+      if (FileExists(folder_ + name)) return Written::kNameTaken;
+      throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
+    });
+    if (w == Written::kYes) {
       logs_.push_back(folder_ + name);
       logOpen_ = true;
-      baseClaimed_ = true;
       return;
     }
-    if (!FileExists(folder_ + name))
-      throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
-    // Another run made a file of that name first.
-    if (baseClaimed_) ++logPart_;
-    else NextBase();
+    ++logPart_;  // a later part's name was taken: the part after it
   }
 }
 
@@ -478,66 +488,45 @@ void ChartRun::Snapshot() {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(ticks_));
   ++snapshots_;
-  for (;;) {
-    std::string error;
-    const Written w = WritePngFile(site_->GetSurface().View(), folder_ + base_ + suffix, error);
-    if (w == Written::kYes) {
-      baseClaimed_ = true;
-      return;
-    }
-    if (w == Written::kNameTaken && !baseClaimed_) {
-      NextBase();
-      continue;
-    }
-    // The first failure is told at once; the count comes at the end.
-    if (failedSnapshots_++ == 0) err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
-    return;
-  }
+  std::string error;
+  const Written w = WriteNamed(
+      [&](const std::string& base) { return WritePngFile(site_->GetSurface().View(), folder_ + base + suffix, error); });
+  // The first failure is told at once; the count comes at the end.
+  if (w != Written::kYes && failedSnapshots_++ == 0) err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
 }
 
 // The final pictures: the BMP through the control, the PNG from the surface. False when
 // either could not be written (the reason is told).
 bool ChartRun::SaveFinalPictures(std::vector<std::string>& written) {
+  std::string file;
+  std::string error;
+  const Writer bmp = [&](const std::string& base) {
+    file = folder_ + base + ".bmp";
+    Variant path(folder_);
+    if (chart_->ExportPicture(path, base + ".bmp") != False) return Written::kYes;
+    // The control writes nothing, quietly, when the name is taken or the folder is gone.
+    const bool taken = FileExists(file);
+    error = file + (taken ? ": a file of that name is in the way" : ": the folder is no longer there");
+    return taken ? Written::kNameTaken : Written::kFailed;
+  };
+  const Writer png = [&](const std::string& base) {
+    file = folder_ + base + ".png";
+    return WritePngFile(site_->GetSurface().View(), file, error);
+  };
   bool ok = true;
-  for (;;) {
-    const std::string file = folder_ + base_ + ".bmp";
+  for (const Writer& write : {bmp, png}) {
+    Written w = Written::kFailed;
     try {
-      Variant path(folder_);
-      if (chart_->ExportPicture(path, base_ + ".bmp") != False) {
-        written.push_back(file);
-        baseClaimed_ = true;
-        break;
-      }
-      // The control writes nothing, quietly, when the name is taken or the folder is gone.
-      const bool taken = FileExists(file);
-      if (taken && !baseClaimed_) {
-        NextBase();
-        continue;
-      }
-      err_ << "kavrin-chart: cannot write the picture " << file
-           << (taken ? ": a file of that name is in the way" : ": the folder is no longer there") << "\n";
+      w = WriteNamed(write);
     } catch (const RuntimeError& e) {
-      err_ << "kavrin-chart: cannot write the picture " << file << ": " << e.what() << "\n";
+      error = file + ": " + e.what();
     }
-    ok = false;
-    break;
-  }
-  for (;;) {
-    const std::string file = folder_ + base_ + ".png";
-    std::string error;
-    const Written w = WritePngFile(site_->GetSurface().View(), file, error);
     if (w == Written::kYes) {
       written.push_back(file);
-      baseClaimed_ = true;
-      break;
+    } else {
+      err_ << "kavrin-chart: cannot write the picture " << error << "\n";
+      ok = false;
     }
-    if (w == Written::kNameTaken && !baseClaimed_) {
-      NextBase();
-      continue;
-    }
-    err_ << "kavrin-chart: cannot write the picture " << error << "\n";
-    ok = false;
-    break;
   }
   return ok;
 }
