@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -113,6 +114,10 @@ class ChartRun {
   void StreamTick();
   void AfterTick();
   void Snapshot();
+  bool BaseTaken(const std::string& base) const;
+  using Writer = std::function<Written(const std::string& base)>;
+  Written WriteNamed(const Writer& write);
+  bool SaveFinalPictures(std::vector<std::string>& written);
   int Finish(int code);
 
   const Options& o_;
@@ -135,18 +140,26 @@ class ChartRun {
   GapReport gaps_;
 
   std::string folder_;  // with a trailing "/"
+  std::string stamp_;   // the start time's name; base_ is it or it with "-2", "-3", ...
   std::string base_;
+  // The run's files are created new, never replacing one. Until one of them is made, a
+  // name found taken by another run (in the same second) moves the run to the next base.
+  bool baseClaimed_ = false;
+  std::vector<std::string> refusedBases_;
   int logPart_ = 0;
   std::vector<std::string> logs_;
   bool logOpen_ = false;
-  bool snapshotWarned_ = false;
+  int64_t snapshots_ = 0;
+  int64_t failedSnapshots_ = 0;
 
   int64_t ticks_ = 0;
   Clock::time_point lastPump_{};
   Clock::time_point started_{};
 };
 
-bool ChartRun::Stopping() const { return g_stop != 0 || (window_ && form_->CloseRequested()); }
+bool ChartRun::Stopping() const {
+  return g_stop != 0 || (window_ && (form_->CloseRequested() || form_->DisplayLost()));
+}
 
 void ChartRun::Pump(bool force) {
   const auto now = Clock::now();
@@ -264,9 +277,25 @@ void ChartRun::PrepareOutputs() {
   std::error_code ec;
   const auto absolute = std::filesystem::absolute(o_.outDir, ec).lexically_normal();
   folder_ = FolderPath(ec ? o_.outDir : absolute.string());
-  base_ = FreeBase(StampName(std::time(nullptr)), [this](const std::string& b) {
-    return FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
-  });
+  stamp_ = StampName(std::time(nullptr));
+  base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
+}
+
+bool ChartRun::BaseTaken(const std::string& b) const {
+  return std::find(refusedBases_.begin(), refusedBases_.end(), b) != refusedBases_.end() ||
+         FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
+}
+
+// write(base) creates one of the run's files new, named after base. Until the run has made a
+// file of its own, a name another run took moves it to the next free base name.
+Written ChartRun::WriteNamed(const Writer& write) {
+  for (;;) {
+    const Written w = write(base_);
+    if (w == Written::kYes) baseClaimed_ = true;
+    if (w != Written::kNameTaken || baseClaimed_) return w;
+    refusedBases_.push_back(base_);
+    base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
+  }
 }
 
 bool ChartRun::UserSet(const std::string& lowerName) const {
@@ -335,13 +364,24 @@ void ChartRun::AddLines() {
 void ChartRun::StartLog() {
   if (!o_.log) return;
   ++logPart_;
-  std::string name = base_ + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
-  std::string path = folder_;
-  chart_->ExportData(True, path, name);
-  if (!FileExists(folder_ + name))
-    throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
-  logs_.push_back(folder_ + name);
-  logOpen_ = true;
+  for (;;) {
+    std::string name;
+    const Written w = WriteNamed([&](const std::string& base) {
+      name = base + (logPart_ == 1 ? "" : "-part" + std::to_string(logPart_)) + ".log";
+      std::string path = folder_;
+      chart_->ExportData(True, path, name);
+      // The engine creates its log new: when it holds one now, the file is this run's own.
+      if (chart_->Chart() != nullptr && chart_->Chart()->bExport() != False) return Written::kYes;
+      if (FileExists(folder_ + name)) return Written::kNameTaken;
+      throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
+    });
+    if (w == Written::kYes) {
+      logs_.push_back(folder_ + name);
+      logOpen_ = true;
+      return;
+    }
+    ++logPart_;  // a later part's name was taken: the part after it
+  }
 }
 
 // A window resize replaces the chart's engine: its lines and drawn history are gone and
@@ -447,12 +487,48 @@ void ChartRun::AfterTick() {
 void ChartRun::Snapshot() {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(ticks_));
-  const std::string path = folder_ + base_ + suffix;
+  ++snapshots_;
   std::string error;
-  if (!WritePngFile(site_->GetSurface().View(), path, error) && !snapshotWarned_) {
-    err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
-    snapshotWarned_ = true;
+  const Written w = WriteNamed(
+      [&](const std::string& base) { return WritePngFile(site_->GetSurface().View(), folder_ + base + suffix, error); });
+  // The first failure is told at once; the count comes at the end.
+  if (w != Written::kYes && failedSnapshots_++ == 0) err_ << "kavrin-chart: cannot write the snapshot " << error << "\n";
+}
+
+// The final pictures: the BMP through the control, the PNG from the surface. False when
+// either could not be written (the reason is told).
+bool ChartRun::SaveFinalPictures(std::vector<std::string>& written) {
+  std::string file;
+  std::string error;
+  const Writer bmp = [&](const std::string& base) {
+    file = folder_ + base + ".bmp";
+    Variant path(folder_);
+    if (chart_->ExportPicture(path, base + ".bmp") != False) return Written::kYes;
+    // The control writes nothing, quietly, when the name is taken or the folder is gone.
+    const bool taken = FileExists(file);
+    error = file + (taken ? ": a file of that name is in the way" : ": the folder is no longer there");
+    return taken ? Written::kNameTaken : Written::kFailed;
+  };
+  const Writer png = [&](const std::string& base) {
+    file = folder_ + base + ".png";
+    return WritePngFile(site_->GetSurface().View(), file, error);
+  };
+  bool ok = true;
+  for (const Writer& write : {bmp, png}) {
+    Written w = Written::kFailed;
+    try {
+      w = WriteNamed(write);
+    } catch (const RuntimeError& e) {
+      error = file + ": " + e.what();
+    }
+    if (w == Written::kYes) {
+      written.push_back(file);
+    } else {
+      err_ << "kavrin-chart: cannot write the picture " << error << "\n";
+      ok = false;
+    }
   }
+  return ok;
 }
 
 int ChartRun::Finish(int code) {
@@ -467,21 +543,10 @@ int ChartRun::Finish(int code) {
     }
   }
   std::vector<std::string> pictures;
-  if (o_.picture && !folder_.empty()) {
-    try {
-      Variant path(folder_);
-      if (chart_->ExportPicture(path, base_ + ".bmp") != False) pictures.push_back(folder_ + base_ + ".bmp");
-      std::string error;
-      if (WritePngFile(site_->GetSurface().View(), folder_ + base_ + ".png", error)) {
-        pictures.push_back(folder_ + base_ + ".png");
-      } else {
-        err_ << "kavrin-chart: cannot write the picture " << error << "\n";
-        code = kExitFailure;
-      }
-    } catch (const RuntimeError& e) {
-      err_ << "kavrin-chart: cannot write the picture: " << e.what() << "\n";
-      code = kExitFailure;
-    }
+  if (o_.picture && !folder_.empty() && !SaveFinalPictures(pictures)) code = kExitFailure;
+  if (failedSnapshots_ > 0) {
+    err_ << "kavrin-chart: " << failedSnapshots_ << " of " << snapshots_ << " snapshot picture(s) could not be written\n";
+    code = kExitFailure;
   }
   gaps_.Print(err_);
   const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
@@ -495,7 +560,7 @@ int ChartRun::Finish(int code) {
 
   if (o_.hold && window_ && code == kExitOk) {
     err_ << "kavrin-chart: close the window (or press Ctrl-C) to exit\n";
-    while (g_stop == 0 && !form_->CloseRequested()) {
+    while (g_stop == 0 && !form_->CloseRequested() && !form_->DisplayLost()) {
       form_->PumpEvents();
       std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
@@ -561,6 +626,11 @@ int ChartRun::Execute() {
     code = kExitFailure;
   }
   if (g_stop != 0) err_ << "kavrin-chart: stopped by a signal\n";
+  if (window_ && form_->DisplayLost()) {
+    // Like a stop signal: the run ends with its log and pictures complete, and says why.
+    err_ << "kavrin-chart: the connection to the display was lost; the run ends\n";
+    if (code == kExitOk) code = kExitDisplayLost;
+  }
   return Finish(code);
 }
 
@@ -573,6 +643,7 @@ void InstallStopSignals() {
   sa.sa_flags = 0;  // no SA_RESTART: a wait in poll or sleep returns at once
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
 

@@ -11,13 +11,14 @@ namespace kavrin::app {
 
 enum ExitCode {
   kExitOk = 0,
-  kExitFailure = 1,    // a run-time error: a refused log or picture write, a failing tick
+  kExitFailure = 1,    // a run-time error: a log, picture or snapshot not written, a failing tick
   kExitUsage = 2,      // bad options, settings, form text or column choice
   kExitInput = 3,      // the input (or form) file cannot be read
   kExitNoDisplay = 4,  // --window without a display
+  kExitDisplayLost = 5,  // the window's display went away; the log and pictures are complete
 };
 
-// SIGINT and SIGTERM end the run cleanly: the handler only sets a flag that the run loop
+// SIGINT, SIGTERM and SIGHUP end the run cleanly: the handler only sets a flag that the run loop
 // checks; waits are short (poll with a timeout) so the flag is seen at once.
 void InstallStopSignals();
 // What the handler does; also for tests and embedding.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "common/file_path.h"
+
 namespace kavrin::app {
 namespace {
 
@@ -105,9 +107,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         }
         o.column = v;
       } else if (arg == "--form") {
-        o.formIn = v;
+        o.formIn = NativePath(v);
       } else if (arg == "--save-form") {
-        o.formOut = v;
+        o.formOut = NativePath(v);
       } else if (arg == "--set") {
         if (v.find('=') == std::string::npos || v.front() == '=')
           return fail("--set " + v + ": expected Name=Value, for example --set Title=Pressure");
@@ -125,7 +127,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         o.ticks = n;
       } else if (arg == "--out") {
         if (v.empty()) return fail("--out needs a folder");
-        o.outDir = v;
+        o.outDir = NativePath(v);
       } else if (arg == "--snapshot-every") {
         int64_t n = 0;
         if (!ParseInt(v, 1, std::numeric_limits<int64_t>::max(), n))
@@ -135,7 +137,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         if (haveSource) return fail("give at most one input (demo, - or a file)");
         haveSource = true;
         o.source = v == "-" ? Source::kStdin : Source::kFile;
-        o.inputPath = v;
+        o.inputPath = NativePath(v);
       }
       continue;
     }
@@ -150,7 +152,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.source = Source::kStdin;
     } else {
       o.source = Source::kFile;
-      o.inputPath = arg;
+      o.inputPath = NativePath(arg);
     }
   }
   if (o.source == Source::kDemo && !o.column.empty()) return fail("--column applies to data input, not to the demo");
@@ -208,10 +210,12 @@ Outputs (in --out): kavrin-chart-YYYYmmdd-HHMMSS.log, the data log (a header wit
 settings, then the values of every tick in batches of eleven ticks, newest first);
 .bmp and .png of the final chart; -tickNNNNNN.png snapshots. Existing files are never
 overwritten. The run ends at the end of the input, after --ticks, when the window is closed,
-or on Ctrl-C; the log and pictures are complete in every case.
+on Ctrl-C, SIGTERM or SIGHUP, or when the display goes away; the log and pictures are
+complete in every case. In paths, \ separates folders as / does.
 
-Exit codes: 0 ok, 1 run-time failure, 2 bad usage, 3 unreadable input file,
-4 no display for --window.
+Exit codes: 0 ok (also after a stop signal), 1 run-time failure (a log, picture or
+snapshot not written), 2 bad usage, 3 unreadable input file, 4 no display for --window,
+5 the display was lost.
 
 Examples:
   kavrin-chart                                 the demo, in a window if there is a display

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of kavrin-chart: what to read, how to show it, where to write.
 // Parsing is pure (no files, no display): it turns argv into Options or a usage error.
+// Paths are kept as the one path rule reads them ("\" and "/" both separate folders).
 #include <cstdint>
 #include <optional>
 #include <string>

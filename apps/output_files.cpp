@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "common/file_path.h"
+
 namespace kavrin::app {
 
 std::string StampName(std::time_t when) {
@@ -26,7 +28,8 @@ std::string FreeBase(const std::string& base, const std::function<bool(const std
   }
 }
 
-bool MakeFolder(const std::string& dir, std::string& error) {
+bool MakeFolder(const std::string& folder, std::string& error) {
+  const std::string dir = NativePath(folder);
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (!ec && std::filesystem::is_directory(dir, ec)) return true;
@@ -41,15 +44,17 @@ std::string FolderPath(const std::string& dir) {
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  return std::filesystem::exists(std::filesystem::symlink_status(NativePath(path), ec));
 }
 
-bool WritePngFile(const gdi::PixelView& view, const std::string& path, std::string& error) {
-  // "x": never replace an existing file.
+Written WritePngFile(const gdi::PixelView& view, const std::string& name, std::string& error) {
+  const std::string path = NativePath(name);
+  // "x": created new, never replacing a file, even one another process made a moment ago.
   FILE* f = std::fopen(path.c_str(), "wbx");
   if (f == nullptr) {
-    error = path + ": " + std::strerror(errno);
-    return false;
+    const int e = errno;
+    error = path + ": " + std::strerror(e);
+    return e == EEXIST ? Written::kNameTaken : Written::kFailed;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
@@ -79,7 +84,7 @@ bool WritePngFile(const gdi::PixelView& view, const std::string& path, std::stri
     error = path + ": could not write the picture";
     std::remove(path.c_str());
   }
-  return ok;
+  return ok ? Written::kYes : Written::kFailed;
 }
 
 }  // namespace kavrin::app

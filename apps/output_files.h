@@ -16,15 +16,23 @@ std::string StampName(std::time_t when);
 // The first of base, base-2, base-3, ... for which taken() is false for every suffix given.
 std::string FreeBase(const std::string& base, const std::function<bool(const std::string&)>& taken);
 
+// Every path here follows the one path rule ("\" and "/" both separate folders).
+
 // Creates the folder and its parents; false with the reason in error.
-bool MakeFolder(const std::string& dir, std::string& error);
+bool MakeFolder(const std::string& folder, std::string& error);
 
 // A folder path with a trailing "/" (the form the control's file methods take).
 std::string FolderPath(const std::string& dir);
 
 bool FileExists(const std::string& path);
 
-// Writes 8-bit RGB PNG; false with the reason in error (the partial file is removed).
-bool WritePngFile(const gdi::PixelView& view, const std::string& path, std::string& error);
+enum class Written {
+  kYes,
+  kNameTaken,  // a file (or folder) of that name is there: nothing was written
+  kFailed,     // the reason is in error; a partial file is removed
+};
+
+// Writes 8-bit RGB PNG to a new file.
+Written WritePngFile(const gdi::PixelView& view, const std::string& path, std::string& error);
 
 }  // namespace kavrin::app

@@ -9,12 +9,15 @@
 #include "chart/log_slot.h"
 #include "chart/number_text.h"
 #include "common/mod_reg.h"
+#include "common/vb_error.h"
 
 namespace kavrin {
 
 // Opening ignores, quietly, an empty name or folder, a missing folder and an existing
-// file (a log is never overwritten or appended to). The slot raises 55 when any chart
-// holds a log, or the file error when the path is refused; the log then stays closed.
+// file (a log is never overwritten or appended to). The slot creates the file new, so a
+// file another process made after the test here is ignored as quietly: a log this engine
+// holds is always a file it made. The slot raises 55 when any chart holds a log, or the
+// file error when the path is refused; the log then stays closed.
 void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& sName) {
   if (b != False) {
     if (sName.empty() || sPath.empty()) return;
@@ -22,7 +25,12 @@ void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& s
     if (!PathFileExistsA(sPath.c_str())) return;
     const std::string file = sPath + sName;
     if (PathFileExistsA(file.c_str())) return;
-    LogSlot::Open(this, file);
+    try {
+      LogSlot::Open(this, file);
+    } catch (const RuntimeError& e) {
+      if (e.Number() != err::kFileAlreadyExists) throw;
+      return;
+    }
     m_bExport = True;
     WriteExportHeader();
     return;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "common/file_path.h"
 #include "common/vb_error.h"
 
 #ifdef _WIN32
@@ -18,7 +19,6 @@ namespace kavrin {
 
 namespace {
 
-constexpr int kFileAlreadyExists = 58;
 constexpr int kTooManyFiles = 67;
 
 // The slot: who holds it and the open file's descriptor (-1 while free).
@@ -26,7 +26,6 @@ const void* g_owner = nullptr;
 int g_fd = -1;
 
 #ifdef _WIN32
-std::string NativePath(const std::string& path) { return path; }
 int OpenNew(const std::string& p) {
   return _open(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
@@ -45,13 +44,6 @@ bool IsFolder(const std::string& p) {
   return _stat64(p.c_str(), &st) == 0 && (st.st_mode & _S_IFDIR) != 0;
 }
 #else
-std::string NativePath(const std::string& path) {
-  std::string p = path;
-  for (char& c : p) {
-    if (c == '\\') c = '/';
-  }
-  return p;
-}
 int OpenNew(const std::string& p) {
   int fd;
   do {
@@ -77,7 +69,7 @@ bool IsFolder(const std::string& p) {
   switch (e) {
     case ENOENT:
     case ENOTDIR: Raise(err::kPathNotFound);
-    case EEXIST: Raise(kFileAlreadyExists, "File already exists");
+    case EEXIST: Raise(err::kFileAlreadyExists);
     case EMFILE:
     case ENFILE: Raise(kTooManyFiles, "Too many files");
     case ENAMETOOLONG:

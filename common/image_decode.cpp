@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/file_path.h"
 #include "common/image_decode_internal.h"
 #include "common/vb_error.h"
 
@@ -53,9 +54,7 @@ DecodedImage DecodeImage(const uint8_t* data, size_t size, const PictureLimits& 
 }
 
 DecodedImage DecodeImageFile(const std::string& path) {
-  // Paths may use "\" as the separator.
-  std::string native = path;
-  std::replace(native.begin(), native.end(), '\\', '/');
+  const std::string native = NativePath(path);
   std::error_code ec;
   if (native.empty() || !std::filesystem::is_regular_file(native, ec)) Raise(err::kFileNotFound);
   const auto length = std::filesystem::file_size(native, ec);

@@ -14,6 +14,7 @@ const char* StandardMessage(int number) {
     case err::kFileNotFound: return "File not found";
     case err::kFileAlreadyOpen: return "File already open";
     case err::kDeviceIo: return "Device I/O error";
+    case err::kFileAlreadyExists: return "File already exists";
     case err::kDiskFull: return "Disk full";
     case err::kPathFileAccess: return "Path/File access error";
     case err::kPathNotFound: return "Path not found";

@@ -28,6 +28,7 @@ constexpr int kBadFileName = 52;
 constexpr int kFileNotFound = 53;
 constexpr int kFileAlreadyOpen = 55;
 constexpr int kDeviceIo = 57;
+constexpr int kFileAlreadyExists = 58;
 constexpr int kDiskFull = 61;
 constexpr int kPathFileAccess = 75;
 constexpr int kPathNotFound = 76;

@@ -37,8 +37,9 @@ class ContainerSite {
   virtual void BackColor(Long color) = 0;
   // The surface's current picture as a bitmap picture (a snapshot the caller owns).
   virtual PictureRef Image() = 0;
-  // Writes a picture to a file in the Windows bitmap format; a write failure raises the
-  // file error (75 path/file access, 61 disk full, ...).
+  // Writes a picture to a new file in the Windows bitmap format; an existing file is never
+  // replaced (58). A write failure raises the file error (75 path/file access, 61 disk
+  // full, ...).
   virtual void SavePicture(const PictureRef& picture, const std::string& path) = 0;
 };
 

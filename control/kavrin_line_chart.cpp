@@ -281,7 +281,9 @@ void KavrinLineChart::ExportData(Boolean bOperate) {
 }
 
 // Never overwrites: a missing folder or an existing file end the call quietly. A blank
-// folder writes nothing rather than falling back to the root of the current drive.
+// folder writes nothing rather than falling back to the root of the current drive. The
+// container creates the file new, so a file another process made after the test above is
+// left alone too, and ends the call as quietly.
 Boolean KavrinLineChart::ExportPicture(Variant& sPath, const std::string& sName) {
   if (sName.empty()) return False;
   std::string path = sPath.ToString();
@@ -294,7 +296,13 @@ Boolean KavrinLineChart::ExportPicture(Variant& sPath, const std::string& sName)
   if (!PathFileExistsA(path.c_str())) return False;
   const std::string file = path + sName;
   if (PathFileExistsA(file.c_str())) return False;
-  site_.SavePicture(site_.Image(), file);
+  try {
+    site_.SavePicture(site_.Image(), file);
+  } catch (const RuntimeError& e) {
+    // Another writer took the name between the check and the creation.
+    if (e.Number() != err::kFileAlreadyExists) throw;
+    return False;
+  }
   // Success means the file is there: a container that wrote nothing without an error
   // must not be reported as a picture saved.
   return PathFileExistsA(file.c_str()) ? True : False;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/file_path.h"
 #include "draw/win32.h"
 
 int MulDiv(int number, int numerator, int denominator) {
@@ -36,9 +37,7 @@ BOOL SetRect(LPRECT rc, int left, int top, int right, int bottom) {
 
 BOOL PathFileExistsA(LPCSTR path) {
   if (!path || !*path) return FALSE;
-  std::string p(path);
-  for (char& c : p)
-    if (c == '\\') c = '/';
+  std::string p = kavrin::NativePath(path);
   // A trailing separator names the folder itself.
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   struct stat st {};

@@ -78,6 +78,8 @@ class Form {
   void PumpEvents() { backend_->PumpEvents(); }
   // True once the user asked to close any of the form's windows.
   bool CloseRequested() const;
+  // True once the windows' display connection was lost (see WindowBackend::Lost).
+  bool DisplayLost() const { return backend_->Lost(); }
 
  private:
   ControlSite& Site(const std::string& className, const std::string& name, int width, int height);

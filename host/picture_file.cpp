@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
+#include "common/file_path.h"
 #include "common/vb_error.h"
 #include "draw/gdi_host.h"
 
@@ -47,13 +50,9 @@ std::vector<uint32_t> ReadPixels(HBITMAP bmp, int width, int height) {
   return px;
 }
 
-// Paths use "\\" or "/" between folders; the file system here wants "/".
-std::string NativePath(std::string path) {
-#ifndef _WIN32
-  for (char& c : path)
-    if (c == '\\') c = '/';
-#endif
-  return path;
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
 }
 
 }  // namespace
@@ -99,8 +98,13 @@ void SavePictureFile(const PictureRef& picture, const std::string& path) {
   }
 
   const std::string native = NativePath(path);
-  std::FILE* f = std::fopen(native.c_str(), "wb");
-  if (f == nullptr) Raise(err::kPathFileAccess, "Path/File access error: cannot create " + path);
+  // Created new ("x"): a file that is already there, even one another process made a moment
+  // ago, is never replaced.
+  std::FILE* f = std::fopen(native.c_str(), "wbx");
+  if (f == nullptr) {
+    if (errno == EEXIST && !IsFolder(native)) Raise(err::kFileAlreadyExists);
+    Raise(err::kPathFileAccess, "Path/File access error: cannot create " + path);
+  }
   const bool written = std::fwrite(out.data(), 1, out.size(), f) == out.size();
   const int writeErrno = errno;
   const bool closed = std::fclose(f) == 0;

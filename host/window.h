@@ -39,6 +39,9 @@ class WindowBackend {
   virtual std::unique_ptr<SiteWindow> CreateSiteWindow(const Surface& surface, const std::string& title) = 0;
   // Handles pending window-system events and paints what is invalidated; never blocks.
   virtual void PumpEvents() = 0;
+  // True once the connection to the window system was lost: the windows show nothing more
+  // and the host should end its work as it does when a window is closed.
+  virtual bool Lost() const { return false; }
 };
 
 // Windows that show nothing and record their invalidations (tests, servers).

@@ -17,6 +17,18 @@ int Shift(unsigned long mask) {
   return s;
 }
 
+// The displays of the backends alive: Xlib's I/O error handler is one for the process.
+std::vector<Display*> g_displays;
+XIOErrorHandler g_previousIoHandler = nullptr;
+
+// Called by Xlib when a connection fails. For a backend's display it only returns: the
+// display's exit handler (below) then records the loss instead of ending the process.
+// Other connections of the process keep the handler they had.
+extern "C" int OnIoError(Display* display) {
+  if (std::find(g_displays.begin(), g_displays.end(), display) != g_displays.end()) return 0;
+  return g_previousIoHandler != nullptr ? g_previousIoHandler(display) : 0;
+}
+
 }  // namespace
 
 X11SiteWindow::X11SiteWindow(X11Backend& backend, const Surface& surface, const std::string& title)
@@ -165,12 +177,24 @@ X11Backend::X11Backend(const char* displayName) {
   }
   colormap_ = XCreateColormap(display_, RootWindow(display_, screen), visual_.visual, AllocNone);
   wmDelete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+  static const bool installed = [] {
+    g_previousIoHandler = XSetIOErrorHandler(OnIoError);
+    return true;
+  }();
+  (void)installed;
+  g_displays.push_back(display_);
+  // When the exit handler returns, Xlib marks the connection dead instead of exiting; every
+  // later call on it returns without talking to the server.
+  XSetIOErrorExitHandler(display_, &X11Backend::OnConnectionLost, this);
 }
 
 X11Backend::~X11Backend() {
   XFreeColormap(display_, colormap_);
   XCloseDisplay(display_);
+  g_displays.erase(std::remove(g_displays.begin(), g_displays.end(), display_), g_displays.end());
 }
+
+void X11Backend::OnConnectionLost(Display* /*display*/, void* backend) { static_cast<X11Backend*>(backend)->lost_ = true; }
 
 std::unique_ptr<SiteWindow> X11Backend::CreateSiteWindow(const Surface& surface, const std::string& title) {
   auto w = std::make_unique<X11SiteWindow>(*this, surface, title);
@@ -181,12 +205,14 @@ std::unique_ptr<SiteWindow> X11Backend::CreateSiteWindow(const Surface& surface,
 void X11Backend::Forget(X11SiteWindow* w) { windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end()); }
 
 void X11Backend::PumpEvents() {
-  while (XPending(display_) > 0) {
+  if (lost_) return;
+  while (!lost_ && XPending(display_) > 0) {
     XEvent ev;
     XNextEvent(display_, &ev);
     for (X11SiteWindow* w : windows_)
       if (w->Id() == ev.xany.window) w->Handle(ev);
   }
+  if (lost_) return;
   // A resize handler may run the control's Resize, which may close windows: iterate a copy.
   const std::vector<X11SiteWindow*> windows = windows_;
   for (X11SiteWindow* w : windows)

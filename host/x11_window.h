@@ -3,6 +3,9 @@
 // control's surface. Invalidations are collected into one rectangle and painted when the
 // host pumps events (or at once on Refresh); Expose repaints what the server lost; a
 // resize by the user resizes the control; closing the window is reported, not acted on.
+// A lost connection to the X server ends nothing either: Xlib is kept from ending the
+// process, the dead connection does nothing from then on, and Lost() reports it so that the
+// host ends its run as it ends on a stop request, with its files complete.
 #include <vector>
 
 #include "host/window.h"
@@ -64,6 +67,7 @@ class X11Backend final : public WindowBackend {
 
   std::unique_ptr<SiteWindow> CreateSiteWindow(const Surface& surface, const std::string& title) override;
   void PumpEvents() override;
+  bool Lost() const override { return lost_; }
 
   Display* GetDisplay() const { return display_; }
   const XVisualInfo& Visual() const { return visual_; }
@@ -72,7 +76,10 @@ class X11Backend final : public WindowBackend {
   void Forget(X11SiteWindow* w);
 
  private:
+  static void OnConnectionLost(Display* display, void* backend);
+
   Display* display_ = nullptr;
+  bool lost_ = false;
   XVisualInfo visual_{};
   Colormap colormap_ = 0;
   Atom wmDelete_ = 0;

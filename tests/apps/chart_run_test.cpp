@@ -111,6 +111,34 @@ TEST_F(ChartRun, FilesOfEarlierRunsAreNeverOverwritten) {
   EXPECT_THAT(all, testing::UnorderedElementsAre("[1]1", "[1]2", "[1]3", "[1]4", "[1]5", "[1]6"));
 }
 
+TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {
+  // Both pick their names in the same second; the rows come once both are waiting for them.
+  RunningChart a({"--headless", "--out", dir_});
+  RunningChart b({"--headless", "--out", dir_});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  a.Write(Seq(1, 100));
+  b.Write(Seq(1001, 1100));
+  a.CloseInput();
+  b.CloseInput();
+  const auto ra = a.Wait(30);
+  const auto rb = b.Wait(30);
+  ASSERT_EQ(ra.exitCode, 0) << ra.err;
+  ASSERT_EQ(rb.exitCode, 0) << rb.err;
+  const std::regex logLine("data log: (\\S+)");
+  std::smatch ma;
+  std::smatch mb;
+  ASSERT_TRUE(std::regex_search(ra.err, ma, logLine)) << ra.err;
+  ASSERT_TRUE(std::regex_search(rb.err, mb, logLine)) << rb.err;
+  ASSERT_NE(ma[1].str(), mb[1].str());
+  EXPECT_EQ(LogRows(ma[1]).size(), 100u);
+  EXPECT_EQ(LogRows(ma[1]).back(), "[1]100");
+  EXPECT_EQ(LogRows(mb[1]).size(), 100u);
+  EXPECT_EQ(LogRows(mb[1]).back(), "[1]1100");
+  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 2u);
+  EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 2u);
+  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 2u);
+}
+
 TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
   const auto r = Run({"--snapshot-every", "4", "--ticks", "10"}, Seq(1, 50));
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -127,6 +155,30 @@ TEST_F(ChartRun, OutputFolderIsMadeAsNamedBlanksIncluded) {
   EXPECT_EQ(FilesEndingWith(out, ".log").size(), 1u);
   EXPECT_EQ(FilesEndingWith(out, ".bmp").size(), 1u);
   EXPECT_EQ(FilesEndingWith(out, ".png").size(), 1u);
+}
+
+TEST_F(ChartRun, BackslashesSeparateFoldersInEveryPath) {
+  // The folder each --out names, with "\\" read as "/": every file lands there, and no
+  // file or folder is ever named with a backslash.
+  const struct {
+    std::string out;
+    std::string folder;
+  } cases[] = {
+      {dir_ + "\\a\\b", dir_ + "/a/b"},
+      {dir_ + "/c\\..\\victim", dir_ + "/victim"},
+  };
+  for (const auto& c : cases) {
+    const auto r = RunChartProcess(
+        {{"--headless", "--snapshot-every", "2", "--out", c.out, "--save-form", dir_ + "\\chart.form"}, Seq(1, 4)});
+    ASSERT_EQ(r.exitCode, 0) << c.out << "\n" << r.err;
+    EXPECT_THAT(r.err, HasSubstr("4 tick(s)"));
+    EXPECT_EQ(FilesEndingWith(c.folder, ".log").size(), 1u) << c.out;
+    EXPECT_EQ(FilesEndingWith(c.folder, ".bmp").size(), 1u) << c.out;
+    EXPECT_EQ(FilesEndingWith(c.folder, ".png").size(), 3u) << c.out;  // ticks 2 and 4, the final picture
+  }
+  EXPECT_EQ(FilesEndingWith(dir_, "/chart.form").size(), 1u);
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir_))
+    EXPECT_EQ(e.path().filename().string().find('\\'), std::string::npos) << e.path();
 }
 
 // ---- header and columns ----
@@ -270,16 +322,42 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
 }
 
-TEST_F(ChartRun, SigtermEndsTheDemoCleanly) {
-  RunningChart run({"demo", "--headless", "--rate", "200", "--out", dir_});
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  run.Signal(SIGTERM);
+TEST_F(ChartRun, SigtermAndSighupEndTheDemoCleanly) {
+  for (const int sig : {SIGTERM, SIGHUP}) {
+    const std::string dir = dir_ + "/" + std::to_string(sig);
+    RunningChart run({"demo", "--headless", "--rate", "200", "--out", dir});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    run.Signal(sig);
+    const auto r = run.Wait(30);
+    ASSERT_EQ(r.exitCode, 0) << sig << "\n" << r.err;
+    EXPECT_THAT(r.err, HasSubstr("stopped by a signal"));
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.err, m, std::regex("(\\d+) tick\\(s\\)"))) << r.err;
+    const auto logs = FilesEndingWith(dir, ".log");
+    ASSERT_EQ(logs.size(), 1u);
+    const auto rows = LogRows(logs[0]);
+    // Every tick is in the log, and every tick of the demo gives all three lines a value.
+    EXPECT_EQ(rows.size(), std::stoul(m[1]));
+    for (const auto& row : rows) EXPECT_THAT(row, testing::MatchesRegex("\\[1\\].*,\\[2\\].*,\\[3\\].*"));
+    EXPECT_EQ(FilesEndingWith(dir, ".png").size(), 1u);
+  }
+}
+
+TEST_F(ChartRun, SnapshotsThatCannotBeWrittenFailTheRunWithACount) {
+  // A file takes the output folder's place mid-run (the log, already open, goes on).
+  RunningChart run({"--headless", "--no-picture", "--snapshot-every", "1", "--out", dir_ + "/out"});
+  run.Write(Seq(1, 3));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline && FilesEndingWith(dir_ + "/out", "-tick000003.png").empty())
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::filesystem::rename(dir_ + "/out", dir_ + "/moved");
+  std::ofstream(dir_ + "/out") << "in the way\n";
+  run.Write(Seq(4, 5));
+  run.CloseInput();
   const auto r = run.Wait(30);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto rows = LogRows(OnlyFile(".log"));
-  EXPECT_GT(rows.size(), 5u);
-  // Every tick of the demo gives all three lines a value.
-  for (const auto& row : rows) EXPECT_THAT(row, testing::MatchesRegex("\\[1\\].*,\\[2\\].*,\\[3\\].*"));
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("2 of 5 snapshot picture(s) could not be written"));
+  EXPECT_EQ(FilesEndingWith(dir_ + "/moved", ".png").size(), 3u);
 }
 
 // ---- settings, forms and exit codes ----

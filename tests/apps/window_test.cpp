@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <regex>
 #include <thread>
 
@@ -169,6 +170,41 @@ TEST_F(ChartWindow, ResizingStartsTheChartAfreshAndTheLogGoesOnInAPart) {
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 400);
   EXPECT_EQ(png->height, 250);
+}
+
+// A display that goes away under a run (the X server ended) ends it as a stop signal does:
+// every row read is in the log, the pictures are written, and the exit code says why.
+TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
+  OwnXServer server;
+  if (server.Name().empty()) GTEST_SKIP() << "no Xvfb";
+  const std::string dir = FreshDir("ServerKilledEndsTheRun");
+  const char* previous = std::getenv("DISPLAY");
+  const std::string kept = previous != nullptr ? previous : "";
+  setenv("DISPLAY", server.Name().c_str(), 1);
+  RunningChart run({"--window", "--out", dir});
+  if (kept.empty()) unsetenv("DISPLAY");
+  else setenv("DISPLAY", kept.c_str(), 1);
+  std::string rows;
+  for (int i = 1; i <= 25; ++i) rows += std::to_string(i) + "\n";
+  run.Write(rows);
+  // Rows reach the log eleven ticks at a time: two row lines mean the rows were read.
+  const auto deadline = Clock::now() + std::chrono::seconds(30);
+  while (Clock::now() < deadline) {
+    const auto logs = FilesEndingWith(dir, ".log");
+    if (!logs.empty() && LogRows(logs[0]).size() >= 22) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  server.Kill();  // the input stays open: only the lost display can end the run
+  const auto r = run.Wait(30);
+  EXPECT_EQ(r.exitCode, 5) << r.err;
+  EXPECT_THAT(r.err, testing::HasSubstr("connection to the display was lost"));
+  const auto logs = FilesEndingWith(dir, ".log");
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_EQ(LogRows(logs[0]).size(), 25u);
+  EXPECT_EQ(LogRows(logs[0]).back(), "[1]25");
+  EXPECT_EQ(FilesEndingWith(dir, ".bmp").size(), 1u);
+  EXPECT_EQ(FilesEndingWith(dir, ".png").size(), 1u);
 }
 
 }  // namespace

@@ -141,8 +141,13 @@ TEST_F(SurfaceServices, SavedPictureReadsBackWithTheSamePixels) {
       const uint32_t rgb = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
       ASSERT_EQ(img.pixels[y * 33 + x], rgb) << x << "," << y;
     }
-  // An existing file is replaced; "\\" separates folders as "/" does.
+  // An existing file is never replaced (58, the file unchanged); "\\" separates folders as
+  // "/" does.
   site_->BackColor(RGB(9, 9, 9));
+  EXPECT_EQ(ErrorOf([&] { site_->SavePicture(site_->Image(), test::OutputDir() + "\\host_saved_picture.bmp"); }),
+            err::kFileAlreadyExists);
+  EXPECT_EQ(DecodeImageFile(path).pixels[0], img.pixels[0]);
+  std::remove(path.c_str());
   site_->SavePicture(site_->Image(), test::OutputDir() + "\\host_saved_picture.bmp");
   EXPECT_EQ(DecodeImageFile(path).pixels[0], 0x090909u);
   std::remove(path.c_str());
@@ -153,8 +158,9 @@ TEST_F(SurfaceServices, SavePictureReportsWriteFailures) {
   EXPECT_EQ(ErrorOf([&] { site_->SavePicture(pic, test::OutputDir() + "/no/such/folder/a.bmp"); }),
             err::kPathFileAccess);
   EXPECT_EQ(ErrorOf([&] { site_->SavePicture(pic, test::OutputDir()); }), err::kPathFileAccess);  // a folder
+  // A device is an existing file too: never written over.
   if (std::filesystem::exists("/dev/full")) {
-    EXPECT_EQ(ErrorOf([&] { site_->SavePicture(pic, "/dev/full"); }), err::kDiskFull);
+    EXPECT_EQ(ErrorOf([&] { site_->SavePicture(pic, "/dev/full"); }), err::kFileAlreadyExists);
   }
   EXPECT_EQ(ErrorOf([&] { site_->SavePicture(nullptr, test::OutputDir() + "/x.bmp"); }), err::kObjectNotSet);
 }

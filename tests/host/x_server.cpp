@@ -38,15 +38,17 @@ std::string FindXvfb() {
   return {};
 }
 
-// Starts Xvfb; it writes its display number to the pipe once it accepts connections.
-bool StartXvfb() {
+// Starts Xvfb; it writes its display number to the pipe once it accepts connections. The
+// server's process, or 0 (display is then empty).
+pid_t SpawnXvfb(std::string& display) {
+  display.clear();
   const std::string xvfb = FindXvfb();
-  if (xvfb.empty()) return false;
+  if (xvfb.empty()) return 0;
   int fds[2];
-  if (pipe(fds) != 0) return false;
+  if (pipe(fds) != 0) return 0;
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   const pid_t pid = fork();
-  if (pid < 0) return false;
+  if (pid < 0) return 0;
   if (pid == 0) {
     const int devnull = open("/dev/null", O_WRONLY);
     if (devnull >= 0) {
@@ -59,8 +61,6 @@ bool StartXvfb() {
     _exit(127);
   }
   close(fds[1]);
-  g_server = pid;
-  std::atexit(StopServer);
   std::string number;
   pollfd pfd{fds[0], POLLIN, 0};
   while (poll(&pfd, 1, 10000) > 0) {
@@ -70,10 +70,19 @@ bool StartXvfb() {
   }
   close(fds[0]);
   if (number.empty()) {
-    StopServer();
-    return false;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return 0;
   }
-  const std::string display = ":" + number;
+  display = ":" + number;
+  return pid;
+}
+
+bool StartXvfb() {
+  std::string display;
+  g_server = SpawnXvfb(display);
+  if (g_server == 0) return false;
+  std::atexit(StopServer);
   setenv("DISPLAY", display.c_str(), 1);
   return Accepts(display.c_str());
 }
@@ -91,10 +100,29 @@ bool EnsureXServer() {
   return ok;
 }
 
+OwnXServer::OwnXServer() { pid_ = SpawnXvfb(name_); }
+
+OwnXServer::~OwnXServer() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+void OwnXServer::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = 0;
+}
+
 }  // namespace kavrin::test
 
 #else
 namespace kavrin::test {
 bool EnsureXServer() { return false; }
+OwnXServer::OwnXServer() = default;
+OwnXServer::~OwnXServer() = default;
+void OwnXServer::Kill() {}
 }  // namespace kavrin::test
 #endif
