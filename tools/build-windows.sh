@@ -3,8 +3,9 @@
 # i686-w64-mingw32) and build/windows/x64/KavrinLineChart.ocx (its 64-bit twin, which is
 # what runs under wine64 here). Installs what a fresh Debian lacks first.
 #
-# Steps: make_idl is built for Linux (it writes the type library's IDL from the automation
-# table), then win32/ is configured once per architecture with its MinGW toolchain file.
+# Steps: the host tools are built for Linux (make_idl writes the type library's IDL from the
+# automation table), then win32/ is configured once per architecture with its MinGW
+# toolchain file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -17,10 +18,10 @@ if command -v ccache >/dev/null; then
 fi
 jobs=${KAVRIN_JOBS:-$(nproc)}
 
-echo "== Host tool: make_idl"
+echo "== Host tools: make_idl, tlb_byref_text"
 cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRIN_TESTS=OFF -DKAVRIN_BENCH=OFF \
   "${launcher[@]}" >/dev/null
-ninja -C "$out/host" -j"$jobs" make_idl
+ninja -C "$out/host" -j"$jobs" make_idl tlb_byref_text
 
 for arch in x86:i686 x64:x86_64; do
   name=${arch%%:*}
@@ -28,7 +29,7 @@ for arch in x86:i686 x64:x86_64; do
   echo "== KavrinLineChart.ocx, $name ($triple-w64-mingw32)"
   cmake -S win32 -B "$out/$name-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$triple.cmake" \
-    -DKAVRIN_MAKE_IDL="$root/$out/host/tools/make_idl" -DKAVRIN_OCX_DIR="$root/$out/$name" \
+    -DKAVRIN_HOST_TOOLS="$root/$out/host/tools" -DKAVRIN_OCX_DIR="$root/$out/$name" \
     "${launcher[@]}" >/dev/null
   ninja -C "$out/$name-build" -j"$jobs"
 done

@@ -9,9 +9,6 @@
 // widl copies the bytes of a string into the library unchanged, and the library keeps its
 // help strings in code page 936: the table's UTF-8 help strings are converted to GBK here,
 // and every 0x5C byte (a backslash, or the trail byte of a GBK character) is escaped.
-//
-// What widl cannot express is left out and said in a comment of the IDL: a text default
-// on a by-reference String parameter (widl only writes text defaults for by-value BSTR).
 #include <iconv.h>
 
 #include <cstdio>
@@ -93,16 +90,17 @@ std::string DefaultValue(const ParamInfo& p) {
 
 bool g_forHeader = false;
 
-std::string Parameter(const ParamInfo& p, std::vector<std::string>& notes) {
-  std::string attrs = p.byRef ? "in, out" : "in";
+// widl writes a text default only for a by-value BSTR. Such a by-reference parameter is
+// written to the library by value, with its default; tlb_byref_text then turns it into
+// the by-reference parameter it is (the header IDL has it by reference, without default).
+std::string Parameter(const ParamInfo& p) {
+  const bool hasDefault = !p.defaultValue.IsMissing() && !g_forHeader;
+  const bool textByValue = hasDefault && p.byRef && p.defaultValue.Type() == VarType::kString;
+  const bool byRef = p.byRef && !textByValue;
+  std::string attrs = byRef ? "in, out" : "in";
   if (p.optional) attrs += ", optional";
-  if (!p.defaultValue.IsMissing() && !g_forHeader) {
-    if (p.byRef && p.defaultValue.Type() == VarType::kString)
-      notes.push_back(p.name + " defaults to " + IdlString(p.defaultValue.ToString()));
-    else
-      attrs += ", defaultvalue(" + DefaultValue(p) + ")";
-  }
-  return "[" + attrs + "] " + IdlType(p.typeName) + (p.byRef ? "* " : " ") + p.name;
+  if (hasDefault) attrs += ", defaultvalue(" + DefaultValue(p) + ")";
+  return "[" + attrs + "] " + IdlType(p.typeName) + (byRef ? "* " : " ") + p.name;
 }
 
 std::string Help(const MemberInfo& m) {
@@ -114,18 +112,15 @@ void WriteMember(std::ostream& out, const MemberInfo& m) {
   if (m.kind == MemberKind::kProperty) {
     out << "    [" << id << ", propget" << Help(m) << "]\n    HRESULT " << m.name << "([out, retval] "
         << IdlType(m.typeName) << "* " << m.name << ");\n";
-    std::vector<std::string> notes;
     const char* put = m.canSet ? "propputref" : "propput";
     out << "    [" << id << ", " << put << Help(m) << "]\n    HRESULT " << m.name << "("
-        << Parameter(m.params.at(0), notes) << ");\n";
+        << Parameter(m.params.at(0)) << ");\n";
     return;
   }
-  std::vector<std::string> notes;
   std::string params;
-  for (const ParamInfo& p : m.params) params += (params.empty() ? "" : ", ") + Parameter(p, notes);
+  for (const ParamInfo& p : m.params) params += (params.empty() ? "" : ", ") + Parameter(p);
   if (!m.typeName.empty())
     params += (params.empty() ? "" : ", ") + ("[out, retval] " + IdlType(m.typeName) + "* " + m.name);
-  for (const std::string& n : notes) out << "    // widl keeps no text default on a by-reference String: " << n << "\n";
   out << "    [" << id << Help(m) << "]\n    HRESULT " << m.name << "(" << params << ");\n";
 }
 

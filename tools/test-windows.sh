@@ -33,16 +33,22 @@ resources=$(wrestool -l "$ocx32")
 grep -q -- "--type='TYPELIB' --name=1 " <<<"$resources" || fail "no TYPELIB 1"
 grep -q -- "--type=2 --name=30000 " <<<"$resources" || fail "no BITMAP 30000"
 grep -q -- "--type=16 --name=1 " <<<"$resources" || fail "no VERSIONINFO"
+# Resources go through files: a reader that stops early must not break the pipe.
+inspect=$out/inspect
+mkdir -p "$inspect"
 # The library's header word at offset 20 carries its system kind: 1 is Win32, 3 is Win64.
 for pair in "$ocx32:1" "$ocx64:3"; do
   file=${pair%:*}
-  kind=$(wrestool -x --raw --type=TYPELIB --name=1 "$file" | od -An -tu4 -j20 -N4 | tr -d ' ')
+  wrestool -x --raw --type=TYPELIB --name=1 "$file" >"$inspect/typelib.tlb"
+  kind=$(od -An -tu4 -j20 -N4 "$inspect/typelib.tlb" | tr -d ' ')
   [ $((kind & 15)) = "${pair##*:}" ] || fail "$file: type library system kind $((kind & 15))"
 done
-bitmap=$(wrestool -x --type=2 --name=30000 "$ocx32" | file -)
+wrestool -x --type=2 --name=30000 "$ocx32" >"$inspect/toolbox.bmp"
+bitmap=$(file "$inspect/toolbox.bmp")
 grep -q '16 x 15 x 24' <<<"$bitmap" || fail "toolbox bitmap is '$bitmap'"
-wrestool -x --raw --type=16 --name=1 "$ocx32" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
-  grep -q OLESelfRegister || fail "version information without OLESelfRegister"
+wrestool -x --raw --type=16 --name=1 "$ocx32" >"$inspect/version.bin"
+iconv -f UTF-16LE -t UTF-8 "$inspect/version.bin" 2>/dev/null | tr -d '\0' >"$inspect/version.txt" || true
+grep -q OLESelfRegister "$inspect/version.txt" || fail "version information without OLESelfRegister"
 
 echo "== The 64-bit control under wine64"
 wine=/usr/lib/wine/wine64

@@ -121,9 +121,7 @@ void CheckParam(ITypeInfo* ti, const ELEMDESC& e, const ParamInfo& p, const std:
   Check((f & PARAMFLAG_FIN) != 0, where + " is in");
   CheckEq((f & PARAMFLAG_FOUT) != 0, p.byRef, where + " by reference (out flag)");
   CheckEq((f & PARAMFLAG_FOPT) != 0, p.optional, where + " optional flag");
-  // widl 8 writes no text default for a by-reference String: these two stay optional only.
-  const bool textDefaultByRef = p.byRef && p.defaultValue.Type() == kavrin::VarType::kString;
-  const bool hasDefault = !p.defaultValue.IsMissing() && !textDefaultByRef;
+  const bool hasDefault = !p.defaultValue.IsMissing();
   if (!CheckEq((f & PARAMFLAG_FHASDEFAULT) != 0, hasDefault, where + " default flag") || !hasDefault) return;
   Check(e.paramdesc.pparamdescex && SameDefault(e.paramdesc.pparamdescex->varDefaultValue, p.defaultValue),
         where + " default value");
