@@ -43,9 +43,10 @@ for pair in "$ocx32:1" "$ocx64:3"; do
   kind=$(od -An -tu4 -j20 -N4 "$inspect/typelib.tlb" | tr -d ' ')
   [ $((kind & 15)) = "${pair##*:}" ] || fail "$file: type library system kind $((kind & 15))"
 done
+# The bitmap's header: width and height at 18 and 22, bits per pixel at 28.
 wrestool -x --type=2 --name=30000 "$ocx32" >"$inspect/toolbox.bmp"
-bitmap=$(file "$inspect/toolbox.bmp")
-grep -q '16 x 15 x 24' <<<"$bitmap" || fail "toolbox bitmap is '$bitmap'"
+bitmap="$(od -An -td4 -j18 -N8 "$inspect/toolbox.bmp" | xargs) $(od -An -tu2 -j28 -N2 "$inspect/toolbox.bmp" | xargs)"
+[ "$bitmap" = "16 15 24" ] || fail "toolbox bitmap is $bitmap (width height bits), expected 16 15 24"
 wrestool -x --raw --type=16 --name=1 "$ocx32" >"$inspect/version.bin"
 iconv -f UTF-16LE -t UTF-8 "$inspect/version.bin" 2>/dev/null | tr -d '\0' >"$inspect/version.txt" || true
 grep -q OLESelfRegister "$inspect/version.txt" || fail "version information without OLESelfRegister"
