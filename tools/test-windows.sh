@@ -98,7 +98,10 @@ grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test.log" || fa
 echo "-- type library, code page 936"
 locale_dir=$out/locale
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  [ -d "$locale_dir/zh_CN.UTF-8" ] || localedef -i zh_CN -f UTF-8 "$locale_dir/zh_CN.UTF-8"
+  # Compiled into the build folder (no root needed); LOCPATH points Wine's C library at it.
+  mkdir -p "$locale_dir"
+  [ -f "$locale_dir/zh_CN.UTF-8/LC_CTYPE" ] || localedef -i zh_CN -f UTF-8 "$locale_dir/zh_CN.UTF-8" ||
+    [ -f "$locale_dir/zh_CN.UTF-8/LC_CTYPE" ]
   export LOCPATH=$locale_dir
 fi
 LC_ALL=zh_CN.UTF-8 "$wine" "$tests/typelib_test.exe" "$ocx" --acp 936 | tr -d '\r' | tee "$out/typelib_test_936.log" |
