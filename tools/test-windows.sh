@@ -92,7 +92,7 @@ done
 "$wine" reg query "${roots[3]}" >/dev/null 2>&1 || fail "the dual interface is not registered"
 
 echo "-- type library, default locale"
-"$wine" "$tests/typelib_test.exe" "$ocx" | tr -d '\r' | tee "$out/typelib_test.log" | tail -n 3
+"$wine" "$tests/typelib_test.exe" "$ocx" | tr -d '\r' | tee "$out/typelib_test.log" | tail -n 3 || true
 grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test.log" || fail "typelib_test"
 
 echo "-- type library, code page 936"
@@ -105,7 +105,7 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   export LOCPATH=$locale_dir
 fi
 LC_ALL=zh_CN.UTF-8 "$wine" "$tests/typelib_test.exe" "$ocx" --acp 936 | tr -d '\r' | tee "$out/typelib_test_936.log" |
-  tail -n 3
+  tail -n 3 || true
 unset LOCPATH
 grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test_936.log" || fail "typelib_test under code page 936"
 
@@ -115,7 +115,7 @@ for key in "${roots[@]}"; do
 done
 
 echo "-- entry points"
-"$wine" "$tests/server_test.exe" "$ocx" | tr -d '\r' | tee "$out/server_test.log" | tail -n 3
+"$wine" "$tests/server_test.exe" "$ocx" | tr -d '\r' | tee "$out/server_test.log" | tail -n 3 || true
 grep -q '^server_test: ALL [0-9]* CHECKS PASSED$' "$out/server_test.log" || fail "server_test"
 
 /usr/lib/wine/wineserver -k || true
