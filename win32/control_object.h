@@ -1,0 +1,8 @@
+#pragma once
+// Creation of the control's COM object, as the class factory asks for it. outer is the
+// controlling unknown of an aggregate, or null.
+#include <windows.h>
+
+#include <unknwn.h>
+
+HRESULT CreateControlObject(IUnknown* outer, REFIID riid, void** ppv);
