@@ -14,6 +14,28 @@ constexpr const char* kWidthEntry = "_Width";
 constexpr const char* kHeightEntry = "_Height";
 
 FontRef DefaultFont() { return std::make_shared<StdFont>(); }
+
+// The message of an error without its "Run-time error 'N': " prefix.
+std::string MessageOf(const RuntimeError& e) {
+  const std::string what = e.what();
+  const auto colon = what.find("': ");
+  return colon == std::string::npos ? what : what.substr(colon + 3);
+}
+
+// Fires ReadProperties. The control converts (13) or checks (380) each value right after
+// reading it, so such an error belongs to the entry read last and is raised naming it.
+void ReadControl(ControlSite& site, FormBag& bag) {
+  try {
+    site.Events()->ReadProperties(bag);
+  } catch (const RuntimeError& e) {
+    const int n = e.Number();
+    const std::string message = MessageOf(e);
+    if ((n != err::kTypeMismatch && n != err::kInvalidPropertyValue) || bag.LastReadLine() == 0 ||
+        message.find("form text line") != std::string::npos)
+      throw;
+    Raise(n, message + ": form text line " + std::to_string(bag.LastReadLine()) + ": " + bag.LastReadName());
+  }
+}
 }  // namespace
 
 Form::Form(std::unique_ptr<WindowBackend> backend, std::string name)
@@ -43,10 +65,24 @@ std::string Form::FreeName(const std::string& className) const {
   }
 }
 
+void Form::CheckPixelBudget(const ControlSite* site, int width, int height) const {
+  Surface::CheckSize(width, height);
+  int64_t total = int64_t{width} * height;
+  for (const auto& s : sites_)
+    if (s.get() != site) total += int64_t{s->GetSurface().Width()} * s->GetSurface().Height();
+  if (total > kMaxFormPixels)
+    Raise(err::kInvalidPropertyValue, "Invalid control size " + std::to_string(width) + " x " + std::to_string(height) +
+                                          ": the form's controls would hold more than " +
+                                          std::to_string(kMaxFormPixels) + " pixels together");
+}
+
 ControlSite& Form::Site(const std::string& className, const std::string& name, int width, int height) {
   const auto cls = classes_.find(className);
   if (cls == classes_.end()) Raise(err::kInvalidCall, "Unknown control class '" + className + "'");
   if (!IsEntryName(name) || Find(name) != nullptr) Raise(err::kInvalidCall, "Invalid or used control name '" + name + "'");
+  if (sites_.size() >= kMaxControlsPerForm)
+    Raise(err::kInvalidCall, "A form holds at most " + std::to_string(kMaxControlsPerForm) + " controls");
+  CheckPixelBudget(nullptr, width, height);
   auto site = std::make_unique<ControlSite>(*this, className, name, width, height, controlBack_, *backend_);
   site->Attach(cls->second(*site));
   sites_.push_back(std::move(site));
@@ -101,7 +137,7 @@ void Form::Load(std::string_view text) {
       const Long width = bag.ReadProperty(kWidthEntry, Variant(Long{kNewControlWidth})).ToLong();
       const Long height = bag.ReadProperty(kHeightEntry, Variant(Long{kNewControlHeight})).ToLong();
       ControlSite& site = Site(c.className, c.name, width, height);
-      site.Events()->ReadProperties(bag);
+      ReadControl(site, bag);
       site.Events()->Resize();
     }
   } catch (...) {
