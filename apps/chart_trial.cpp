@@ -13,8 +13,9 @@ namespace {
 
 // An assignment as a message shows it: a long value is cut short.
 std::string Shown(const std::string& assignment) {
-  return assignment.size() <= 48 ? assignment : assignment.substr(0, 40) + "... (" + std::to_string(assignment.size()) +
-                                                    " characters)";
+  if (assignment.size() <= 48) return assignment;
+  const size_t value = assignment.size() - assignment.find('=') - 1;
+  return assignment.substr(0, 40) + "... (a value of " + std::to_string(value) + " characters)";
 }
 
 }  // namespace

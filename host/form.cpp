@@ -22,19 +22,15 @@ std::string MessageOf(const RuntimeError& e) {
   return colon == std::string::npos ? what : what.substr(colon + 3);
 }
 
-// Fires ReadProperties. The control converts (13) or checks (380) each value right after
-// reading it, so such an error belongs to the entry read last and is raised naming it.
-void ReadControl(ControlSite& site, FormBag& bag) {
-  try {
-    site.Events()->ReadProperties(bag);
-  } catch (const RuntimeError& e) {
-    const int n = e.Number();
-    const std::string message = MessageOf(e);
-    if ((n != err::kTypeMismatch && n != err::kInvalidPropertyValue) || bag.LastReadLine() == 0 ||
-        message.find("form text line") != std::string::npos)
-      throw;
-    Raise(n, message + ": form text line " + std::to_string(bag.LastReadLine()) + ": " + bag.LastReadName());
-  }
+// Values are converted (13) or checked (380) right after they are read from the bag, so
+// such an error belongs to the entry read last: it is raised again naming that entry.
+[[noreturn]] void RaiseNamingLastEntry(const RuntimeError& e, const FormBag& bag) {
+  const int n = e.Number();
+  const std::string message = MessageOf(e);
+  if ((n != err::kTypeMismatch && n != err::kInvalidPropertyValue) || bag.LastReadLine() == 0 ||
+      message.find("form text line") != std::string::npos)
+    throw e;
+  Raise(n, message + ": form text line " + std::to_string(bag.LastReadLine()) + ": " + bag.LastReadName());
 }
 }  // namespace
 
@@ -134,10 +130,20 @@ void Form::Load(std::string_view text) {
         Raise(err::kTypeMismatch, "Type mismatch: form text line " + std::to_string(c.line) + ": unknown control class '" +
                                       c.className + "'");
       FormBag bag(std::move(c.entries));
-      const Long width = bag.ReadProperty(kWidthEntry, Variant(Long{kNewControlWidth})).ToLong();
-      const Long height = bag.ReadProperty(kHeightEntry, Variant(Long{kNewControlHeight})).ToLong();
+      Long width = 0;
+      Long height = 0;
+      try {
+        width = bag.ReadProperty(kWidthEntry, Variant(Long{kNewControlWidth})).ToLong();
+        height = bag.ReadProperty(kHeightEntry, Variant(Long{kNewControlHeight})).ToLong();
+      } catch (const RuntimeError& e) {
+        RaiseNamingLastEntry(e, bag);
+      }
       ControlSite& site = Site(c.className, c.name, width, height);
-      ReadControl(site, bag);
+      try {
+        site.Events()->ReadProperties(bag);
+      } catch (const RuntimeError& e) {
+        RaiseNamingLastEntry(e, bag);
+      }
       site.Events()->Resize();
     }
   } catch (...) {

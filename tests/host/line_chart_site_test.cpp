@@ -171,8 +171,10 @@ TEST_F(SitedLineChart, AValueTheChartCannotTakeNamesItsLine) {
     const char* entry;
     int error;
   };
-  // Converted by the control after the bag gave the value, or checked as the surface's colour.
+  // Converted by the form or the control after the bag gave the value, or checked as the
+  // surface's colour.
   for (const Case& c : {Case{"Min = \"abc\"", err::kTypeMismatch}, Case{"TitleFont = 5", err::kTypeMismatch},
+                        Case{"_Width = \"wide\"", err::kTypeMismatch},
                         Case{"BackColor = 305419896&", err::kInvalidPropertyValue}}) {
     const std::string text = std::string("Begin Form Form1\n Begin KavrinLineChart C\n  Title = \"t\"\n  ") +
                              c.entry + "\n  ChartBackColor = 5&\n End\nEnd\n";
