@@ -305,11 +305,10 @@ void ChartRun::CheckDrawable() {
   if (why.empty()) return;
   const std::string sizeOption =
       o_.width > 0 ? std::to_string(o_.width) + "x" + std::to_string(o_.height) : std::string();
-  throw UsageFailure{kExitUsage,
-                     "the chart cannot be drawn with " +
-                         BlameSettings(*chart_, form_->Font(), size, plain, TrialLines(), o_.sets, sizeOption) +
-                         " at " + std::to_string(size.width) + " x " + std::to_string(size.height) + " pixels (" +
-                         why + ")"};
+  std::string blamed = BlameSettings(*chart_, form_->Font(), size, plain, TrialLines(), o_.sets, sizeOption);
+  if (blamed.empty()) blamed = o_.formIn.empty() ? "these settings together" : "the settings of the form " + o_.formIn;
+  throw UsageFailure{kExitUsage, "the chart cannot be drawn with " + blamed + " at " + std::to_string(size.width) +
+                                     " x " + std::to_string(size.height) + " pixels (" + why + ")"};
 }
 
 // A window resized to a size the chart cannot be drawn at keeps the chart it has (and the

@@ -57,7 +57,7 @@ std::string BlameSettings(KavrinLineChart& chart, const FontRef& ambient, TrialS
     const MemberInfo* m = FindMember(SettingName(s));
     if (m != nullptr && TryChart(chart, ambient, size, lines, m->name).empty()) add("--set " + Shown(s));
   }
-  return blamed.empty() ? "these settings together" : blamed;
+  return blamed;
 }
 
 }  // namespace kavrin::app

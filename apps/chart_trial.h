@@ -26,8 +26,8 @@ std::string TryChart(KavrinLineChart& chart, const FontRef& ambient, TrialSize s
                      const std::string& leaveOut = "");
 
 // What keeps the chart from being drawn: each of the --set assignments, and the --size
-// (sizeOption, empty when not given), without which the trial passes; "these settings
-// together" when none alone is to blame.
+// (sizeOption, empty when not given), without which the trial passes; empty when none
+// alone is to blame.
 std::string BlameSettings(KavrinLineChart& chart, const FontRef& ambient, TrialSize size, TrialSize plainSize,
                           size_t lines, const std::vector<std::string>& sets, const std::string& sizeOption);
 
