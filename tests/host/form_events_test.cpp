@@ -109,11 +109,12 @@ TEST_F(FormEvents, AFormBoundsItsControlsAndTheirPixelsTogether) {
   EXPECT_EQ(form_.Count(), 0u);
   ControlSite& small = form_.Add("FakeChart", "", 100, 100);
   EXPECT_EQ(test::ErrorOf([&] { form_.Add("FakeChart", "", 8192, 8192); }), err::kInvalidPropertyValue);
-  ControlSite& big = form_.Add("FakeChart", "", 8192, 8000);
-  // Growing one control past what the others leave is refused and changes nothing.
-  EXPECT_EQ(test::ErrorOf([&] { small.SetSize(8192, 200); }), err::kInvalidPropertyValue);
+  ControlSite& big = form_.Add("FakeChart", "", 4096, 4096);
+  // Growing one control past what the others leave is refused and changes nothing:
+  // 8192 x 6145 + 4096 x 4096 is 8192 more than 8192 x 8192.
+  EXPECT_EQ(test::ErrorOf([&] { small.SetSize(8192, 6145); }), err::kInvalidPropertyValue);
   EXPECT_EQ(small.ScaleWidth(), 100.0f);
-  EXPECT_NO_THROW(big.SetSize(8192, 8100));
+  EXPECT_NO_THROW(big.SetSize(4096, 4100));
   form_.Unload();
   // Adding, as loading, stops at the largest number of controls.
   for (size_t i = 0; i < kMaxControlsPerForm; ++i) form_.Add("FakeChart", "", 8, 8);
