@@ -202,8 +202,8 @@ void KavrinLineChart::CheckBackColor(Long color) {
   if (OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, &rgb) == S_OK) return;
   char hex[16];
   std::snprintf(hex, sizeof hex, "&H%08X&", static_cast<unsigned>(color));
-  Raise(err::kInvalidPropertyValue, std::string("Invalid property value: BackColor ") + hex +
-                                        " is neither an RGB colour (&H00BBGGRR&) nor a system colour");
+  Raise(err::kInvalidPropertyValue,
+        std::string("Invalid property value: ") + hex + " is neither an RGB colour (&H00BBGGRR&) nor a system colour");
 }
 
 // The surface's own background: repainted at once, with the engine rebound to the

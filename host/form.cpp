@@ -30,7 +30,11 @@ std::string MessageOf(const RuntimeError& e) {
   if ((n != err::kTypeMismatch && n != err::kInvalidPropertyValue) || bag.LastReadLine() == 0 ||
       message.find("form text line") != std::string::npos)
     throw e;
-  Raise(n, message + ": form text line " + std::to_string(bag.LastReadLine()) + ": " + bag.LastReadName());
+  // "<standard message>: form text line N: Name[: detail]", as the text's own errors read.
+  const std::string standard = StandardMessage(n);
+  std::string detail = message.rfind(standard, 0) == 0 ? message.substr(standard.size()) : ": " + message;
+  if (detail.rfind(": ", 0) != 0) detail.clear();
+  Raise(n, standard + ": form text line " + std::to_string(bag.LastReadLine()) + ": " + bag.LastReadName() + detail);
 }
 }  // namespace
 

@@ -387,7 +387,7 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
       {{"--set", "ValueSpace=20000"}, "with --set ValueSpace=20000 at"},
       // Only the title is to blame, not the margins that come with it.
       {{"--set", "Dist=5,5,5,5", "--set", "Title=" + std::string(8000, 'a')}, "with --set Title=aaaa"},
-      {{"--set", "BackColor=305419896"}, "BackColor &H12345678&"},
+      {{"--set", "BackColor=305419896"}, "BackColor=305419896: Run-time error '380'"},
   };
   for (const auto& c : cases) {
     const auto r = Run(c.args, "1\n2\n");
