@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "apps/chart_trial.h"
 #include "apps/column_plan.h"
 #include "apps/demo_signals.h"
 #include "apps/input_stream.h"
@@ -30,8 +31,10 @@
 #include "chart/label_text.h"
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
+#include "control/automation.h"
 #include "control/kavrin_line_chart.h"
 #include "host/form.h"
+#include "host/form_text.h"
 #include "host/standard_controls.h"
 
 namespace kavrin::app {
@@ -99,6 +102,10 @@ class ChartRun {
   void ResolveSource();
   void MakeForm();
   void Configure();
+  void ApplySettings();
+  void CheckDrawable();
+  size_t TrialLines() const;
+  void UserResize(int width, int height);
   void PrepareOutputs();
   bool UserSet(const std::string& lowerName) const;
   void FitScale();
@@ -151,6 +158,7 @@ class ChartRun {
   bool logOpen_ = false;
   int64_t snapshots_ = 0;
   int64_t failedSnapshots_ = 0;
+  std::pair<int, int> refusedSize_{0, 0};  // the window size last refused, told once
 
   int64_t ticks_ = 0;
   Clock::time_point lastPump_{};
@@ -207,12 +215,23 @@ void ChartRun::MakeForm() {
 
 void ChartRun::Configure() {
   if (!o_.formIn.empty()) {
+    // Read in pieces and only up to the largest form text, so that an endless or huge
+    // file (/dev/zero) is refused instead of filling memory.
     std::ifstream in(o_.formIn, std::ios::binary);
-    std::stringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad()) throw UsageFailure{kExitInput, "cannot read the form " + o_.formIn};
+    std::string text;
+    char piece[65536];
+    while (in && text.size() <= host::kMaxFormTextBytes) {
+      in.read(piece, sizeof piece);
+      text.append(piece, static_cast<size_t>(in.gcount()));
+    }
+    if (!in.eof() || in.bad()) {
+      if (text.size() > host::kMaxFormTextBytes)
+        throw UsageFailure{kExitUsage, "the form " + o_.formIn + " is larger than a form can be (" +
+                                           std::to_string(host::kMaxFormTextBytes) + " bytes)"};
+      throw UsageFailure{kExitInput, "cannot read the form " + o_.formIn};
+    }
     try {
-      form_->Load(text.str());
+      form_->Load(text);
     } catch (const RuntimeError& e) {
       throw UsageFailure{kExitUsage, "the form " + o_.formIn + " cannot be loaded: " + e.what()};
     }
@@ -222,9 +241,10 @@ void ChartRun::Configure() {
     }
     if (chart_ == nullptr) throw UsageFailure{kExitUsage, "the form " + o_.formIn + " holds no KavrinLineChart"};
   } else {
+    // Placed at its plain size: --size is applied once the settings are checked.
     const bool demo = source_ == Source::kDemo;
-    const int w = o_.width > 0 ? o_.width : demo ? kDemoWidth : host::kNewControlWidth;
-    const int h = o_.height > 0 ? o_.height : demo ? kDemoHeight : host::kNewControlHeight;
+    const int w = demo ? kDemoWidth : host::kNewControlWidth;
+    const int h = demo ? kDemoHeight : host::kNewControlHeight;
     site_ = &form_->Add("KavrinLineChart", "", w, h);
     chart_ = site_->ControlAs<KavrinLineChart>();
     if (demo) {
@@ -236,29 +256,23 @@ void ChartRun::Configure() {
       chart_->Title(slash == std::string::npos ? o_.inputPath : o_.inputPath.substr(slash + 1));
     }
   }
-  if (o_.width > 0) site_->SetSize(o_.width, o_.height);
-  for (const auto& s : o_.sets) {
-    try {
-      ApplySetting(*chart_, s);
-    } catch (const RuntimeError& e) {
-      throw UsageFailure{kExitUsage, "--set " + s + ": " + e.what()};
-    }
-  }
+  ApplySettings();
   // A scale of the user's own without a grid spacing gets about ten grid steps, where the
   // control's default spacing of 10 would leave grid lines under a pixel apart.
   if (o_.formIn.empty() && (UserSet("min") || UserSet("max")) && !UserSet("valuespace")) {
     const double spacing = GridSpacingFor(chart_->Min(), chart_->Max());
     if (spacing > 0) chart_->ValueSpace(spacing);
   }
+  CheckDrawable();
   // Settings reach the engine when the control is configured, as a container's resize does.
   try {
+    if (o_.width > 0) site_->SetSize(o_.width, o_.height);
     site_->Events()->Resize();
+    FitScale();
   } catch (const RuntimeError& e) {
-    throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what() +
-                                       " (check Min, Max, ValueSpace, Zoom and Dist: Max must differ from Min, "
-                                       "and grid lines must be at least a pixel apart)"};
+    throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
   }
-  FitScale();
+  if (window_) site_->OnUserResize([this](int w, int h) { UserResize(w, h); });
   if (!o_.formOut.empty()) {
     std::ofstream out(o_.formOut, std::ios::binary | std::ios::trunc);
     out << form_->Save();
@@ -266,6 +280,63 @@ void ChartRun::Configure() {
     if (!out) throw UsageFailure{kExitFailure, "cannot write the form " + o_.formOut};
     err_ << "kavrin-chart: settings saved in " << o_.formOut << "\n";
   }
+}
+
+// Applies the --set assignments in order. A value the control ignores (it keeps TitlePos
+// within 0..3, MeasurePos within 0..2 and a blank Dist out) is reported, not silently lost.
+void ChartRun::ApplySettings() {
+  for (const auto& s : o_.sets) {
+    site_->ClearDirty();
+    const MemberInfo* m = FindMember(SettingName(s));
+    try {
+      ApplySetting(*chart_, s);
+    } catch (const RuntimeError& e) {
+      throw UsageFailure{kExitUsage, "--set " + s + ": " + e.what()};
+    }
+    if (m != nullptr && !site_->Dirty()) {
+      std::vector<Variant> none;
+      const Variant now = InvokeByName(*chart_, m->name, kInvokeGet, none);
+      err_ << "kavrin-chart: warning: --set " << s << " was ignored: the chart does not take this value and keeps "
+           << m->name << "=" << (now.Type() == VarType::kFont ? now.ToFont()->Name() : now.ToString()) << "\n";
+    }
+  }
+}
+
+// Lines the trial draws: the demo's, or one for a stream (whose columns are not known yet)
+// and a stream's own once they are.
+size_t ChartRun::TrialLines() const {
+  if (source_ == Source::kDemo) return std::size(kDemoLines);
+  return std::max<size_t>(lines_.size(), 1);
+}
+
+// Before the run: the settings at the size the chart will have must configure and tick on
+// a throwaway form, or the run does not start (exit 2) and the message names the cause.
+void ChartRun::CheckDrawable() {
+  const TrialSize plain{site_->GetSurface().Width(), site_->GetSurface().Height()};
+  const TrialSize size = o_.width > 0 ? TrialSize{o_.width, o_.height} : plain;
+  const std::string why = TryChart(*chart_, form_->Font(), size, TrialLines());
+  if (why.empty()) return;
+  const std::string sizeOption =
+      o_.width > 0 ? std::to_string(o_.width) + "x" + std::to_string(o_.height) : std::string();
+  std::string blamed = BlameSettings(*chart_, form_->Font(), size, plain, TrialLines(), o_.sets, sizeOption);
+  if (blamed.empty()) blamed = o_.formIn.empty() ? "these settings together" : "the settings of the form " + o_.formIn;
+  throw UsageFailure{kExitUsage, "the chart cannot be drawn with " + blamed + " at " + std::to_string(size.width) +
+                                     " x " + std::to_string(size.height) + " pixels (" + why + ")"};
+}
+
+// A window resized to a size the chart cannot be drawn at keeps the chart it has (and the
+// run goes on); the user is told once per refused size.
+void ChartRun::UserResize(int width, int height) {
+  const std::string why = TryChart(*chart_, form_->Font(), TrialSize{width, height}, TrialLines());
+  if (why.empty()) {
+    refusedSize_ = {0, 0};
+    site_->SetSize(width, height);
+    return;
+  }
+  if (refusedSize_ == std::pair{width, height}) return;
+  refusedSize_ = {width, height};
+  err_ << "kavrin-chart: the chart cannot be drawn at " << width << " x " << height << " pixels (" << why
+       << "); it stays at " << site_->GetSurface().Width() << " x " << site_->GetSurface().Height() << "\n";
 }
 
 void ChartRun::PrepareOutputs() {

@@ -63,20 +63,25 @@ bool IsFolder(const std::string& p) {
 }
 #endif
 
+// The error names the file, so that the user can tell which path was refused.
 [[noreturn]] void RaiseOpenError(int e, const std::string& path) {
   // A folder in the file's place is an access error, as for any refused path.
   if (e == EEXIST && IsFolder(path)) e = EISDIR;
+  int number = err::kPathFileAccess;  // EACCES, EPERM, EISDIR, EROFS, ...
+  std::string message;
   switch (e) {
     case ENOENT:
-    case ENOTDIR: Raise(err::kPathNotFound);
-    case EEXIST: Raise(err::kFileAlreadyExists);
+    case ENOTDIR: number = err::kPathNotFound; break;
+    case EEXIST: number = err::kFileAlreadyExists; break;
     case EMFILE:
-    case ENFILE: Raise(kTooManyFiles, "Too many files");
+    case ENFILE: number = kTooManyFiles, message = "Too many files"; break;
     case ENAMETOOLONG:
-    case EINVAL: Raise(err::kBadFileName);
-    case ENOSPC: Raise(err::kDiskFull);
-    default: Raise(err::kPathFileAccess);  // EACCES, EPERM, EISDIR, EROFS, ...
+    case EINVAL: number = err::kBadFileName; break;
+    case ENOSPC: number = err::kDiskFull; break;
+    default: break;
   }
+  if (message.empty()) message = StandardMessage(number);
+  Raise(number, message + ": " + path);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "control/kavrin_line_chart.h"
 
+#include <cstdio>
+
 #include "about/frm_about.h"
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
@@ -195,9 +197,20 @@ void KavrinLineChart::bTimeLineDisp(Boolean New_bTimeLineDisp) {
   site_.PropertyChanged("bTimeLineDisp");
 }
 
+void KavrinLineChart::CheckBackColor(Long color) {
+  COLORREF rgb = 0;
+  if (OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, &rgb) == S_OK) return;
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "&H%08X&", static_cast<unsigned>(color));
+  Raise(err::kInvalidPropertyValue,
+        std::string("Invalid property value: ") + hex + " is neither an RGB colour (&H00BBGGRR&) nor a system colour");
+}
+
 // The surface's own background: repainted at once, with the engine rebound to the
-// freshly cleared surface.
+// freshly cleared surface. A colour the surface cannot take is refused before it is stored,
+// so that it is never reported as changed nor saved.
 void KavrinLineChart::BackColor(Long New_BackColor) {
+  CheckBackColor(New_BackColor);
   m_BackColor = New_BackColor;
   site_.PropertyChanged("BackColor");
   site_.BackColor(m_BackColor);

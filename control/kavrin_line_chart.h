@@ -66,7 +66,9 @@ class KavrinLineChart {
   Boolean bTimeLineDisp() const { return m_bTimeLineDisp; }
   void bTimeLineDisp(Boolean New_bTimeLineDisp);
   Long BackColor() const { return m_BackColor; }
-  void BackColor(Long New_BackColor);  // repaints the chart at once
+  // Repaints the chart at once. Raises 380, storing and reporting nothing, for a colour the
+  // surface cannot take (neither RGB nor a system colour).
+  void BackColor(Long New_BackColor);
   Long ChartBackColor() const { return m_ChartBackColor; }
   void ChartBackColor(Long New_ChartBackColor);
   Integer BorderWidth() const { return m_BorderWidth; }
@@ -110,6 +112,8 @@ class KavrinLineChart {
   void ConfigureChart();
   cLineChart& Engine();  // raises 91 without an engine
   FontRef AmbientFont();
+  // Raises 380 for a colour that is neither an RGB value nor a known system colour.
+  static void CheckBackColor(Long color);
 
   ContainerSite& site_;
 

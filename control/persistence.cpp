@@ -30,6 +30,9 @@ void KavrinLineChart::ReadProperties(PropertyBag& bag) {
   m_bValueLineDisp = bag.ReadProperty("bValueLineDisp", I(1)).ToBoolean();
   m_bTimeLineDisp = bag.ReadProperty("bTimeLineDisp", I(1)).ToBoolean();
   m_BackColor = bag.ReadProperty("BackColor", L(16777215)).ToLong();
+  // Checked as it is read, so that the error comes with the entry that holds the colour
+  // (the surface takes it after ChartBackColor, below).
+  CheckBackColor(m_BackColor);
   m_ChartBackColor = bag.ReadProperty("ChartBackColor", I(0)).ToLong();
   site_.BackColor(m_BackColor);
   m_BorderWidth = bag.ReadProperty("BorderWidth", I(1)).ToInteger();

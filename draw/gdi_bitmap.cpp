@@ -12,13 +12,10 @@
 namespace kavrin::gdi {
 namespace {
 
-// Largest bitmap the layer agrees to make, in pixels (8192 x 8192).
-constexpr int64_t kMaxPixels = int64_t{1} << 26;
-
 HBITMAP NewBitmap(int width, int height, int bpp) {
   if (width < 0 || height < 0) return nullptr;
   if (width == 0 || height == 0) return StockBitmap();
-  if (static_cast<int64_t>(width) * height > kMaxPixels) return nullptr;
+  if (static_cast<int64_t>(width) * height > kMaxBitmapPixels) return nullptr;
   try {
     auto b = std::make_unique<BitmapObj>();
     b->width = width;

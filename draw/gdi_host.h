@@ -9,6 +9,9 @@
 
 namespace kavrin::gdi {
 
+// Largest bitmap the layer makes, in pixels (8192 x 8192): bounds what one bitmap costs.
+inline constexpr int64_t kMaxBitmapPixels = int64_t{1} << 26;
+
 struct LiveObjects {
   int dcs = 0;
   int pens = 0;

@@ -12,7 +12,10 @@ ControlSite::ControlSite(Form& form, std::string className, std::string name, in
   surface_ = std::make_unique<Surface>(width, height, back);
   window_ = backend.CreateSiteWindow(*surface_, form_.Name() + " - " + name_);
   hwnd_ = gdi::RegisterWindow(window_.get());
-  window_->OnUserResize([this](int w, int h) { SetSize(w, h); });
+  window_->OnUserResize([this](int w, int h) {
+    if (userResize_) userResize_(w, h);
+    else SetSize(w, h);
+  });
 }
 
 ControlSite::~ControlSite() {
@@ -66,6 +69,7 @@ void ControlSite::SavePicture(const PictureRef& picture, const std::string& path
 
 void ControlSite::SetSize(int width, int height) {
   if (width == surface_->Width() && height == surface_->Height()) return;
+  form_.CheckPixelBudget(this, width, height);
   surface_->Resize(width, height);
   window_->SurfaceResized();
   if (control_ && !terminated_) control_->Resize();

@@ -6,6 +6,7 @@
 // Call order (the form drives it): ControlSite(form, ...) -> Attach(control) ->
 //   InitProperties or ReadProperties(bag) -> Resize -> {drawing, SetSize, WriteProperties}
 //   -> Terminate -> destructor (window, then surface).
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,8 +61,12 @@ class ControlSite final : public ContainerSite {
   void ClearDirty() { changed_.clear(); }
 
   // New surface of the new size (the old bitmap is deleted), the window follows, then the
-  // control's Resize event. Nothing happens when the size is unchanged.
+  // control's Resize event. Nothing happens when the size is unchanged. Raises 380, changing
+  // nothing, for a size beyond one surface or the form's pixel budget.
   void SetSize(int width, int height);
+  // What a resize the user makes in the window does: by default SetSize. A host may decide
+  // instead, e.g. keep a size at which its control cannot be drawn from ending its run.
+  void OnUserResize(std::function<void(int width, int height)> handler) { userResize_ = std::move(handler); }
 
   void Attach(std::unique_ptr<SitedControl> control) { control_ = std::move(control); }
   // Fires Terminate once; later calls do nothing.
@@ -77,6 +82,7 @@ class ControlSite final : public ContainerSite {
   std::unique_ptr<SitedControl> control_;
   std::vector<std::string> changed_;
   bool terminated_ = false;
+  std::function<void(int, int)> userResize_;
 };
 
 }  // namespace kavrin::host

@@ -14,6 +14,28 @@ constexpr const char* kWidthEntry = "_Width";
 constexpr const char* kHeightEntry = "_Height";
 
 FontRef DefaultFont() { return std::make_shared<StdFont>(); }
+
+// The message of an error without its "Run-time error 'N': " prefix.
+std::string MessageOf(const RuntimeError& e) {
+  const std::string what = e.what();
+  const auto colon = what.find("': ");
+  return colon == std::string::npos ? what : what.substr(colon + 3);
+}
+
+// Values are converted (13) or checked (380) right after they are read from the bag, so
+// such an error belongs to the entry read last: it is raised again naming that entry.
+[[noreturn]] void RaiseNamingLastEntry(const RuntimeError& e, const FormBag& bag) {
+  const int n = e.Number();
+  const std::string message = MessageOf(e);
+  if ((n != err::kTypeMismatch && n != err::kInvalidPropertyValue) || bag.LastReadLine() == 0 ||
+      message.find("form text line") != std::string::npos)
+    throw e;
+  // "<standard message>: form text line N: Name[: detail]", as the text's own errors read.
+  const std::string standard = StandardMessage(n);
+  std::string detail = message.rfind(standard, 0) == 0 ? message.substr(standard.size()) : ": " + message;
+  if (detail.rfind(": ", 0) != 0) detail.clear();
+  Raise(n, standard + ": form text line " + std::to_string(bag.LastReadLine()) + ": " + bag.LastReadName() + detail);
+}
 }  // namespace
 
 Form::Form(std::unique_ptr<WindowBackend> backend, std::string name)
@@ -43,10 +65,24 @@ std::string Form::FreeName(const std::string& className) const {
   }
 }
 
+void Form::CheckPixelBudget(const ControlSite* site, int width, int height) const {
+  Surface::CheckSize(width, height);
+  int64_t total = int64_t{width} * height;
+  for (const auto& s : sites_)
+    if (s.get() != site) total += int64_t{s->GetSurface().Width()} * s->GetSurface().Height();
+  if (total > kMaxFormPixels)
+    Raise(err::kInvalidPropertyValue, "Invalid control size " + std::to_string(width) + " x " + std::to_string(height) +
+                                          ": the form's controls would hold more than " +
+                                          std::to_string(kMaxFormPixels) + " pixels together");
+}
+
 ControlSite& Form::Site(const std::string& className, const std::string& name, int width, int height) {
   const auto cls = classes_.find(className);
   if (cls == classes_.end()) Raise(err::kInvalidCall, "Unknown control class '" + className + "'");
   if (!IsEntryName(name) || Find(name) != nullptr) Raise(err::kInvalidCall, "Invalid or used control name '" + name + "'");
+  if (sites_.size() >= kMaxControlsPerForm)
+    Raise(err::kInvalidCall, "A form holds at most " + std::to_string(kMaxControlsPerForm) + " controls");
+  CheckPixelBudget(nullptr, width, height);
   auto site = std::make_unique<ControlSite>(*this, className, name, width, height, controlBack_, *backend_);
   site->Attach(cls->second(*site));
   sites_.push_back(std::move(site));
@@ -98,10 +134,20 @@ void Form::Load(std::string_view text) {
         Raise(err::kTypeMismatch, "Type mismatch: form text line " + std::to_string(c.line) + ": unknown control class '" +
                                       c.className + "'");
       FormBag bag(std::move(c.entries));
-      const Long width = bag.ReadProperty(kWidthEntry, Variant(Long{kNewControlWidth})).ToLong();
-      const Long height = bag.ReadProperty(kHeightEntry, Variant(Long{kNewControlHeight})).ToLong();
+      Long width = 0;
+      Long height = 0;
+      try {
+        width = bag.ReadProperty(kWidthEntry, Variant(Long{kNewControlWidth})).ToLong();
+        height = bag.ReadProperty(kHeightEntry, Variant(Long{kNewControlHeight})).ToLong();
+      } catch (const RuntimeError& e) {
+        RaiseNamingLastEntry(e, bag);
+      }
       ControlSite& site = Site(c.className, c.name, width, height);
-      site.Events()->ReadProperties(bag);
+      try {
+        site.Events()->ReadProperties(bag);
+      } catch (const RuntimeError& e) {
+        RaiseNamingLastEntry(e, bag);
+      }
       site.Events()->Resize();
     }
   } catch (...) {

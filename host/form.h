@@ -19,6 +19,7 @@
 
 #include "common/std_font.h"
 #include "host/control_site.h"
+#include "host/surface.h"
 #include "host/window.h"
 
 namespace kavrin::host {
@@ -26,6 +27,9 @@ namespace kavrin::host {
 // The size of a newly placed control, in pixels.
 constexpr int kNewControlWidth = 320;
 constexpr int kNewControlHeight = 240;
+// The surfaces of all controls of one form together hold at most this many pixels (as
+// many as the largest single surface), so that a small form text cannot claim gigabytes.
+constexpr int64_t kMaxFormPixels = kMaxControlPixels;
 
 class Form {
  public:
@@ -44,7 +48,9 @@ class Form {
   }
 
   // Places a new control (InitProperties, then Resize). An empty name becomes the class
-  // name followed by the first free number. Raises 5 for an unknown class or a name in use.
+  // name followed by the first free number. Raises 5 for an unknown class, a name in use
+  // or a form that holds kMaxControlsPerForm controls already, and 380 for a size beyond
+  // what one surface or the form's pixel budget allows.
   ControlSite& Add(const std::string& className, const std::string& name = "", int width = kNewControlWidth,
                    int height = kNewControlHeight);
   // Saves the form: WriteProperties of every control, as form text.
@@ -52,7 +58,8 @@ class Form {
   // Checks the text's structure (a text of the wrong shape raises 13 and changes nothing),
   // unloads the current controls, then sites the controls of the text (ReadProperties, then
   // Resize, one control after the other). A later error leaves the form without controls
-  // (those already loaded get Terminate) and is raised to the caller.
+  // (those already loaded get Terminate) and is raised to the caller; a value the control
+  // cannot take (13, 380) names its entry and line.
   void Load(std::string_view text);
   // Terminate for every control, in the order they were placed; the form is then empty.
   void Unload();
@@ -71,6 +78,10 @@ class Form {
   // The colour a new surface is created with (the container's, until the control sets one).
   COLORREF ControlBackColor() const { return controlBack_; }
   void ControlBackColor(COLORREF c) { controlBack_ = c; }
+
+  // Raises 380 unless the form's surfaces, with `site` (null for a new one) at the given
+  // size, stay within kMaxFormPixels.
+  void CheckPixelBudget(const ControlSite* site, int width, int height) const;
 
   // Changes not yet saved (PropertyChanged since the last Save or Load).
   bool Dirty() const;

@@ -11,6 +11,7 @@ FormBag::FormBag(std::vector<TextEntry> loaded) {
   for (auto& t : loaded) {
     Entry e;
     e.name = t.name;
+    e.line = t.line;
     e.text = std::move(t);
     entries_.push_back(std::move(e));
   }
@@ -37,6 +38,8 @@ const Variant& FormBag::Decoded(Entry& e) {
 
 Variant FormBag::ReadProperty(const std::string& name, const Variant& def) {
   Entry* e = Find(name);
+  lastReadName_ = name;
+  lastReadLine_ = e != nullptr ? e->line : 0;
   if (e == nullptr) return def;
   const Variant& v = Decoded(*e);
   if (v.Type() == VarType::kFont) return Variant(v.ToFont()->Clone());
@@ -61,8 +64,9 @@ void FormBag::WriteProperty(const std::string& name, const Variant& value, const
   // A font is kept as it is now: later changes to the control's object are not saved.
   Variant stored = value.Type() == VarType::kFont ? Variant(value.ToFont()->Clone()) : value;
   if (e == nullptr) {
-    entries_.push_back(Entry{name, true, std::move(stored), {}});
+    entries_.push_back(Entry{name, 0, true, std::move(stored), {}});
   } else {
+    e->line = 0;
     e->decoded = true;
     e->value = std::move(stored);
     e->text = TextEntry();

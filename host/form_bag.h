@@ -23,6 +23,12 @@ class FormBag : public PropertyBag {
   void WriteProperty(const std::string& name, const Variant& value, const Variant& def) override;
 
   bool Contains(const std::string& name) const;
+  // The entry of the text that ReadProperty returned last (none before any read, or when
+  // the last read gave the default or a written value): the control converts each value right after
+  // reading it, so a conversion error belongs to this entry.
+  // Its line is 0 when there is none.
+  const std::string& LastReadName() const { return lastReadName_; }
+  int LastReadLine() const { return lastReadLine_; }
   size_t Count() const { return entries_.size(); }
   // The entries in the order they were written, at the given indent level (an entry read
   // from text and not yet read by the control is decoded first, and may raise).
@@ -31,6 +37,7 @@ class FormBag : public PropertyBag {
  private:
   struct Entry {
     std::string name;
+    int line = 0;  // in the text it was read from; 0 when written
     bool decoded = false;
     Variant value;
     TextEntry text;  // until decoded
@@ -39,6 +46,8 @@ class FormBag : public PropertyBag {
   static const Variant& Decoded(Entry& e);
 
   std::vector<Entry> entries_;
+  std::string lastReadName_;
+  int lastReadLine_ = 0;
 };
 
 }  // namespace kavrin::host

@@ -374,6 +374,8 @@ FormText ParseFormText(std::string_view text) {
   In fontParent = In::Form;
   TextEntry* font = nullptr;
   NameSet formNames, controlNames, fontNames, controlIds;
+  if (text.size() > kMaxFormTextBytes)
+    Bad(1, "a form text is at most " + std::to_string(kMaxFormTextBytes) + " bytes long");
   int lineNo = 0;
   size_t pos = 0;
   while (pos < text.size()) {

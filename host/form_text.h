@@ -53,8 +53,10 @@ struct FormText {
   std::vector<ControlText> controls;
 };
 
-// Largest number of controls one form text may hold.
+// Largest number of controls one form may hold.
 constexpr size_t kMaxControlsPerForm = 64;
+// Longest form text read, in bytes (64 controls of plain settings take a few dozen KB).
+constexpr size_t kMaxFormTextBytes = size_t{1} << 20;
 
 // Checks the structure; raises 13 at the first line that does not fit it.
 FormText ParseFormText(std::string_view text);

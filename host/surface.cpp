@@ -15,7 +15,8 @@ HBITMAP NewBitmap(int width, int height) {
 }  // namespace
 
 void Surface::CheckSize(int width, int height) {
-  if (width < 1 || height < 1 || width > kMaxControlSide || height > kMaxControlSide) {
+  if (width < 1 || height < 1 || width > kMaxControlSide || height > kMaxControlSide ||
+      int64_t{width} * height > kMaxControlPixels) {
     Raise(err::kInvalidPropertyValue, "Invalid control size " + std::to_string(width) + " x " +
                                           std::to_string(height) + " pixels");
   }

@@ -12,10 +12,15 @@ namespace kavrin::host {
 
 // Largest control side accepted, in pixels (bounds what loading or resizing allocates).
 constexpr int kMaxControlSide = 16384;
+// Largest surface in pixels: the largest bitmap the drawing layer makes (8192 x 8192).
+constexpr int64_t kMaxControlPixels = int64_t{8192} * 8192;
+#ifndef _WIN32
+static_assert(kMaxControlPixels <= gdi::kMaxBitmapPixels);
+#endif
 
 class Surface {
  public:
-  // Raises 380 for a side outside 1 .. kMaxControlSide.
+  // Raises 380 for a side outside 1 .. kMaxControlSide or more than kMaxControlPixels.
   Surface(int width, int height, COLORREF back);
   ~Surface();
   Surface(const Surface&) = delete;
@@ -32,7 +37,7 @@ class Surface {
   // Takes a new background colour (already translated to RGB) and clears to it.
   void SetBackColor(COLORREF back);
   // A new bitmap of the new size replaces the old one (which is deleted); the new surface
-  // is cleared. Raises 380 for a side outside 1 .. kMaxControlSide.
+  // is cleared. Raises 380 for a size Surface() refuses.
   void Resize(int width, int height);
   // The pixels as they are now; valid until the next Resize.
   gdi::PixelView View() const;

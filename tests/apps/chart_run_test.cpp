@@ -455,6 +455,56 @@ TEST_F(ChartRun, ExitCodesSayWhatWentWrong) {
   EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
 }
 
+TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAreNamed) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;
+  } cases[] = {
+      {{"--size", "320x50"}, "with --size 320x50 at"},
+      {{"--size", "16384x16384"}, "with --size 16384x16384 at"},
+      {{"--set", "ValueSpace=20000"}, "with --set ValueSpace=20000 at"},
+      // Only the title is to blame, not the margins that come with it.
+      {{"--set", "Dist=5,5,5,5", "--set", "Title=" + std::string(8000, 'a')}, "with --set Title=aaaa"},
+      {{"--set", "BackColor=305419896"}, "BackColor=305419896: Run-time error '380'"},
+  };
+  for (const auto& c : cases) {
+    const auto r = Run(c.args, "1\n2\n");
+    EXPECT_EQ(r.exitCode, 2) << c.named << "\n" << r.err;
+    EXPECT_THAT(r.err, HasSubstr(c.named));
+  }
+  EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
+  // A size is judged with the settings: narrow margins make room for a short chart.
+  EXPECT_EQ(Run({"--size", "320x50", "--set", "Dist=5,5,5,5"}, "1\n").exitCode, 0);
+}
+
+TEST_F(ChartRun, SettingsTheChartIgnoresAreReported) {
+  const auto r = Run({"--set", "TitlePos=9", "--set", "MeasurePos=-3", "--set", "TitlePos=2"}, "1\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("--set TitlePos=9 was ignored"));
+  EXPECT_THAT(r.err, HasSubstr("keeps TitlePos=3"));
+  EXPECT_THAT(r.err, HasSubstr("--set MeasurePos=-3 was ignored"));
+  EXPECT_THAT(r.err, Not(HasSubstr("TitlePos=2 was")));
+}
+
+TEST_F(ChartRun, FormFilesAreBoundedAndTheirBadEntriesNamed) {
+  auto r = Run({"--form", "/dev/zero"}, "");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("larger than a form can be"));
+  // Eight charts of 8192 x 8192 in a few hundred bytes: 2 GB of surfaces if taken.
+  std::string eight = "Begin Form F\n";
+  for (int i = 1; i <= 8; ++i)
+    eight += " Begin KavrinLineChart C" + std::to_string(i) + "\n  _Width = 8192\n  _Height = 8192\n End\n";
+  std::ofstream(dir_ + "/eight.form") << eight << "End\n";
+  r = Run({"--form", dir_ + "/eight.form"}, "");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("pixels together"));
+  EXPECT_LT(r.maxRssKb, 400 * 1024);
+  std::ofstream(dir_ + "/min.form") << "Begin Form F\n Begin KavrinLineChart C\n  Min = \"abc\"\n End\nEnd\n";
+  r = Run({"--form", dir_ + "/min.form"}, "");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("form text line 3: Min"));
+}
+
 TEST_F(ChartRun, InputFromAFileIsTitledWithItsName) {
   const std::string file = dir_ + "/rig.csv";
   std::ofstream(file) << "a;b\n1;2\n3;4\n";

@@ -207,6 +207,26 @@ TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
   EXPECT_EQ(FilesEndingWith(dir, ".png").size(), 1u);
 }
 
+TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
+  RunningChart run({"demo", "--window", "--rate", "100", "--out", dir_});
+  const Window w = FindChartWindow();
+  ASSERT_NE(w, 0u) << "no chart window appeared";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  XResizeWindow(display_, w, 320, 50);  // too short for the plot between the margins
+  XFlush(display_);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Close(w);
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, testing::HasSubstr("cannot be drawn at 320 x 50"));
+  // One log: the chart was not started afresh; the picture has the chart's last good size.
+  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
+  const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width, 480);
+  EXPECT_EQ(png->height, 300);
+}
+
 }  // namespace
 }  // namespace kavrin::test
 #endif

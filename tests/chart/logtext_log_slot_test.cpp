@@ -124,6 +124,18 @@ TEST_F(LogSlotTest, FileSystemRefusalsRaiseFileErrorsAndLeaveTheSlotFree) {
   EXPECT_TRUE(LogSlot::IsOpenBy(&a_));
 }
 
+TEST_F(LogSlotTest, RefusalsNameTheFile) {
+  fs::create_directory(Path("folder"));  // 75: a folder in the file's place
+  for (const std::string& path : {Path("folder"), Path("missing/run.txt")}) {
+    try {
+      LogSlot::Open(&a_, path);
+      ADD_FAILURE() << path;
+    } catch (const RuntimeError& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST_F(LogSlotTest, PermissionProblemRaises75) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   fs::create_directory(Path("locked"));

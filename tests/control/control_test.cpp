@@ -233,6 +233,19 @@ TEST_F(Control, BackColorRepaintsAtOnce) {
   EXPECT_GT(PlotShare(RGB(0, 0, 0)), 0.8);
 }
 
+TEST_F(Control, AColourTheSurfaceCannotTakeIsRefusedBeforeAnythingChanges) {
+  Place();
+  // Neither RGB (high byte 0) nor a system colour (0x80 with an index up to 30).
+  for (const uint32_t bad : {0x12345678u, 0x800000FFu, 0xFF000000u}) {
+    EXPECT_EQ(test::ErrorOf([&] { ctl.BackColor(static_cast<Long>(bad)); }), 380) << std::hex << bad;
+    EXPECT_EQ(ctl.BackColor(), 16777215);
+  }
+  EXPECT_TRUE(site.log.empty());
+  EXPECT_TRUE(site.changed.empty());
+  ctl.BackColor(static_cast<Long>(0x80000005u));  // the window colour: a system colour is taken
+  EXPECT_EQ(ctl.BackColor(), static_cast<Long>(0x80000005u));
+}
+
 TEST_F(Control, TerminateReleasesTheEngine) {
   Place();
   ctl.AddLine("a", 255);

@@ -6,8 +6,10 @@
 #include "common/vb_error.h"
 #include "draw/gdi_host.h"
 #include "host/form.h"
+#include "host/form_text.h"
 #include "host/headless_window.h"
 #include "tests/host/fake_control.h"
+#include "tests/support/errors.h"
 
 namespace kavrin::host {
 namespace {
@@ -84,7 +86,8 @@ TEST_F(FormEvents, ResizeRebuildsTheSurfaceOnlyWhenTheSizeChanges) {
 
 TEST_F(FormEvents, SizesOutsideTheLimitsAreRefused) {
   ControlSite& site = form_.Add("FakeChart");
-  for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {kMaxControlSide + 1, 10}}) {
+  // The last: both sides allowed, but more pixels than the drawing layer makes a bitmap of.
+  for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {kMaxControlSide + 1, 10}, {kMaxControlSide, 4097}}) {
     try {
       site.SetSize(w, h);
       ADD_FAILURE() << w << " x " << h;
@@ -95,6 +98,38 @@ TEST_F(FormEvents, SizesOutsideTheLimitsAreRefused) {
   EXPECT_EQ(site.ScaleWidth(), 320.0f);
   EXPECT_THROW(form_.Add("FakeChart", "", 0, 0), RuntimeError);
   EXPECT_EQ(form_.Count(), 1u);
+}
+
+TEST_F(FormEvents, AFormBoundsItsControlsAndTheirPixelsTogether) {
+  // Two 8192 x 8192 controls are twice the budget: refused before either surface is made.
+  const std::string two =
+      "Begin Form F\n Begin FakeChart A\n  _Width = 8192\n  _Height = 8192\n End\n"
+      " Begin FakeChart B\n  _Width = 8192\n  _Height = 8192\n End\nEnd\n";
+  EXPECT_EQ(test::ErrorOf([&] { form_.Load(two); }), err::kInvalidPropertyValue);
+  EXPECT_EQ(form_.Count(), 0u);
+  ControlSite& small = form_.Add("FakeChart", "", 100, 100);
+  EXPECT_EQ(test::ErrorOf([&] { form_.Add("FakeChart", "", 8192, 8192); }), err::kInvalidPropertyValue);
+  ControlSite& big = form_.Add("FakeChart", "", 4096, 4096);
+  // Growing one control past what the others leave is refused and changes nothing:
+  // 8192 x 6145 + 4096 x 4096 is 8192 more than 8192 x 8192.
+  EXPECT_EQ(test::ErrorOf([&] { small.SetSize(8192, 6145); }), err::kInvalidPropertyValue);
+  EXPECT_EQ(small.ScaleWidth(), 100.0f);
+  EXPECT_NO_THROW(big.SetSize(4096, 4100));
+  form_.Unload();
+  // Adding, as loading, stops at the largest number of controls.
+  for (size_t i = 0; i < kMaxControlsPerForm; ++i) form_.Add("FakeChart", "", 8, 8);
+  EXPECT_EQ(test::ErrorOf([&] { form_.Add("FakeChart", "", 8, 8); }), err::kInvalidCall);
+  EXPECT_EQ(form_.Count(), kMaxControlsPerForm);
+}
+
+TEST_F(FormEvents, AHostCanDecideWhatAUserResizeDoes) {
+  ControlSite& site = form_.Add("FakeChart");
+  std::vector<std::pair<int, int>> asked;
+  site.OnUserResize([&](int w, int h) { asked.emplace_back(w, h); });
+  dynamic_cast<HeadlessWindow&>(site.Window()).UserResize(200, 150);
+  EXPECT_THAT(asked, ElementsAre(std::pair{200, 150}));
+  EXPECT_EQ(site.ScaleWidth(), 320.0f);
+  EXPECT_EQ(Fake(site).resizes, 1);
 }
 
 TEST_F(FormEvents, UserResizeOfTheWindowResizesTheControl) {

@@ -193,6 +193,9 @@ TEST(FormTextMalformed, StructureErrorsNameTheirLine) {
     EXPECT_EQ(ErrorOf([&] { ParseFormText(c.text); }, &message), err::kTypeMismatch) << c.text;
     EXPECT_THAT(message, testing::HasSubstr("line " + std::to_string(c.line) + ":")) << c.text;
   }
+  // Longer than any form: refused before it is read, though the rest is only a comment.
+  const std::string huge = "Begin Form F\nEnd\n'" + std::string(kMaxFormTextBytes, 'x') + "\n";
+  EXPECT_EQ(ErrorOf([&] { ParseFormText(huge); }), err::kTypeMismatch);
 }
 
 TEST(FormTextMalformed, BadValuesStopLoadingAtTheirOwnEntry) {

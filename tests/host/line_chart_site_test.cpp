@@ -166,6 +166,29 @@ TEST_F(SitedLineChart, ABadStoredValueStopsTheLoadWithTypeMismatch) {
   }
 }
 
+TEST_F(SitedLineChart, AValueTheChartCannotTakeNamesItsLine) {
+  struct Case {
+    const char* entry;
+    int error;
+  };
+  // Converted by the form or the control after the bag gave the value, or checked as the
+  // surface's colour.
+  for (const Case& c : {Case{"Min = \"abc\"", err::kTypeMismatch}, Case{"TitleFont = 5", err::kTypeMismatch},
+                        Case{"_Width = \"wide\"", err::kTypeMismatch},
+                        Case{"BackColor = 305419896&", err::kInvalidPropertyValue}}) {
+    const std::string text = std::string("Begin Form Form1\n Begin KavrinLineChart C\n  Title = \"t\"\n  ") +
+                             c.entry + "\n  ChartBackColor = 5&\n End\nEnd\n";
+    try {
+      form_.Load(text);
+      ADD_FAILURE() << c.entry << " loaded";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), c.error) << c.entry;
+      const std::string name = std::string(c.entry).substr(0, std::string(c.entry).find(' '));
+      EXPECT_THAT(e.what(), testing::HasSubstr("form text line 4: " + name)) << e.what();
+    }
+  }
+}
+
 TEST_F(SitedLineChart, ExportPictureWritesTheSurfaceAsABitmap) {
   ControlSite& site = form_.Add("KavrinLineChart");
   KavrinLineChart& c = Chart(site);
