@@ -209,6 +209,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_scratch = fs::temp_directory_path() / ("kavrin-automation-fuzz-" + std::to_string(getpid()));
   fs::create_directories(g_scratch);
   fs::current_path(g_scratch);
+  std::atexit([] {
+    std::error_code ec;
+    fs::current_path(fs::temp_directory_path(), ec);
+    fs::remove_all(g_scratch, ec);
+  });
   return 0;
 }
 

@@ -54,13 +54,26 @@ echo "== Fuzzing the form text reader for ${seconds} s"
 "$build/host/form_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -max_len=16384 -print_final_stats=1 -artifact_prefix="$build/form-" "$form_corpus" "$form_seeds"
 
-# The late-bound calls start from nothing: every byte sequence is a call sequence. The
-# target works in a scratch folder of its own, so its folders are given as full paths.
+# Every byte sequence is a call sequence; the seed is a typical session: a 320 x 240 chart,
+# AddLine "a", a log opened in the scratch folder, SetValue 1 and 12 ticks, the log stopped,
+# a resize to 200 x 100 and one more tick. The target works in a scratch folder of its own,
+# so its folders are given as full paths.
+automation_seeds=$build/automation_seeds
 automation_corpus=$build/automation_corpus
-mkdir -p "$automation_corpus"
+mkdir -p "$automation_seeds" "$automation_corpus"
+{
+  printf '\000\100\001\360\000'
+  printf '\000\004\000\002\013\001a\004\377\000\000\000'
+  printf '\000\005\000\003\007\001\013\001\007\013\003log'
+  printf '\000\002\000\002\003\001\000\006\004'
+  for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do printf '\000\003\000\000'; done
+  printf '\000\005\000\001\007\000'
+  printf '\377\310\000\144\000\000\003\000\000'
+} > "$automation_seeds/session"
 echo "== Fuzzing late-bound calls on the control for ${short} s"
 "$build/fuzz/automation_fuzz" -max_total_time="$short" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=4096 -print_final_stats=1 -artifact_prefix="$build/automation-" "$automation_corpus"
+  -max_len=4096 -print_final_stats=1 -artifact_prefix="$build/automation-" "$automation_corpus" \
+  "$automation_seeds"
 
 rows_seeds=$build/rows_seeds
 rows_corpus=$build/rows_corpus
