@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <map>
 #include <set>
 #include <utility>
 
@@ -193,19 +192,14 @@ class Reader {
     }
   }
 
-  // For every line, the first line from there on that is not a row line (its reason
-  // kept), so that "the rest are rows" is answered at once for any header end.
+  // For every line, the first line from there on that is not a row line, so that "the
+  // rest are rows" is answered at once for any end of the header.
   void FindFirstBadRowLine() {
     firstBad_.assign(lines_.size() + 1, lines_.size());
+    std::vector<LogRow> scratch;
     for (size_t i = lines_.size(); i-- > 0;) {
-      std::vector<LogRow> scratch;
-      std::string why = ParseRowLine(lines_[i], scratch);
-      if (!why.empty()) {
-        firstBad_[i] = i;
-        badWhy_[i] = std::move(why);
-      } else {
-        firstBad_[i] = firstBad_[i + 1];
-      }
+      scratch.clear();
+      firstBad_[i] = ParseRowLine(lines_[i], scratch).empty() ? firstBad_[i + 1] : i;
     }
   }
 
@@ -228,7 +222,8 @@ class Reader {
         start_[k] = i;
         return true;
       }
-      Note(firstBad_[i], badWhy_.at(firstBad_[i]));
+      std::vector<LogRow> scratch;
+      Note(firstBad_[i], ParseRowLine(lines_[firstBad_[i]], scratch));
       return false;
     }
     const HeaderKey& h = kHeader[k];
@@ -266,7 +261,6 @@ class Reader {
   std::vector<std::string_view> lines_;
   bool cutOff_ = false;
   std::vector<size_t> firstBad_;
-  std::map<size_t, std::string> badWhy_;
   std::array<size_t, kLogHeaderLines + 1> start_{};
   std::set<std::pair<size_t, size_t>> tried_;
   size_t failLine_ = 0;
