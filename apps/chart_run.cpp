@@ -112,6 +112,7 @@ class ChartRun {
   void FitLegend();
   void AddLines();
   void StartLog();
+  void SaveLogForm(const std::string& logPath);
   void WatchEngine();
   bool WaitUntil(Clock::time_point deadline);
   bool Stopping() const;
@@ -429,6 +430,14 @@ void ChartRun::AddLines() {
     for (size_t i = 0; i < lines_.size(); ++i)
       chart_->AddLine(lines_[i].key, static_cast<Long>(kLineColors[i % std::size(kLineColors)]));
   }
+  // The form beside each log keeps the lines, which the log's header does not hold.
+  site_->Lines().clear();
+  if (source_ == Source::kDemo) {
+    for (const auto& l : kDemoLines) site_->Lines().push_back({l.key, static_cast<Long>(l.color)});
+  } else {
+    for (size_t i = 0; i < lines_.size(); ++i)
+      site_->Lines().push_back({lines_[i].key, static_cast<Long>(kLineColors[i % std::size(kLineColors)])});
+  }
   engine_ = chart_->Chart();
 }
 
@@ -449,10 +458,21 @@ void ChartRun::StartLog() {
     if (w == Written::kYes) {
       logs_.push_back(folder_ + name);
       logOpen_ = true;
+      SaveLogForm(logs_.back());
       return;
     }
     ++logPart_;  // a later part's name was taken: the part after it
   }
+}
+
+// Beside every log (X.log) the form X.form with the chart's settings, size and lines: what
+// the log's header lacks to draw the chart again. A form that cannot be written is told
+// and the run goes on: the log itself is complete without it.
+void ChartRun::SaveLogForm(const std::string& logPath) {
+  const std::string path = logPath.substr(0, logPath.size() - 4) + ".form";
+  std::string error;
+  if (WriteTextFile(form_->Save(), path, error) != Written::kYes)
+    err_ << "kavrin-chart: cannot write the log's form " << error << "\n";
 }
 
 // A window resize replaces the chart's engine: its lines and drawn history are gone and

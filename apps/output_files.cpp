@@ -47,6 +47,23 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(NativePath(path), ec));
 }
 
+Written WriteTextFile(const std::string& text, const std::string& name, std::string& error) {
+  const std::string path = NativePath(name);
+  FILE* f = std::fopen(path.c_str(), "wbx");
+  if (f == nullptr) {
+    const int e = errno;
+    error = path + ": " + std::strerror(e);
+    return e == EEXIST ? Written::kNameTaken : Written::kFailed;
+  }
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  if (std::fclose(f) != 0 || !ok) {
+    error = path + ": could not be written";
+    std::remove(path.c_str());
+    return Written::kFailed;
+  }
+  return Written::kYes;
+}
+
 Written WritePngFile(const gdi::PixelView& view, const std::string& name, std::string& error) {
   const std::string path = NativePath(name);
   // "x": created new, never replacing a file, even one another process made a moment ago.

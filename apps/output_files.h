@@ -32,6 +32,9 @@ enum class Written {
   kFailed,     // the reason is in error; a partial file is removed
 };
 
+// Writes text to a new file.
+Written WriteTextFile(const std::string& text, const std::string& path, std::string& error);
+
 // Writes 8-bit RGB PNG to a new file.
 Written WritePngFile(const gdi::PixelView& view, const std::string& path, std::string& error);
 

@@ -293,6 +293,17 @@ void KavrinLineChart::ExportData(Boolean bOperate) {
   ExportData(bOperate, path, name);
 }
 
+void KavrinLineChart::ExportData(Boolean bOperate, const std::string& sPath, const std::string& sName) {
+  std::string path = sPath;
+  std::string name = sName;
+  ExportData(bOperate, path, name);
+}
+
+Boolean KavrinLineChart::ExportPicture(const std::string& sPath, const std::string& sName) {
+  Variant path(sPath);
+  return ExportPicture(path, sName);
+}
+
 // Never overwrites: a missing folder or an existing file end the call quietly. A blank
 // folder writes nothing rather than falling back to the root of the current drive. The
 // container creates the file new, so a file another process made after the test above is

@@ -98,10 +98,14 @@ class KavrinLineChart {
   // sPath comes back as the engine leaves it (with the log folder's trailing "\").
   void ExportData(Boolean bOperate, std::string& sPath, std::string& sName);
   void ExportData(Boolean bOperate);
+  // The same for a caller that does not want the path written back (string literals).
+  void ExportData(Boolean bOperate, const std::string& sPath, const std::string& sName);
   // True when the file was written (and is there afterwards). sPath comes back with "\" appended unless it ended in
   // "\" or "/". An empty name, a blank or missing folder, or an existing file write
   // nothing and give False; a write error is raised.
   Boolean ExportPicture(Variant& sPath, const std::string& sName);
+  // The same for a caller that does not want the path written back (string literals).
+  Boolean ExportPicture(const std::string& sPath, const std::string& sName);
   // Shows the About box modally; returns when it closes.
   void About();
 

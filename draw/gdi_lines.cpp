@@ -255,7 +255,10 @@ void WideBody(const Target& t, int width, POINT p1, POINT p2, uint32_t px) {
         xs[n++] = static_cast<int64_t>(std::clamp<Wide>(top[0] + q, INT32_MIN, INT32_MAX));
       }
     }
-    std::sort(xs, xs + n);
+    // At most four crossings: sorted in place (std::sort's unrolled path on so small a
+    // fixed array draws a false out-of-bounds warning from the optimiser).
+    for (int i = 1; i < n; ++i)
+      for (int j = i; j > 0 && xs[j - 1] > xs[j]; --j) std::swap(xs[j - 1], xs[j]);
     for (int i = 0; i + 1 < n; i += 2) Span(t, y, xs[i], xs[i + 1], px);
   }
 }

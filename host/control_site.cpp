@@ -75,6 +75,10 @@ void ControlSite::SetSize(int width, int height) {
   if (control_ && !terminated_) control_->Resize();
 }
 
+void ControlSite::Reconfigure() {
+  if (control_ && !terminated_) control_->Resize();
+}
+
 void ControlSite::Terminate() {
   if (terminated_ || !control_) return;
   terminated_ = true;

@@ -20,6 +20,13 @@ namespace kavrin::host {
 
 class Form;
 
+// A line the host gave its control, as the form keeps it beside the settings: the control
+// itself keeps no lines across a configuration, so a host that wants them back adds them.
+struct SavedLine {
+  std::string key;
+  Long color = 0;
+};
+
 class ControlSite final : public ContainerSite {
  public:
   ControlSite(Form& form, std::string className, std::string name, int width, int height, COLORREF back,
@@ -68,6 +75,15 @@ class ControlSite final : public ContainerSite {
   // instead, e.g. keep a size at which its control cannot be drawn from ending its run.
   void OnUserResize(std::function<void(int width, int height)> handler) { userResize_ = std::move(handler); }
 
+  // Fires Resize at the current size, as a container does when it shows the control again:
+  // properties set since the last configuration reach the control's drawing. What was
+  // drawn is discarded, as at any resize.
+  void Reconfigure();
+
+  // The host's lines, saved with the form in its Lines block and filled again by a load.
+  std::vector<SavedLine>& Lines() { return lines_; }
+  const std::vector<SavedLine>& Lines() const { return lines_; }
+
   void Attach(std::unique_ptr<SitedControl> control) { control_ = std::move(control); }
   // Fires Terminate once; later calls do nothing.
   void Terminate();
@@ -83,6 +99,7 @@ class ControlSite final : public ContainerSite {
   std::vector<std::string> changed_;
   bool terminated_ = false;
   std::function<void(int, int)> userResize_;
+  std::vector<SavedLine> lines_;
 };
 
 }  // namespace kavrin::host

@@ -15,6 +15,47 @@ constexpr const char* kHeightEntry = "_Height";
 
 FontRef DefaultFont() { return std::make_shared<StdFont>(); }
 
+void AppendLines(std::string& out, const std::vector<SavedLine>& lines) {
+  if (lines.empty()) return;
+  out += "      BeginProperty Lines\n";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    AppendEntry(out, 3, "Key" + n, Variant(lines[i].key));
+    AppendEntry(out, 3, "Color" + n, Variant::FromLong(lines[i].color));
+  }
+  out += "      EndProperty\n";
+}
+
+// The lines of a Lines block: Key<n> for every n from 1 to the highest, Color<n> optional.
+std::vector<SavedLine> ReadLines(const std::vector<TextEntry>& entries) {
+  std::vector<SavedLine> lines;
+  std::vector<bool> keyed;
+  for (const auto& e : entries) {
+    const size_t n = static_cast<size_t>(LineEntryNumber(e.name));
+    if (n > lines.size()) {
+      lines.resize(n);
+      keyed.resize(n);
+    }
+    const Variant v = DecodeEntry(e);
+    try {
+      if (e.name[0] == 'K') {
+        lines[n - 1].key = v.ToString();
+        keyed[n - 1] = true;
+      } else {
+        lines[n - 1].color = v.ToLong();
+      }
+    } catch (const RuntimeError&) {
+      Raise(err::kTypeMismatch, "Type mismatch: form text line " + std::to_string(e.line) + ": " + e.name +
+                                    " cannot take a " + v.TypeName() + " value");
+    }
+  }
+  for (size_t i = 0; i < keyed.size(); ++i) {
+    if (!keyed[i])
+      Raise(err::kTypeMismatch, "Type mismatch: form text: the Lines block has no Key" + std::to_string(i + 1));
+  }
+  return lines;
+}
+
 // The message of an error without its "Run-time error 'N': " prefix.
 std::string MessageOf(const RuntimeError& e) {
   const std::string what = e.what();
@@ -114,6 +155,7 @@ std::string Form::Save() {
     site->Events()->WriteProperties(bag);
     out += "   Begin " + site->ClassName() + " " + site->Name() + "\n";
     bag.AppendText(out, 2);
+    AppendLines(out, site->Lines());
     out += "   End\n";
   }
   out += "End\n";
@@ -148,6 +190,7 @@ void Form::Load(std::string_view text) {
       } catch (const RuntimeError& e) {
         RaiseNamingLastEntry(e, bag);
       }
+      site.Lines() = ReadLines(c.lines);
       site.Events()->Resize();
     }
   } catch (...) {

@@ -291,6 +291,19 @@ class NameSet {
 
 }  // namespace
 
+int LineEntryNumber(std::string_view name) {
+  std::string_view digits;
+  if (name.substr(0, 3) == "Key") digits = name.substr(3);
+  else if (name.substr(0, 5) == "Color") digits = name.substr(5);
+  if (digits.empty() || digits.size() > 5 || digits[0] == '0') return 0;
+  int n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n <= 32767 ? n : 0;
+}
+
 bool IsEntryName(std::string_view name) {
   if (name.empty() || name.size() > 255) return false;
   // The block keywords would read back as the start or end of a block.
@@ -368,12 +381,13 @@ void AppendEntry(std::string& out, int indent, const std::string& name, const Va
 Variant DecodeEntry(const TextEntry& entry) { return entry.font ? DecodeFont(entry) : DecodeScalar(entry); }
 
 FormText ParseFormText(std::string_view text) {
-  enum class In { Nothing, Form, Control, Font, After };
+  enum class In { Nothing, Form, Control, Font, Lines, After };
   FormText form;
   In where = In::Nothing;
   In fontParent = In::Form;
   TextEntry* font = nullptr;
-  NameSet formNames, controlNames, fontNames, controlIds;
+  NameSet formNames, controlNames, fontNames, controlIds, lineNames;
+  bool controlHasLines = false;
   if (text.size() > kMaxFormTextBytes)
     Bad(1, "a form text is at most " + std::to_string(kMaxFormTextBytes) + " bytes long");
   int lineNo = 0;
@@ -406,6 +420,12 @@ FormText ParseFormText(std::string_view text) {
         NameSet& names = where == In::Form ? formNames : controlNames;
         if (SameNoCase(word, "End") && rest.empty()) {
           where = where == In::Form ? In::After : In::Form;
+        } else if (SameNoCase(word, "BeginProperty") && SameNoCase(rest, "Lines")) {
+          if (where != In::Control) Bad(lineNo, "a Lines block belongs in a control");
+          if (controlHasLines) Bad(lineNo, "a second Lines block");
+          controlHasLines = true;
+          lineNames = NameSet();
+          where = In::Lines;
         } else if (SameNoCase(word, "BeginProperty")) {
           std::string_view name;
           const std::string_view kind = FirstWord(rest, &name);
@@ -429,8 +449,9 @@ FormText ParseFormText(std::string_view text) {
           if (form.controls.size() >= kMaxControlsPerForm)
             Bad(lineNo, "more than " + std::to_string(kMaxControlsPerForm) + " controls");
           controlIds.Add(std::string(name), lineNo);
-          form.controls.push_back(ControlText{std::string(cls), std::string(name), lineNo, {}});
+          form.controls.push_back(ControlText{std::string(cls), std::string(name), lineNo, {}, {}});
           controlNames = NameSet();
+          controlHasLines = false;
           where = In::Control;
         } else {
           TextEntry e = ParseEntryLine(line, lineNo);
@@ -453,6 +474,17 @@ FormText ParseFormText(std::string_view text) {
         font->attributes.push_back(std::move(e));
         break;
       }
+      case In::Lines: {
+        if (SameNoCase(word, "EndProperty") && rest.empty()) {
+          where = In::Control;
+          break;
+        }
+        TextEntry e = ParseEntryLine(line, lineNo);
+        if (LineEntryNumber(e.name) == 0) Bad(lineNo, "a Lines block holds Key<n> and Color<n>, not '" + e.name + "'");
+        lineNames.Add(e.name, lineNo);
+        form.controls.back().lines.push_back(std::move(e));
+        break;
+      }
       case In::After: Bad(lineNo, "text after the end of the form");
     }
   }
@@ -462,6 +494,7 @@ FormText ParseFormText(std::string_view text) {
     case In::Form: Bad(last, "missing 'End' of form " + form.name);
     case In::Control: Bad(last, "missing 'End' of control " + form.controls.back().name);
     case In::Font: Bad(last, "missing 'EndProperty' of font " + font->name);
+    case In::Lines: Bad(last, "missing 'EndProperty' of the Lines block");
     case In::After: break;
   }
   return form;

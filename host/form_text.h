@@ -13,9 +13,15 @@
 //            Size = 8.25#
 //            ...
 //         EndProperty
+//         BeginProperty Lines
+//            Key1 = "pressure"
+//            Color1 = 65535&
+//         EndProperty
 //      End
 //   End
 //
+// The Lines block (at most one per control) keeps the host's lines:
+// Key<n> and Color<n> for the lines 1, 2, ... in order. Forms without it load as before.
 // Values carry their type: "text" String (escapes \" \\ \n \r \t \xHH), True / False
 // Boolean, 12% Integer, 12& Long, 1.5# Double (C locale, shortest exact form; Inf#, -Inf#,
 // NaN#), Empty, Nothing. A number without a suffix is an Integer when it fits, else a
@@ -45,6 +51,7 @@ struct ControlText {
   std::string name;
   int line = 0;
   std::vector<TextEntry> entries;
+  std::vector<TextEntry> lines;  // the entries of its Lines block
 };
 
 struct FormText {
@@ -66,6 +73,9 @@ Variant DecodeEntry(const TextEntry& entry);
 // A name that an entry can carry: a letter or "_", then letters, digits and "_"; not one
 // of the block keywords (Begin, End, BeginProperty, EndProperty, in any case).
 bool IsEntryName(std::string_view name);
+// The line number n of a Lines block entry Key<n> or Color<n> (1 .. 32767); 0 for any
+// other name.
+int LineEntryNumber(std::string_view name);
 // The value as an entry's right-hand side; raises 13 for a value with no text form.
 std::string EncodeScalar(const Variant& v);
 std::string QuoteString(std::string_view s);

@@ -246,6 +246,41 @@ TEST_F(FormEvents, ABadValueStopsLoadingAtItsEntryAndLeavesNoControl) {
   EXPECT_EQ(terminates, 3);
 }
 
+TEST_F(FormEvents, TheHostsLinesAreSavedInALinesBlockAndComeBack) {
+  ControlSite& site = form_.Add("FakeChart", "C");
+  site.Lines() = {{"free, MB", 65535}, {"used \"x\"", 16776960}};
+  const std::string text = form_.Save();
+  EXPECT_THAT(text, testing::HasSubstr("      BeginProperty Lines\n         Key1 = \"free, MB\"\n         Color1 = 65535&\n"));
+  Form other;
+  Register(other);
+  other.Load(text);
+  const auto& lines = other.At(0).Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].key, "used \"x\"");
+  EXPECT_EQ(lines[1].color, 16776960);
+  EXPECT_EQ(other.Save(), text);
+
+  // A form without the block loads with no lines; a block with a hole, a stray entry or a
+  // second block is refused at its line.
+  other.Load("Begin Form F\n Begin FakeChart X\n End\nEnd\n");
+  EXPECT_TRUE(other.At(0).Lines().empty());
+  const std::pair<const char*, const char*> bad[] = {
+      {"BeginProperty Lines\n Key2 = \"b\"\n EndProperty\n", "no Key1"},
+      {"BeginProperty Lines\n Pen1 = 3\n EndProperty\n", "line 4"},
+      {"BeginProperty Lines\n Key1 = 3.5.1\n EndProperty\n", "line 4"},
+      {"BeginProperty Lines\n EndProperty\n BeginProperty Lines\n", "line 5"},
+  };
+  for (const auto& [block, where] : bad) {
+    std::string message;
+    try {
+      other.Load(std::string("Begin Form F\n Begin FakeChart X\n") + block + " End\nEnd\n");
+    } catch (const RuntimeError& e) {
+      message = e.what();
+    }
+    EXPECT_THAT(message, testing::HasSubstr(where)) << block;
+  }
+}
+
 TEST_F(FormEvents, AMalformedTextChangesNothing) {
   form_.Add("FakeChart", "Kept");
   EXPECT_THROW(form_.Load("Begin Form F\n   Begin FakeChart X\n"), RuntimeError);

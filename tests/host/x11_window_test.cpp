@@ -112,6 +112,7 @@ TEST_F(X11Form, InvalidationsAreCoalescedAndPaintedWhenPumped) {
 
 TEST_F(X11Form, UserResizeRebuildsTheSurfaceAndFiresResize) {
   auto* fake = site_->ControlAs<test::FakeChart>();
+  ASSERT_NE(fake, nullptr);
   const int resizes = fake->resizes;
   XResizeWindow(peer_, window_->Id(), 200, 150);
   XSync(peer_, False);

@@ -1,0 +1,340 @@
+#include "apps/log_tools.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+#include "apps/chart_run.h"
+#include "apps/log_reader.h"
+#include "apps/output_files.h"
+#include "common/vb_error.h"
+#include "control/kavrin_line_chart.h"
+#include "host/form.h"
+#include "host/form_text.h"
+#include "host/standard_controls.h"
+
+namespace kavrin::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolFailure {
+  int code;
+  std::string message;
+};
+
+// A run-time error's message without its "Run-time error 'N': " prefix.
+std::string MessageOf(const RuntimeError& e) {
+  const std::string what = e.what();
+  const auto colon = what.find("': ");
+  return what.rfind("Run-time error", 0) == 0 && colon != std::string::npos ? what.substr(colon + 3) : what;
+}
+
+// Lines a log names that its form has no line for get these pens, in turn.
+constexpr uint32_t kSpareColors[] = {0x0000FFFF, 0x00FFFF00, 0x004080FF, 0x00FF80FF};
+
+// "X-part12.log" -> ("X", 12); "X.log" -> ("X", 1); anything else -> ("", 0).
+std::pair<std::string, int> SplitPartName(const std::string& file) {
+  if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".log") != 0) return {"", 0};
+  const std::string stem = file.substr(0, file.size() - 4);
+  const size_t dash = stem.rfind("-part");
+  if (dash != std::string::npos && dash + 5 < stem.size()) {
+    const std::string_view digits = std::string_view(stem).substr(dash + 5);
+    int n = 0;
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (r.ec == std::errc() && r.ptr == digits.data() + digits.size() && n >= 2 && digits[0] != '0')
+      return {stem.substr(0, dash), n};
+  }
+  return {stem, 1};
+}
+
+// The whole run: the rows of all its parts in tick order.
+struct RunLog {
+  std::vector<std::string> parts;
+  std::vector<LogRow> rows;
+  int lines = 0;  // the highest line number that has a value
+};
+
+RunLog ReadRun(const std::vector<std::string>& logs) {
+  RunLog run;
+  for (const auto& given : logs) {
+    for (auto& part : LogParts(given)) {
+      if (std::find(run.parts.begin(), run.parts.end(), part) == run.parts.end()) run.parts.push_back(std::move(part));
+    }
+  }
+  for (const auto& part : run.parts) {
+    DataLog log;
+    try {
+      log = ReadDataLogFile(part);
+    } catch (const RuntimeError& e) {
+      throw ToolFailure{kExitInput, part + ": " + MessageOf(e)};
+    }
+    for (auto& row : log.rows) {
+      if (!row.empty()) run.lines = std::max(run.lines, row.back().line);
+      run.rows.push_back(std::move(row));
+    }
+  }
+  return run;
+}
+
+std::string ReadFormFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ToolFailure{kExitInput, "cannot read the form " + path};
+  std::string text;
+  char piece[65536];
+  while (in && text.size() <= host::kMaxFormTextBytes) {
+    in.read(piece, sizeof piece);
+    text.append(piece, static_cast<size_t>(in.gcount()));
+  }
+  if (text.size() > host::kMaxFormTextBytes) throw ToolFailure{kExitInput, "the form " + path + " is too large"};
+  if (in.bad()) throw ToolFailure{kExitInput, "cannot read the form " + path};
+  return text;
+}
+
+// The line names of the form beside the run's last part; empty when it has none.
+std::vector<std::string> LineNames(const RunLog& run) {
+  std::vector<std::string> names;
+  const std::string formPath = FormBesideLog(run.parts.back());
+  if (!FileExists(formPath)) return names;
+  try {
+    const host::FormText form = host::ParseFormText(ReadFormFile(formPath));
+    for (const auto& control : form.controls) {
+      for (const auto& e : control.lines) {
+        const auto n = static_cast<size_t>(host::LineEntryNumber(e.name));
+        if (e.name[0] != 'K') continue;
+        if (names.size() < n) names.resize(n);
+        names[n - 1] = host::DecodeEntry(e).ToString();
+      }
+      if (!names.empty()) break;
+    }
+  } catch (const RuntimeError& e) {
+    throw ToolFailure{kExitInput, formPath + ": " + MessageOf(e)};
+  }
+  return names;
+}
+
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::optional<double> ValueOf(const std::string& logValue) {
+  const std::string plain = PlainNumber(logValue);
+  double v = 0;
+  const char* end = plain.data() + plain.size();
+  const char* begin = plain.data() + (!plain.empty() && plain[0] == '+' ? 1 : 0);
+  const auto r = std::from_chars(begin, end, v);
+  if (r.ec != std::errc() || r.ptr != end) return std::nullopt;
+  return v;
+}
+
+struct ReplayOptions {
+  std::string log;
+  std::string form;
+  std::string outDir;
+  int64_t snapshotEvery = 0;
+};
+
+ReplayOptions ParseReplayArgs(const std::vector<std::string>& args) {
+  ReplayOptions o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool takesValue = a == "--form" || a == "--out" || a == "--snapshot-every";
+    if (takesValue && i + 1 >= args.size()) throw ToolFailure{kExitUsage, a + " needs a value"};
+    if (a == "--form") {
+      o.form = args[++i];
+    } else if (a == "--out") {
+      o.outDir = args[++i];
+    } else if (a == "--snapshot-every") {
+      const std::string& v = args[++i];
+      const auto r = std::from_chars(v.data(), v.data() + v.size(), o.snapshotEvery);
+      if (r.ec != std::errc() || r.ptr != v.data() + v.size() || o.snapshotEvery < 1)
+        throw ToolFailure{kExitUsage, "--snapshot-every needs a whole number of ticks from 1, got '" + v + "'"};
+    } else if (!a.empty() && a[0] == '-') {
+      throw ToolFailure{kExitUsage, "replay does not know the option " + a};
+    } else if (o.log.empty()) {
+      o.log = a;
+    } else {
+      throw ToolFailure{kExitUsage, "replay draws one run; got a second log " + a};
+    }
+  }
+  if (o.log.empty()) throw ToolFailure{kExitUsage, "replay needs a data log: kavrin-chart replay LOG [--form FORM]"};
+  return o;
+}
+
+class Replay {
+ public:
+  explicit Replay(const ReplayOptions& o) : o_(o) {}
+
+  int Run(std::ostream& err) {
+    const RunLog run = ReadRun({o_.log});
+    const std::string formPath = o_.form.empty() ? FormBesideLog(run.parts.back()) : o_.form;
+    if (o_.form.empty() && !FileExists(formPath))
+      throw ToolFailure{kExitInput, "no form beside the log: " + formPath + " (give the chart's form with --form FORM)"};
+    host::Form form(host::MakeHeadlessBackend(), "KavrinChart");
+    host::RegisterStandardControls(form);
+    try {
+      form.Load(ReadFormFile(formPath));
+    } catch (const RuntimeError& e) {
+      throw ToolFailure{kExitInput, "the form " + formPath + " cannot be loaded: " + MessageOf(e)};
+    }
+    host::ControlSite* site = nullptr;
+    KavrinLineChart* chart = nullptr;
+    for (size_t i = 0; i < form.Count() && chart == nullptr; ++i) {
+      site = &form.At(i);
+      chart = site->ControlAs<KavrinLineChart>();
+    }
+    if (chart == nullptr) throw ToolFailure{kExitInput, "the form " + formPath + " holds no KavrinLineChart"};
+    Outputs(run.parts.front());
+
+    const std::vector<host::SavedLine> saved = site->Lines();
+    const size_t lines = std::max(saved.size(), static_cast<size_t>(run.lines));
+    for (size_t i = 0; i < lines; ++i) {
+      if (i < saved.size()) chart->AddLine(saved[i].key, saved[i].color);
+      else chart->AddLine(std::to_string(i + 1), static_cast<Long>(kSpareColors[i % std::size(kSpareColors)]));
+    }
+    int code = kExitOk;
+    int64_t tick = 0;
+    for (const LogRow& row : run.rows) {
+      for (const LogEntry& e : row) {
+        const auto v = ValueOf(e.value);
+        if (!v) continue;
+        try {
+          chart->SetValue(static_cast<Integer>(e.line), *v);
+        } catch (const RuntimeError& ex) {
+          // A value too far off the scale for a pixel row stays a gap, as it was in the run.
+          if (ex.Number() != err::kOverflow) throw;
+        }
+      }
+      chart->Movie();
+      ++tick;
+      if (o_.snapshotEvery > 0 && tick % o_.snapshotEvery == 0) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(tick));
+        if (!Write(*site, base_ + suffix, err)) code = kExitFailure;
+      }
+    }
+    if (!Write(*site, base_ + ".png", err)) code = kExitFailure;
+    err << "kavrin-chart: replayed " << tick << " tick(s) of " << run.parts.size() << " log part(s)\n";
+    if (code == kExitOk) err << "kavrin-chart: picture: " << folder_ << base_ << ".png\n";
+    form.Unload();
+    return code;
+  }
+
+ private:
+  // The pictures go to --out (else the log's folder) as X-replay.png, never replacing a
+  // file: a name in use moves to X-replay-2, -3, ...
+  void Outputs(const std::string& firstPart) {
+    const fs::path log(firstPart);
+    std::string dir = o_.outDir.empty() ? log.parent_path().string() : o_.outDir;
+    if (dir.empty()) dir = ".";
+    std::string error;
+    if (!MakeFolder(dir, error)) throw ToolFailure{kExitFailure, "cannot make the output folder " + error};
+    folder_ = FolderPath(dir);
+    const std::string stem = SplitPartName(log.filename().string()).first;
+    base_ = FreeBase((stem.empty() ? log.filename().string() : stem) + "-replay",
+                     [this](const std::string& b) { return FileExists(folder_ + b + ".png"); });
+  }
+
+  bool Write(const host::ControlSite& site, const std::string& name, std::ostream& err) {
+    std::string error;
+    if (WritePngFile(site.GetSurface().View(), folder_ + name, error) == Written::kYes) return true;
+    err << "kavrin-chart: cannot write the picture " << error << "\n";
+    return false;
+  }
+
+  const ReplayOptions& o_;
+  std::string folder_;
+  std::string base_;
+};
+
+}  // namespace
+
+std::vector<std::string> LogParts(const std::string& log) {
+  const fs::path path(log);
+  const auto [stem, part] = SplitPartName(path.filename().string());
+  if (part == 0) return {log};
+  const fs::path dir = path.parent_path();
+  std::map<int, std::string> parts;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir.empty() ? fs::path(".") : dir, ec)) {
+    const auto [s, n] = SplitPartName(entry.path().filename().string());
+    if (n > 0 && s == stem) parts[n] = (dir / entry.path().filename()).string();
+  }
+  parts.emplace(part, log);  // the one named is read (and refused) even when the folder cannot be listed
+  std::vector<std::string> out;
+  for (auto& [n, p] : parts) out.push_back(std::move(p));
+  return out;
+}
+
+std::string FormBesideLog(const std::string& log) {
+  const bool dotLog = log.size() > 4 && log.compare(log.size() - 4, 4, ".log") == 0;
+  return (dotLog ? log.substr(0, log.size() - 4) : log) + ".form";
+}
+
+std::string PlainNumber(const std::string& logValue) {
+  std::string s = logValue;
+  if (s.find('.') == std::string::npos) std::replace(s.begin(), s.end(), ',', '.');
+  const size_t digitsAt = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
+  if (s.size() > digitsAt && s[digitsAt] == '.') s.insert(digitsAt, "0");
+  return s;
+}
+
+int RunLog2Csv(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    if (args.empty()) throw ToolFailure{kExitUsage, "log2csv needs a data log: kavrin-chart log2csv LOG..."};
+    for (const auto& a : args) {
+      if (!a.empty() && a[0] == '-') throw ToolFailure{kExitUsage, "log2csv does not know the option " + a};
+    }
+    const RunLog run = ReadRun(args);
+    const std::vector<std::string> names = LineNames(run);
+    out << "tick";
+    for (int n = 1; n <= run.lines; ++n) {
+      const auto i = static_cast<size_t>(n - 1);
+      out << "," << CsvField(i < names.size() && !names[i].empty() ? names[i] : "line" + std::to_string(n));
+    }
+    out << "\n";
+    std::vector<std::string> fields(static_cast<size_t>(run.lines));
+    int64_t tick = 0;
+    for (const LogRow& row : run.rows) {
+      for (auto& f : fields) f.clear();
+      for (const LogEntry& e : row) fields[static_cast<size_t>(e.line - 1)] = PlainNumber(e.value);
+      out << ++tick;
+      for (const auto& f : fields) out << "," << f;
+      out << "\n";
+    }
+    out.flush();
+    if (!out) throw ToolFailure{kExitFailure, "writing the CSV failed"};
+    return kExitOk;
+  } catch (const ToolFailure& f) {
+    err << "kavrin-chart log2csv: " << f.message << "\n";
+    return f.code;
+  }
+}
+
+int RunReplay(const std::vector<std::string>& args, std::ostream& err) {
+  try {
+    const ReplayOptions o = ParseReplayArgs(args);
+    Replay replay(o);
+    return replay.Run(err);
+  } catch (const ToolFailure& f) {
+    err << "kavrin-chart replay: " << f.message << "\n";
+    return f.code;
+  } catch (const RuntimeError& e) {
+    err << "kavrin-chart replay: run-time error " << e.Number() << ": " << e.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+}  // namespace kavrin::app

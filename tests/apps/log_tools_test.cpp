@@ -1,0 +1,86 @@
+// The log tools: log2csv gives back the values a run was fed, gaps as empty fields, over
+// all parts of a log in tick order; replay draws the run's final picture again; damaged
+// logs are refused at their line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "apps/log_tools.h"
+#include "tests/apps/chart_process.h"
+#include "tests/support/pixels.h"
+
+namespace kavrin::app {
+namespace {
+
+using testing::HasSubstr;
+
+std::string Header() {
+  std::string text;
+  for (const char* l : {"[Time]12/7/2026 8:52:10 PM", "[Title]T", "[Min]-50", "[Max]50", "[Zoom]1", "[VerValueSpace]10",
+                        "[BkGndColor]0", "[ValueLineColor]8000", "[TimeLineColor]8000", "[bValueLineDsip]-1",
+                        "[bTimeLineDsip]-1", "[TitleFont]Arial:False:8", "[TitleColor]0", "[TitlePos]3",
+                        "[CutLineFont]Arial:False:8", "[MeasureColor]C0", "[MeasureFont]Arial:False:8",
+                        "[MeasurePos]0", "[MeasureWidth]3", "[BorderColor]808080", "[BorderWidth]1"})
+    text += std::string(l) + "\r\n";
+  return text;
+}
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+TEST(LogTools, ARunsLogGivesBackItsValuesAndItsPicture) {
+  const std::string dir = test::FreshDir("LogToolsRun");
+  std::string input = "a b\n1 2\n3 x\nx 4\n0.5 -0.25\n";
+  std::string expected = "tick,a,b\n1,1,2\n2,3,\n3,,4\n4,0.5,-0.25\n";
+  for (int i = 5; i <= 30; ++i) {
+    input += std::to_string(i) + " -" + std::to_string(i) + "\n";
+    expected += std::to_string(i) + "," + std::to_string(i) + ",-" + std::to_string(i) + "\n";
+  }
+  const auto run = test::RunChartProcess({{"--headless", "--out", dir}, input});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto logs = test::FilesEndingWith(dir, ".log");
+  ASSERT_FALSE(logs.empty());
+
+  std::ostringstream csv, err;
+  EXPECT_EQ(RunLog2Csv({logs.front()}, csv, err), 0) << err.str();
+  EXPECT_EQ(csv.str(), expected);
+
+  const std::string again = test::FreshDir("LogToolsReplay");
+  EXPECT_EQ(RunReplay({logs.front(), "--out", again, "--snapshot-every", "10"}, err), 0) << err.str();
+  EXPECT_EQ(test::FilesEndingWith(again, ".png").size(), 4u);  // three snapshots and the picture
+  const auto runPicture = test::ReadPng(test::FilesEndingWith(dir, ".png").back());
+  const auto replayed = test::ReadPng(again + "/" + std::filesystem::path(logs.front()).stem().string() + "-replay.png");
+  ASSERT_TRUE(runPicture && replayed);
+  const auto diff = test::Compare(*runPicture, *replayed, test::OutputDir() + "/replay_diff.png");
+  EXPECT_EQ(diff.count, 0) << diff.Describe();
+}
+
+TEST(LogTools, AllPartsAreReadInPartOrderAndADamagedPartIsRefusedAtItsLine) {
+  const std::string dir = test::FreshDir("LogToolsParts");
+  WriteFile(dir + "/r.log", Header() + "[1]2/[1]1/\r\n");
+  WriteFile(dir + "/r-part2.log", Header() + "[2]5/[1]-.5/\r\n");
+  WriteFile(dir + "/r-part10.log", Header() + "/\r\n");
+  WriteFile(dir + "/other.log", Header() + "[1]9/\r\n");
+  std::ostringstream csv, err;
+  ASSERT_EQ(RunLog2Csv({dir + "/r-part10.log"}, csv, err), 0) << err.str();
+  EXPECT_EQ(csv.str(), "tick,line1,line2\n1,1,\n2,2,\n3,-0.5,\n4,,5\n5,,\n");
+
+  WriteFile(dir + "/r-part2.log", Header() + "[2]5/[x]3/\r\n");
+  std::ostringstream none;
+  EXPECT_EQ(RunLog2Csv({dir + "/r.log"}, none, err), 3);
+  EXPECT_THAT(err.str(), HasSubstr("r-part2.log: Type mismatch: data log line 22: a bad line number"));
+  // Replay needs the chart's form: none lies beside these logs.
+  EXPECT_EQ(RunReplay({dir + "/other.log"}, err), 3);
+  EXPECT_THAT(err.str(), HasSubstr("no form beside the log: " + dir + "/other.form"));
+}
+
+TEST(LogTools, LogValueTextsBecomePlainDecimals) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"-.5", "-0.5"}, {".25", "0.25"}, {"3,25", "3.25"}, {"-1,5E-20", "-1.5E-20"}, {"12", "12"}, {"1.5", "1.5"}};
+  for (const auto& [log, plain] : cases) EXPECT_EQ(PlainNumber(log), plain) << log;
+}
+
+}  // namespace
+}  // namespace kavrin::app
