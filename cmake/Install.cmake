@@ -36,6 +36,7 @@ install(FILES ${PROJECT_BINARY_DIR}/KavrinLineChartConfig.cmake ${PROJECT_BINARY
 # (or made with --prefix) still reads right. The libraries are static: their dependencies
 # are public requirements.
 file(RELATIVE_PATH KAVRIN_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
+string(REGEX REPLACE "/$" "" KAVRIN_PC_TO_PREFIX "${KAVRIN_PC_TO_PREFIX}")
 set(KAVRIN_PC_REQUIRES "freetype2 fontconfig libpng libjpeg")
 if(X11_FOUND)
   string(APPEND KAVRIN_PC_REQUIRES " x11")

@@ -215,5 +215,32 @@ TEST_F(SitedLineChart, ExportPictureWritesTheSurfaceAsABitmap) {
   std::filesystem::remove(dir + "/chart.bmp");
 }
 
+TEST_F(SitedLineChart, ReconfigureAppliesStoredSettingsAtTheSameSize) {
+  ControlSite& site = form_.Add("KavrinLineChart");
+  KavrinLineChart& c = Chart(site);
+  const cLineChart* before = c.Chart();
+  c.Dist("40,20,20,30");
+  site.Reconfigure();
+  // A new engine at the same size, drawn with the new margins: the plot's left edge moved
+  // from x 20 to x 40, so x 30 is margin now (the control's white BackColor).
+  EXPECT_NE(c.Chart(), before);
+  EXPECT_EQ(site.ScaleWidth(), 320.0f);
+  EXPECT_EQ(GetPixel(site.GetSurface().Dc(), 30, 100), RGB(255, 255, 255));
+}
+
+TEST_F(SitedLineChart, ExportsTakeStringLiterals) {
+  ControlSite& site = form_.Add("KavrinLineChart");
+  KavrinLineChart& c = Chart(site);
+  const std::string dir = test::OutputDir() + "/host_literals";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  c.ExportData(True, dir, "a.log");
+  c.Movie();
+  c.ExportData(False);
+  EXPECT_TRUE(std::filesystem::exists(dir + "/a.log"));
+  EXPECT_EQ(c.ExportPicture(dir, "a.bmp"), True);
+  EXPECT_EQ(c.ExportPicture(dir, "a.bmp"), False);  // never overwrites
+}
+
 }  // namespace
 }  // namespace kavrin::host
