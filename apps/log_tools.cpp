@@ -140,7 +140,7 @@ std::optional<double> ValueOf(const std::string& logValue) {
 }
 
 struct ReplayOptions {
-  std::string log;
+  std::vector<std::string> logs;  // parts of one run
   std::string form;
   std::string outDir;
   int64_t snapshotEvery = 0;
@@ -163,13 +163,14 @@ ReplayOptions ParseReplayArgs(const std::vector<std::string>& args) {
         throw ToolFailure{kExitUsage, "--snapshot-every needs a whole number of ticks from 1, got '" + v + "'"};
     } else if (!a.empty() && a[0] == '-') {
       throw ToolFailure{kExitUsage, "replay does not know the option " + a};
-    } else if (o.log.empty()) {
-      o.log = a;
     } else {
-      throw ToolFailure{kExitUsage, "replay draws one run; got a second log " + a};
+      // Several parts of one run may be named (a shell pattern gives them all).
+      if (!o.logs.empty() && LogParts(a) != LogParts(o.logs.front()))
+        throw ToolFailure{kExitUsage, "replay draws one run; " + a + " is not a part of the run of " + o.logs.front()};
+      o.logs.push_back(a);
     }
   }
-  if (o.log.empty()) throw ToolFailure{kExitUsage, "replay needs a data log: kavrin-chart replay LOG [--form FORM]"};
+  if (o.logs.empty()) throw ToolFailure{kExitUsage, "replay needs a data log: kavrin-chart replay LOG [--form FORM]"};
   return o;
 }
 
@@ -178,7 +179,7 @@ class Replay {
   explicit Replay(const ReplayOptions& o) : o_(o) {}
 
   int Run(std::ostream& err) {
-    const RunLog run = ReadRun({o_.log});
+    const RunLog run = ReadRun({o_.logs.front()});
     const std::string formPath = o_.form.empty() ? FormBesideLog(run.parts.back()) : o_.form;
     if (o_.form.empty() && !FileExists(formPath))
       throw ToolFailure{kExitInput, "no form beside the log: " + formPath + " (give the chart's form with --form FORM)"};
