@@ -142,9 +142,8 @@ inline Bytes EncodeBmp(const BmpOptions& o) {
       }
     }
   }
-  Bytes f(offBits + bits.size(), 0);
-  f[0] = 'B';
-  f[1] = 'M';
+  Bytes f = {'B', 'M'};
+  f.resize(offBits + bits.size(), 0);
   Put32(f, 2, static_cast<uint32_t>(f.size()));
   Put32(f, 10, static_cast<uint32_t>(offBits));
   Put32(f, 14, o.headerSize);

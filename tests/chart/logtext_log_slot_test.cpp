@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <string>
 
@@ -30,7 +31,9 @@ int ErrorOf(void (*call)(const void*, const std::string&), const void* owner, co
 
 std::string ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 class LogSlotTest : public testing::Test {

@@ -1,4 +1,5 @@
-# cmake -DBUILD_DIR=... -DWORK=... -DCONSUMER=... -DEXAMPLE=... -DGENERATOR=... -DCXX=... -P install_package.cmake
+# cmake -DBUILD_DIR=... -DWORK=... -DCONSUMER=... -DSUBDIRECTORY=... -DSOURCE=... -DEXAMPLE=...
+#       -DGENERATOR=... -DCXX=... -P install_package.cmake
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
@@ -26,6 +27,10 @@ run(${WORK}/consumer/example_host ${WORK}/out-cmake)
 if(NOT EXISTS ${WORK}/out-cmake/example.bmp)
   message(FATAL_ERROR "the example built with find_package wrote no picture")
 endif()
+
+# Built as a part of another project, it adds no tests or benchmarks (configured only).
+run(${CMAKE_COMMAND} -S ${SUBDIRECTORY} -B ${WORK}/subdirectory -G ${GENERATOR} -DCMAKE_CXX_COMPILER=${CXX}
+    -DKAVRIN_SOURCE=${SOURCE} -DEXAMPLE=${EXAMPLE})
 
 file(GLOB pc_file ${prefix}/lib*/pkgconfig/kavrin-line-chart.pc ${prefix}/lib/*/pkgconfig/kavrin-line-chart.pc)
 if(NOT pc_file)
