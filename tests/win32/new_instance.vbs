@@ -6,10 +6,11 @@ On Error Resume Next
 
 Dim failures : failures = 0
 
-' Values compare, and so do types, except for colours: an OLE_COLOR may come back as any
-' integer type.
+' Values compare, and so do types, except for colours: an OLE_COLOR comes back unsigned
+' (VT_UI4, 19), which this script engine compares only once converted to a Long.
 Sub Check(what, actual, expected)
-  Dim sameType : sameType = VarType(actual) = VarType(expected) Or VarType(expected) = vbLong
+  Dim sameType : sameType = VarType(actual) = VarType(expected) Or VarType(actual) = 19
+  If VarType(actual) = 19 Then actual = CLng(actual)
   If actual <> expected Or Not sameType Then
     WScript.Echo "FAIL " & what & ": got " & actual & " (type " & VarType(actual) & "), expected " & _
       expected & " (type " & VarType(expected) & ")"
@@ -49,13 +50,20 @@ Check "Max", c.Max, CDbl(50)
 Check "MeasureWidth", c.MeasureWidth, CInt(3)
 Check "Unit", c.Unit, ""
 Check "Dist", c.Dist, "20,20,20,30"
-Dim fontName
-For Each fontName In Array("MeasureFont", "TitleFont", "CutLineFont", "UnitFont")
-  Dim f : Set f = Eval("c." & fontName)
-  Check fontName & ".Name", f.Name, "MS Sans Serif"
-  Check fontName & ".Size", CDbl(f.Size), CDbl(8.25)
-  Check fontName & ".Bold", f.Bold, False
-Next
+' The default description, as this system's font objects report it (the face a name
+' stands for may differ from the name).
+Dim def : Set def = CreateObject("StdFont")
+def.Name = "MS Sans Serif" : def.Size = 8.25
+Sub CheckFont(what, f)
+  Check what & ".Name", f.Name, def.Name
+  Check what & ".Size", CDbl(f.Size), CDbl(8.25)
+  Check what & ".Bold", f.Bold, False
+End Sub
+CheckFont "MeasureFont", c.MeasureFont
+CheckFont "TitleFont", c.TitleFont
+CheckFont "CutLineFont", c.CutLineFont
+CheckFont "UnitFont", c.UnitFont
+Check "each font property has its own object", c.TitleFont Is c.UnitFont, False
 CheckError "reading the defaults", 0
 
 ' Every property set and read back; names in any case.
