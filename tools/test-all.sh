@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the ASan+UBSan build of the same
-# tests, and a short fuzz run of the file readers. Installs what a fresh Debian lacks first.
+# tests, the Windows controls (built with MinGW, checked under wine64), and a short fuzz run
+# of the file readers. Installs what a fresh Debian lacks first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -17,6 +18,9 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVRIN_SANITIZE
 ninja -C build/sanitize -j"$jobs"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
+
+echo "== Windows build: both .ocx files, checked under wine64"
+bash tools/test-windows.sh
 
 echo "== Short fuzz runs"
 for f in fuzz/run_short.sh; do

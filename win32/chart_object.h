@@ -21,7 +21,7 @@
 #include "win32/com_error.h"
 #include "win32/com_font.h"
 #include "win32/control_site.h"
-#include "win32/kavrin_line_chart_h.h"
+#include "kavrin_line_chart_h.h"
 #include "win32/type_library.h"
 
 namespace kavrin::win32 {

@@ -17,6 +17,14 @@
 
 #include "kavrin_line_chart_h.h"
 
+// The property browser's interface, which the mingw headers lack. Declared outside the
+// anonymous namespace: the compiler may take a call through an interface that no class
+// of its own unit implements as unreachable.
+struct ICategorizeProperties : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE MapPropertyToCategory(DISPID dispid, int* category) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetCategoryName(int category, LCID lcid, BSTR* name) = 0;
+};
+
 namespace {
 
 int failures = 0;
@@ -448,12 +456,6 @@ void StreamRoundTrip() {
   Expect(Narrow(t) == "Flow", "a failed load changes nothing");
   SysFreeString(t);
 }
-
-// The property browser's interface, which the mingw headers lack.
-struct ICategorizeProperties : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE MapPropertyToCategory(DISPID dispid, int* category) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetCategoryName(int category, LCID lcid, BSTR* name) = 0;
-};
 
 void ClassInfoAndCategories() {
   Ref<IDispatch> d;

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Builds both Windows controls and checks them: the 32-bit file is inspected (it cannot run
+# here: wine64 given a 32-bit program exits 0 without running it, so nothing 32-bit is ever
+# run), the 64-bit twin registers and unregisters under wine64 in a fresh prefix, and
+# programs built with MinGW check its type library and entry points, once in the default
+# locale and once with the ANSI code page 936.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/build-windows.sh
+
+out=$PWD/build/windows
+ocx32=$out/x86/KavrinLineChart.ocx
+ocx64=$out/x64/KavrinLineChart.ocx
+tests=$out/x64-build/tests
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+echo "== The 32-bit control, inspected"
+dump=$(i686-w64-mingw32-objdump -p "$ocx32")
+grep -q 'file format pei-i386' <<<"$dump" || fail "not a PE32 i386 file"
+grep -qP '^Magic\s+010b\s+\(PE32\)' <<<"$dump" || fail "no PE32 optional header"
+exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -oP '^\s+\[\s*\d+\]\s+\K\S+' | sort | tr '\n' ' ')
+[ "$exports" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer " ] ||
+  fail "exports are '$exports'"
+imports=$(grep -oP 'DLL Name: \K\S+' <<<"$dump" | tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' ')
+for dll in $imports; do
+  case $dll in
+    kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | ole32.dll | oleaut32.dll | shlwapi.dll | msvcrt.dll) ;;
+    *) fail "imports $dll, which is not a Windows system DLL" ;;
+  esac
+done
+resources=$(wrestool -l "$ocx32")
+grep -q -- "--type='TYPELIB' --name=1 " <<<"$resources" || fail "no TYPELIB 1"
+grep -q -- "--type=2 --name=30000 " <<<"$resources" || fail "no BITMAP 30000"
+grep -q -- "--type=16 --name=1 " <<<"$resources" || fail "no VERSIONINFO"
+# Resources go through files: a reader that stops early must not break the pipe.
+inspect=$out/inspect
+mkdir -p "$inspect"
+# The library's header word at offset 20 carries its system kind: 1 is Win32, 3 is Win64.
+for pair in "$ocx32:1" "$ocx64:3"; do
+  file=${pair%:*}
+  wrestool -x --raw --type=TYPELIB --name=1 "$file" >"$inspect/typelib.tlb"
+  kind=$(od -An -tu4 -j20 -N4 "$inspect/typelib.tlb" | tr -d ' ')
+  [ $((kind & 15)) = "${pair##*:}" ] || fail "$file: type library system kind $((kind & 15))"
+done
+wrestool -x --type=2 --name=30000 "$ocx32" >"$inspect/toolbox.bmp"
+bitmap=$(file "$inspect/toolbox.bmp")
+grep -q '16 x 15 x 24' <<<"$bitmap" || fail "toolbox bitmap is '$bitmap'"
+wrestool -x --raw --type=16 --name=1 "$ocx32" >"$inspect/version.bin"
+iconv -f UTF-16LE -t UTF-8 "$inspect/version.bin" 2>/dev/null | tr -d '\0' >"$inspect/version.txt" || true
+grep -q OLESelfRegister "$inspect/version.txt" || fail "version information without OLESelfRegister"
+
+echo "== The 64-bit control under wine64"
+wine=/usr/lib/wine/wine64
+export WINEPREFIX=$out/wine-test WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+"$wine" wineboot -i >/dev/null 2>&1
+winpath() { echo "Z:$(tr / '\\' <<<"$1")"; }
+ocx=$(winpath "$ocx64")
+
+clsid='HKCR\CLSID\{BA8CA522-7C56-4AE2-95BF-65B847FF0DEF}'
+progid='HKCR\KavrinLineChartProj.KavrinLineChart'
+typelib='HKCR\TypeLib\{8027108C-6957-4C3E-A3EB-C5D72D4BCA1F}'
+# key | value name ("" for the default) | data
+expected=(
+  "$clsid||KavrinLineChart"
+  "$clsid\\InprocServer32||$ocx"
+  "$clsid\\InprocServer32|ThreadingModel|Apartment"
+  "$clsid\\ProgID||KavrinLineChartProj.KavrinLineChart"
+  "$clsid\\Control||"
+  "$clsid\\MiscStatus||197009"
+  "$clsid\\MiscStatus\\1||197009"
+  "$clsid\\ToolboxBitmap32||$ocx, 30000"
+  "$clsid\\TypeLib||{8027108C-6957-4C3E-A3EB-C5D72D4BCA1F}"
+  "$clsid\\Version||1.0"
+  "$progid||KavrinLineChart"
+  "$progid\\CLSID||{BA8CA522-7C56-4AE2-95BF-65B847FF0DEF}"
+  "$typelib\\1.0||Kavrin Line Chart 2010.1.0"
+  "$typelib\\1.0\\409\\win64||$ocx"
+)
+roots=("$clsid" "$progid" "$typelib" 'HKCR\Interface\{C91A5707-DA25-4521-AAFC-C7A5C8D18D6A}')
+
+"$wine" regsvr32 /s "$ocx" || fail "regsvr32 could not register the control"
+for e in "${expected[@]}"; do
+  IFS='|' read -r key name data <<<"$e"
+  if [ -z "$name" ]; then flag=(/ve); else flag=(/v "$name"); fi
+  line=$("$wine" reg query "$key" "${flag[@]}" 2>/dev/null | tr -d '\r' | grep REG_SZ || true)
+  got=$(sed -E 's/^ +[^ ].*REG_SZ {4}//' <<<"$line")
+  [ -n "$line" ] && [ "$got" = "$data" ] || fail "after registering, $key ${name:-(default)} is '$got', expected '$data'"
+done
+"$wine" reg query "${roots[3]}" >/dev/null 2>&1 || fail "the dual interface is not registered"
+
+echo "-- type library, default locale"
+"$wine" "$tests/typelib_test.exe" "$ocx" | tr -d '\r' | tee "$out/typelib_test.log" | tail -n 3
+grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test.log" || fail "typelib_test"
+
+echo "-- type library, code page 936"
+locale_dir=$out/locale
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  [ -d "$locale_dir/zh_CN.UTF-8" ] || localedef -i zh_CN -f UTF-8 "$locale_dir/zh_CN.UTF-8"
+  export LOCPATH=$locale_dir
+fi
+LC_ALL=zh_CN.UTF-8 "$wine" "$tests/typelib_test.exe" "$ocx" --acp 936 | tr -d '\r' | tee "$out/typelib_test_936.log" |
+  tail -n 3
+unset LOCPATH
+grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test_936.log" || fail "typelib_test under code page 936"
+
+echo "-- clients of the control: a script (cscript) and a C++ program"
+bash tests/win32/run_wine_client_tests.sh "$WINEPREFIX" "$tests" || fail "client tests"
+
+"$wine" regsvr32 /s /u "$ocx" || fail "regsvr32 could not unregister the control"
+for key in "${roots[@]}"; do
+  "$wine" reg query "$key" >/dev/null 2>&1 && fail "after unregistering, $key is still there"
+done
+
+echo "-- entry points"
+"$wine" "$tests/server_test.exe" "$ocx" | tr -d '\r' | tee "$out/server_test.log" | tail -n 3
+grep -q '^server_test: ALL [0-9]* CHECKS PASSED$' "$out/server_test.log" || fail "server_test"
+
+/usr/lib/wine/wineserver -k || true
+if [ "$failures" -ne 0 ]; then
+  echo "Windows checks: $failures FAILED"
+  exit 1
+fi
+echo "Windows checks passed."
