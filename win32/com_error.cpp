@@ -1,5 +1,6 @@
 #include "win32/com_error.h"
 
+#include <cstring>
 #include <string>
 
 #include "win32/com_text.h"
@@ -11,9 +12,9 @@ namespace {
 
 // The message without the "Run-time error 'n': " that the error's text starts with.
 std::string MessageOf(const RuntimeError& e) {
-  const std::string text = e.what();
-  const auto colon = text.find("': ");
-  return colon == std::string::npos ? text : text.substr(colon + 3);
+  const char* text = e.what();
+  const char* message = std::strstr(text, "': ");
+  return message ? std::string(message + 3) : std::string(text);
 }
 
 }  // namespace
