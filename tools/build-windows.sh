@@ -19,9 +19,15 @@ fi
 jobs=${KAVRIN_JOBS:-$(nproc)}
 
 echo "== Host tools: make_idl, tlb_byref_text"
-cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRIN_TESTS=OFF -DKAVRIN_BENCH=OFF \
-  "${launcher[@]}" >/dev/null
-ninja -C "$out/host" -j"$jobs" make_idl tlb_byref_text
+# KAVRIN_HOST_BUILD may name a configured Linux build to build them in (test-all.sh passes
+# its own, so the Linux libraries are not compiled twice).
+host=${KAVRIN_HOST_BUILD:-$out/host}
+if [ -z "${KAVRIN_HOST_BUILD:-}" ]; then
+  cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRIN_TESTS=OFF -DKAVRIN_BENCH=OFF \
+    "${launcher[@]}" >/dev/null
+fi
+ninja -C "$host" -j"$jobs" make_idl tlb_byref_text
+host=$(cd "$host" && pwd)
 
 for arch in x86:i686 x64:x86_64; do
   name=${arch%%:*}
@@ -29,7 +35,7 @@ for arch in x86:i686 x64:x86_64; do
   echo "== KavrinLineChart.ocx, $name ($triple-w64-mingw32)"
   cmake -S win32 -B "$out/$name-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$triple.cmake" \
-    -DKAVRIN_HOST_TOOLS="$root/$out/host/tools" -DKAVRIN_OCX_DIR="$root/$out/$name" \
+    -DKAVRIN_HOST_TOOLS="$host/tools" -DKAVRIN_OCX_DIR="$root/$out/$name" \
     "${launcher[@]}" >/dev/null
   ninja -C "$out/$name-build" -j"$jobs"
 done

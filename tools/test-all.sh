@@ -20,7 +20,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
 
 echo "== Windows build: both .ocx files, checked under wine64"
-bash tools/test-windows.sh
+KAVRIN_HOST_BUILD=build/release bash tools/test-windows.sh
 
 echo "== Short fuzz runs"
 for f in fuzz/run_short.sh; do

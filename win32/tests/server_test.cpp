@@ -1,5 +1,7 @@
 // The server's entry points under Wine: the class factory and its lock counting
-// (DllCanUnloadNow), an unknown class, and a registration that fails part way.
+// (DllCanUnloadNow), an unknown class, a registration that fails part way; the property
+// categories; and the Windows picture decoding the server links in place of libjpeg and
+// libpng.
 //
 //   server_test PATH\KavrinLineChart.ocx
 #include <windows.h>
@@ -8,7 +10,11 @@
 
 #include <cstdio>
 
+#include "about/about_picture.h"
+#include "common/image_decode.h"
+#include "common/vb_error.h"
 #include "control/automation.h"
+#include "win32/property_categories.h"
 #include "win32/registration.h"
 #include "win32/tests/check.h"
 
@@ -67,6 +73,32 @@ void CheckFailedRegistration() {
         "a failed registration registers no type library");
 }
 
+void CheckPropertyCategories() {
+  using kavrin::win32::PropertyCategory;
+  using kavrin::win32::PropertyCategoryName;
+  CheckEq(PropertyCategoryName(PropertyCategory(0x6803000A)), "Skin", "BackColor is in Skin");
+  CheckEq(PropertyCategory(0x68030000), PropertyCategory(0x6803000A), "Dist is in BackColor's group");
+  CheckEq(PropertyCategoryName(PropertyCategory(0x68030015)), "Title", "Title is in Title");
+  CheckEq(PropertyCategoryName(PropertyCategory(0x68030001)), "Unit", "UnitFont is in Unit");
+  CheckEq(PropertyCategory(0x6003001E), 0, "SetValue, a method, has no category");
+  CheckEq(PropertyCategoryName(0), "", "category 0 has no name");
+}
+
+void CheckPictureDecoding() {
+  const kavrin::DecodedImage img = kavrin::DecodeImage(kavrin::about::kAboutJpeg, kavrin::about::kAboutJpegSize);
+  CheckEq(img.width, 241, "the About JPEG's width");
+  CheckEq(img.height, 135, "the About JPEG's height");
+  CheckEq(img.pixels.size(), size_t{241 * 135}, "the About JPEG's pixel count");
+  const unsigned char damaged[64] = {0xFF, 0xD8, 0xFF, 0xE0};
+  int number = 0;
+  try {
+    kavrin::DecodeImage(damaged, sizeof damaged);
+  } catch (const kavrin::RuntimeError& e) {
+    number = e.Number();
+  }
+  CheckEq(number, 481, "damaged JPEG data raises 481");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +113,8 @@ int main(int argc, char** argv) {
     FreeLibrary(dll);
   }
   CheckFailedRegistration();
+  CheckPropertyCategories();
+  CheckPictureDecoding();
   CoUninitialize();
   return kavrin::wintest::Finish("server_test");
 }
