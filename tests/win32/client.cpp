@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -228,13 +227,28 @@ std::vector<std::string> BagText(const Bag& bag) {
   return out;
 }
 
+// The whole file ("" when it cannot be read).
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+// The lines of a text file, without comment lines (') and blank ones.
 std::vector<std::string> FileLines(const char* path) {
   std::vector<std::string> lines;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
+  const std::string text = FileText(path);
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] != '\'') lines.push_back(line);
+    at = end + 1;
   }
   return lines;
 }
@@ -368,8 +382,7 @@ void PropertyBagRoundTrip(const char* expectedFile, const std::string& scratch) 
   ExpectHr(c2->ExportData(&open, &folder.b, &log.b), S_OK, "ExportData opens the log");
   Bstr none(L"");
   ExpectHr(c2->ExportData(&close, &none.b, &none.b), S_OK, "ExportData closes the log");
-  std::ifstream header(scratch + "\\log.txt");
-  std::string text((std::istreambuf_iterator<char>(header)), std::istreambuf_iterator<char>());
+  const std::string text = FileText(scratch + "\\log.txt");
   const size_t at = text.find("[TitleFont]");
   Expect(at != std::string::npos && text.substr(at, text.find('[', at + 1) - at).find(":False:") != std::string::npos,
          "the log header shows the host's font as changed (Bold off)");
@@ -390,10 +403,7 @@ void PropertyBagRoundTrip(const char* expectedFile, const std::string& scratch) 
   Expect(V_VT(&path) == VT_BSTR && Narrow(V_BSTR(&path)) == scratch + "\\", "sPath comes back with its \\");
   CallByName(d2.p, L"ExportPicture", DISPATCH_METHOD, {ByRef(&path), name}, &r, &ex);
   Expect(V_VT(&r) == VT_BOOL && V_BOOL(&r) == VARIANT_FALSE, "an existing file is not overwritten");
-  std::ifstream bmp(scratch + "\\chart.bmp", std::ios::binary);
-  char magic[2] = {};
-  bmp.read(magic, 2);
-  Expect(magic[0] == 'B' && magic[1] == 'M', "the picture is a Windows bitmap");
+  Expect(FileText(scratch + "\\chart.bmp").rfind("BM", 0) == 0, "the picture is a Windows bitmap");
   VariantClear(&path);
   VariantClear(&name);
 
@@ -576,6 +586,11 @@ void Cycles(int count) {
     s->Seek(zero, STREAM_SEEK_SET, nullptr);
     s->Read(saved.data(), static_cast<ULONG>(saved.size()), nullptr);
   }
+  // A line's point picture is the host's bitmap picture object; the chart copies it.
+  Ref<IPictureDisp> picture;
+  PICTDESC desc{sizeof(PICTDESC), PICTYPE_BITMAP, {}};
+  desc.bmp.hbitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+  ExpectHr(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.vout()), S_OK, "a bitmap picture");
   auto cycle = [&] {
     Ref<IDispatch> d;
     if (FAILED(NewControl(d.out()))) return false;
@@ -593,7 +608,7 @@ void Cycles(int count) {
     VARIANT_BOOL showTip = VARIANT_TRUE;
     short id = 1;
     double value = 12.5;
-    return SUCCEEDED(c->AddLine(&key.b, &color, nullptr, &showTip, &tip)) && SUCCEEDED(c->SetValue(&id, &value)) &&
+    return SUCCEEDED(c->AddLine(&key.b, &color, &picture.p, &showTip, &tip)) && SUCCEEDED(c->SetValue(&id, &value)) &&
            SUCCEEDED(c->Movie()) && SUCCEEDED(c->Movie());
   };
   cycle();  // the first object loads what stays loaded (the type library, fonts)
