@@ -57,7 +57,9 @@ struct Ref {
   Ref() = default;
   Ref(const Ref&) = delete;
   Ref& operator=(const Ref&) = delete;
-  ~Ref() { if (p) p->Release(); }
+  ~Ref() {
+    if (p) p->Release();
+  }
   T* operator->() const { return p; }
   T** out() { return &p; }
   void** vout() { return reinterpret_cast<void**>(&p); }
@@ -116,9 +118,27 @@ HRESULT CallByName(IDispatch* d, const wchar_t* name, WORD flags, std::vector<VA
   return d->Invoke(IdOf(d, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, ex, &argErr);
 }
 
-VARIANT Lng(LONG v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I4; V_I4(&x) = v; return x; }
-VARIANT Str(BSTR v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BSTR; V_BSTR(&x) = v; return x; }
-VARIANT ByRef(VARIANT* v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BYREF | VT_VARIANT; V_VARIANTREF(&x) = v; return x; }
+VARIANT Lng(LONG v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_I4;
+  V_I4(&x) = v;
+  return x;
+}
+VARIANT Str(BSTR v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BSTR;
+  V_BSTR(&x) = v;
+  return x;
+}
+VARIANT ByRef(VARIANT* v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&x) = v;
+  return x;
+}
 
 void ClearExcep(EXCEPINFO& ex) {
   SysFreeString(ex.bstrSource);
@@ -131,9 +151,14 @@ void ClearExcep(EXCEPINFO& ex) {
 
 class Bag final : public IPropertyBag {
  public:
-  ~Bag() { for (auto& e : entries) VariantClear(&e.second); }
+  ~Bag() {
+    for (auto& e : entries) VariantClear(&e.second);
+  }
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown || riid == IID_IPropertyBag) { *ppv = this; return S_OK; }
+    if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
+      *ppv = this;
+      return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
@@ -175,12 +200,18 @@ std::string DoubleText(double v) {
 
 std::string ValueText(const VARIANT& v) {
   switch (V_VT(&v)) {
-    case VT_I2: return std::to_string(V_I2(&v)) + "%";
-    case VT_I4: return std::to_string(V_I4(&v)) + "&";
-    case VT_R8: return DoubleText(V_R8(&v));
-    case VT_BOOL: return V_BOOL(&v) ? "True" : "False";
-    case VT_BSTR: return "\"" + Narrow(V_BSTR(&v)) + "\"";
-    default: return "<type " + std::to_string(V_VT(&v)) + ">";
+    case VT_I2:
+      return std::to_string(V_I2(&v)) + "%";
+    case VT_I4:
+      return std::to_string(V_I4(&v)) + "&";
+    case VT_R8:
+      return DoubleText(V_R8(&v));
+    case VT_BOOL:
+      return V_BOOL(&v) ? "True" : "False";
+    case VT_BSTR:
+      return "\"" + Narrow(V_BSTR(&v)) + "\"";
+    default:
+      return "<type " + std::to_string(V_VT(&v)) + ">";
   }
 }
 
@@ -254,8 +285,14 @@ std::vector<std::string> FileLines(const char* path) {
 }
 
 IFontDisp* NewFont(const wchar_t* name, LONGLONG sizeCy, bool bold) {
-  FONTDESC d{sizeof(FONTDESC), const_cast<LPOLESTR>(name), {}, static_cast<SHORT>(bold ? 700 : 400),
-             DEFAULT_CHARSET, FALSE, FALSE, FALSE};
+  FONTDESC d{sizeof(FONTDESC),
+             const_cast<LPOLESTR>(name),
+             {},
+             static_cast<SHORT>(bold ? 700 : 400),
+             DEFAULT_CHARSET,
+             FALSE,
+             FALSE,
+             FALSE};
   d.cySize.int64 = sizeCy;
   IFontDisp* f = nullptr;
   OleCreateFontIndirect(&d, IID_IFontDisp, reinterpret_cast<void**>(&f));
@@ -486,9 +523,9 @@ void ClassInfoAndCategories() {
 
   const IID categorize = {0x4D07FC10, 0xF931, 0x11CE, {0xB0, 0x01, 0x00, 0xAA, 0x00, 0x68, 0x84, 0xE5}};
   if (FAILED(d->QueryInterface(categorize, cat.vout()))) return Fail("ICategorizeProperties");
-  const std::pair<const wchar_t*, const char*> cases[] = {
-      {L"Zoom", "Skin"}, {L"bTimeLineDisp", "TimeLine"}, {L"CutLineFont", "CutLine"},
-      {L"MeasureWidth", "Measure"}, {L"TitlePos", "Title"}, {L"UnitFont", "Unit"}};
+  const std::pair<const wchar_t*, const char*> cases[] = {{L"Zoom", "Skin"},           {L"bTimeLineDisp", "TimeLine"},
+                                                          {L"CutLineFont", "CutLine"}, {L"MeasureWidth", "Measure"},
+                                                          {L"TitlePos", "Title"},      {L"UnitFont", "Unit"}};
   for (const auto& [prop, expected] : cases) {
     int category = 0;
     BSTR name = nullptr;
@@ -503,13 +540,19 @@ void ClassInfoAndCategories() {
 class NotifySink final : public IPropertyNotifySink {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown || riid == IID_IPropertyNotifySink) { *ppv = this; return S_OK; }
+    if (riid == IID_IUnknown || riid == IID_IPropertyNotifySink) {
+      *ppv = this;
+      return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP OnChanged(DISPID id) override { changed.push_back(id); return S_OK; }
+  STDMETHODIMP OnChanged(DISPID id) override {
+    changed.push_back(id);
+    return S_OK;
+  }
   STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
   std::vector<DISPID> changed;
 };
@@ -566,7 +609,8 @@ DWORD MessageWindows() {
 
 void Cycles(int count) {
   HMODULE ocx = GetModuleHandleW(L"KavrinLineChart.ocx");
-  auto canUnload = ocx ? reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow"))) : nullptr;
+  auto canUnload =
+      ocx ? reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow"))) : nullptr;
   if (!canUnload) return Fail("DllCanUnloadNow not found in the loaded module");
 
   // One saved stream that every cycle loads: a configured control with a line.
@@ -617,10 +661,10 @@ void Cycles(int count) {
   for (int i = 0; i < count; ++i) failed += cycle() ? 0 : 1;
   const DWORD gdiAfter = LiveGdiObjects(), handlesAfter = OpenHandles(), windowsAfter = MessageWindows();
   Expect(failed == 0, "every cycle succeeds (" + std::to_string(failed) + " failed)");
-  Expect(gdi > 0 && gdiAfter == gdi, "no GDI object left behind (" + std::to_string(gdi) + " before, " +
-                                         std::to_string(gdiAfter) + " after)");
-  Expect(handles > 0 && handlesAfter == handles, "no handle left behind (" + std::to_string(handles) +
-                                                     " before, " + std::to_string(handlesAfter) + " after)");
+  Expect(gdi > 0 && gdiAfter == gdi,
+         "no GDI object left behind (" + std::to_string(gdi) + " before, " + std::to_string(gdiAfter) + " after)");
+  Expect(handles > 0 && handlesAfter == handles,
+         "no handle left behind (" + std::to_string(handles) + " before, " + std::to_string(handlesAfter) + " after)");
   Expect(windowsAfter == windows, "no window left behind");
   ExpectHr(canUnload(), S_OK, "DllCanUnloadNow once every object is gone");
   std::printf("cycles: %d, GDI objects %lu, handles %lu\n", count, static_cast<unsigned long>(gdi),
