@@ -569,6 +569,17 @@ void PropertyNotification() {
   NotifySink sink;
   DWORD cookie = 0;
   ExpectHr(cp->Advise(&sink, &cookie), S_OK, "Advise");
+  // Both points and the one connection can be enumerated.
+  Ref<IEnumConnectionPoints> points;
+  Ref<IEnumConnections> connections;
+  IConnectionPoint* found[3] = {};
+  CONNECTDATA data[2] = {};
+  ULONG count = 0, connected = 0;
+  if (SUCCEEDED(cpc->EnumConnectionPoints(points.out()))) points->Next(3, found, &count);
+  for (ULONG i = 0; i < count; ++i) found[i]->Release();
+  if (SUCCEEDED(cp->EnumConnections(connections.out()))) connections->Next(2, data, &connected);
+  Expect(count == 2 && connected == 1 && data[0].dwCookie == cookie, "connection points and connections enumerated");
+  if (connected) data[0].pUnk->Release();
   c->put_Min(-5);
   c->put_TitlePos(9);  // ignored: no notification
   ExpectHr(cp->Unadvise(cookie), S_OK, "Unadvise");
