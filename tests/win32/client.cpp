@@ -69,7 +69,6 @@ struct Bstr {
   BSTR b;
   explicit Bstr(const wchar_t* s) : b(SysAllocString(s)) {}
   ~Bstr() { SysFreeString(b); }
-  std::string text() const { return Narrow(b); }
 };
 
 CLSID ControlClass() {
