@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the ASan+UBSan build of the same
-# tests, and a short fuzz run of the file readers. Installs what a fresh Debian lacks first.
+# tests, and short fuzz runs of the file readers, the stream parsing and the automation calls.
+# Installs what a fresh Debian lacks first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
