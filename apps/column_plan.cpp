@@ -164,6 +164,12 @@ ColumnPlan::Verdict ColumnPlan::Decide(const std::vector<std::string_view>& fiel
       for (size_t c = 0; c < fields.size(); ++c)
         if (c != time_) lines_.push_back({c, KeyOf(c)});
     }
+    // Nothing but the time: it is charted after all, as the one line.
+    if (lines_.empty() && time_) {
+      time_.reset();
+      splitStamp_ = false;
+      lines_.push_back({0, KeyOf(0)});
+    }
     return Verdict::kData;
   }
   for (const auto& choice : choices_)

@@ -5,9 +5,10 @@
 // the first data row. Without --column every column that holds a number in that row
 // becomes a line; with it, the columns given by number or header name, in that order.
 //
-// A column of the rows' time is recognised and never a line: the first one whose field
-// in the first data row is an ISO 8601 date or time (2026-12-08T10:00:00, 10:00:00), or
-// that the header names time, timestamp, date or datetime and holds a number (seconds).
+// A column of the rows' time is recognised and not a line (unless it is the only column):
+// the first one whose field in the first data row is an ISO 8601 date or time
+// (2026-12-08T10:00:00, 10:00:00), or that the header names time, timestamp, date or
+// datetime and holds a number (seconds).
 // A date and a time split into two fields by a blank count as the one column the header
 // names.
 //

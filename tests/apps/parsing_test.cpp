@@ -323,7 +323,7 @@ TEST(ColumnPlan, ColumnByNumberAndMissingNames) {
 TEST(ColumnPlan, TimeColumnIsNotALine) {
   struct Case {
     std::vector<const char*> header, row;
-    size_t time;
+    std::optional<size_t> time;
     std::vector<std::string> keys;
   };
   const Case cases[] = {
@@ -332,6 +332,7 @@ TEST(ColumnPlan, TimeColumnIsNotALine) {
       {{"v", "Timestamp"}, {"3", "1765188000"}, 1, {"v"}},  // seconds under a time name
       {{"time", "temp"}, {"2026-12-08", "10:00:00.5Z", "21"}, 0, {"temp"}},  // date and time split by a blank
       {{"a", "b"}, {"2026-12-08T10:00:00+01:00", "4"}, 0, {"b"}},
+      {{"time"}, {"5"}, std::nullopt, {"time"}},  // nothing else to chart
   };
   for (const auto& c : cases) {
     ColumnPlan p({});
