@@ -83,6 +83,13 @@ struct UsageFailure {
   std::string message;
 };
 
+// A usage failure is told in one line, whatever bytes the paths or values in it hold.
+std::string OneLine(std::string message) {
+  for (char& c : message)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return message;
+}
+
 class ChartRun {
  public:
   ChartRun(const Options& o, std::ostream& err) : o_(o), err_(err) {}
@@ -668,7 +675,7 @@ int ChartRun::Execute() {
     Configure();
     PrepareOutputs();
   } catch (const UsageFailure& f) {
-    err_ << "kavrin-chart: " << f.message << "\n";
+    err_ << "kavrin-chart: " << OneLine(f.message) << "\n";
     return f.code;
   } catch (const RuntimeError& e) {
     err_ << "kavrin-chart: " << e.what() << "\n";
@@ -709,7 +716,7 @@ int ChartRun::Execute() {
       }
     }
   } catch (const UsageFailure& f) {
-    err_ << "kavrin-chart: " << f.message << "\n";
+    err_ << "kavrin-chart: " << OneLine(f.message) << "\n";
     form_->Unload();
     return f.code;
   } catch (const RuntimeError& e) {
