@@ -29,7 +29,6 @@
 #include "apps/line_colors.h"
 #include "apps/output_files.h"
 #include "apps/settings.h"
-#include "chart/label_text.h"
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/automation.h"
