@@ -37,10 +37,10 @@ constexpr NamedColor kNamed[] = {
 
 // Line colours in the order lines take them: bright ones that read on a dark plot first
 // (the first eight are the program's colours on the default black plot), then deep ones
-// that read on a light plot.
+// that read on a light plot. No deep green: the value grid is deep green by default.
 constexpr uint32_t kPalette[] = {
     0xFFFF00, 0x00FFFF, 0xFF8040, 0xFF80FF, 0xFF4040, 0xFFFFFF, 0x4080FF, 0x80FF80,  // bright
-    0x0000CD, 0xC00000, 0x007000, 0x800080, 0xB05000, 0x008080, 0x000000, 0x606060,  // deep
+    0x0000CD, 0xC00000, 0x808000, 0x800080, 0xB05000, 0x008080, 0x000000, 0x606060,  // deep
 };
 
 int HexDigit(char c) {
