@@ -11,10 +11,12 @@
 #include <string_view>
 
 #include "apps/chart_run.h"
+#include "apps/line_colors.h"
 #include "apps/log_reader.h"
 #include "apps/output_files.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
+#include "draw/win32.h"
 #include "host/form.h"
 #include "host/form_text.h"
 #include "host/standard_controls.h"
@@ -35,9 +37,6 @@ std::string MessageOf(const RuntimeError& e) {
   const auto colon = what.find("': ");
   return what.rfind("Run-time error", 0) == 0 && colon != std::string::npos ? what.substr(colon + 3) : what;
 }
-
-// Lines a log names that its form has no line for get these pens, in turn.
-constexpr uint32_t kSpareColors[] = {0x0000FFFF, 0x00FFFF00, 0x004080FF, 0x00FF80FF};
 
 // "X-part12.log" -> ("X", 12); "X.log" -> ("X", 1); anything else -> ("", 0).
 std::pair<std::string, int> SplitPartName(const std::string& file) {
@@ -199,11 +198,16 @@ class Replay {
     if (chart == nullptr) throw ToolFailure{kExitInput, "the form " + formPath + " holds no KavrinLineChart"};
     Outputs(run.parts.front());
 
+    // Lines the log has values for and the form has no line for (a form from elsewhere)
+    // get the program's default colours for the plot's background.
     const std::vector<host::SavedLine> saved = site->Lines();
     const size_t lines = std::max(saved.size(), static_cast<size_t>(run.lines));
+    COLORREF back = 0;
+    if (OleTranslateColor(static_cast<OLE_COLOR>(chart->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
+    const std::vector<uint32_t> spare = LineColorsFor(static_cast<uint32_t>(back), lines);
     for (size_t i = 0; i < lines; ++i) {
       if (i < saved.size()) chart->AddLine(saved[i].key, saved[i].color);
-      else chart->AddLine(std::to_string(i + 1), static_cast<Long>(kSpareColors[i % std::size(kSpareColors)]));
+      else chart->AddLine(std::to_string(i + 1), static_cast<Long>(spare[i]));
     }
     int code = kExitOk;
     int64_t tick = 0;
