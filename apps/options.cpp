@@ -235,6 +235,10 @@ std::string UsageText() {
 
 Usage:
   kavrin-chart [demo | - | FILE] [options]
+  kavrin-chart log2csv LOG...          a data log's values as CSV (tick, one column per line)
+  kavrin-chart replay LOG [--form FORM] [--out DIR] [--snapshot-every N]
+                                       the chart drawn again from a data log
+  kavrin-chart --version
 
 Input (one of):
   demo                 three built-in signals (the default when nothing is piped in)
@@ -284,7 +288,8 @@ Options:
 
 Outputs (in --out): kavrin-chart-YYYYmmdd-HHMMSS.log, the data log (a header with the chart's
 settings, then the values of every tick in batches of eleven ticks, newest first);
-.bmp and .png of the final chart; -tickNNNNNN.png snapshots. Existing files are never
+.form beside it (the chart's settings, size and lines, which replay reads); .bmp and .png
+of the final chart; -tickNNNNNN.png snapshots. Existing files are never
 overwritten. The run ends at the end of the input, after --ticks, when the window is closed,
 on Ctrl-C, SIGTERM or SIGHUP, or when the display goes away; the log and pictures are
 complete in every case. In paths, \ separates folders as / does.
