@@ -439,16 +439,11 @@ void ChartRun::AddLines() {
       if (static_cast<size_t>(c.line) == index + 1) color = c.color;
     return static_cast<Long>(color);
   };
-  // The site keeps the lines too: the form beside each log holds them, which the log's
-  // header does not.
-  std::vector<host::SavedLine>& saved = site_->Lines();
-  saved.clear();
   if (source_ == Source::kDemo) {
     if (!demoPicture_) demoPicture_ = DemoPointPicture();
     for (size_t i = 0; i < std::size(kDemoLines); ++i) {
       const auto& l = kDemoLines[i];
-      saved.push_back({LineKey(i, l.key), colorOf(i, l.color)});
-      chart_->AddLine(saved.back().key, saved.back().color, l.picture ? demoPicture_ : nullptr, ToBoolean(l.tips),
+      chart_->AddLine(LineKey(i, l.key), colorOf(i, l.color), l.picture ? demoPicture_ : nullptr, ToBoolean(l.tips),
                       0x00C0C0C0);
     }
   } else {
@@ -456,10 +451,7 @@ void ChartRun::AddLines() {
     COLORREF back = 0;
     if (OleTranslateColor(static_cast<OLE_COLOR>(chart_->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
     const std::vector<uint32_t> palette = LineColorsFor(static_cast<uint32_t>(back), lines_.size());
-    for (size_t i = 0; i < lines_.size(); ++i) {
-      saved.push_back({lines_[i].key, colorOf(i, palette[i])});
-      chart_->AddLine(saved.back().key, saved.back().color);
-    }
+    for (size_t i = 0; i < lines_.size(); ++i) chart_->AddLine(lines_[i].key, colorOf(i, palette[i]));
   }
   engine_ = chart_->Chart();
 }
@@ -493,6 +485,11 @@ void ChartRun::StartLog() {
 // and the run goes on: the log itself is complete without it.
 void ChartRun::SaveLogForm(const std::string& logPath) {
   const std::string path = logPath.substr(0, logPath.size() - 4) + ".form";
+  site_->Lines().clear();
+  if (const cLineChart* engine = chart_->Chart()) {
+    for (Integer i = 1; i <= engine->LineCount(); ++i)
+      site_->Lines().push_back({engine->Line(i).Key, engine->Line(i).Color});
+  }
   std::string error;
   if (WriteTextFile(form_->Save(), path, error) != Written::kYes)
     err_ << "kavrin-chart: cannot write the log's form " << error << "\n";
