@@ -14,6 +14,7 @@
 #include "apps/line_colors.h"
 #include "apps/log_reader.h"
 #include "apps/output_files.h"
+#include "common/std_font.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "draw/win32.h"
@@ -138,6 +139,56 @@ std::optional<double> ValueOf(const std::string& logValue) {
   return v;
 }
 
+// A colour of the header: hexadecimal, eight digits for a system colour (two's complement).
+Long HeaderColor(std::string_view text) {
+  uint32_t v = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v, 16);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) throw ToolFailure{kExitInput, "bad colour"};
+  return static_cast<Long>(v);
+}
+
+double HeaderNumber(std::string_view text) {
+  const auto v = ValueOf(std::string(text));
+  if (!v) throw ToolFailure{kExitInput, "bad number"};
+  return *v;
+}
+
+// "Name:Bold:Size"; the name may hold ":".
+FontRef HeaderFont(std::string_view text) {
+  const size_t sizeAt = text.rfind(':');
+  const size_t boldAt = sizeAt == std::string_view::npos ? sizeAt : text.rfind(':', sizeAt - 1);
+  if (boldAt == std::string_view::npos) throw ToolFailure{kExitInput, "bad font"};
+  return std::make_shared<StdFont>(std::string(text.substr(0, boldAt)), HeaderNumber(text.substr(sizeAt + 1)),
+                                   text.substr(boldAt + 1, sizeAt - boldAt - 1) == "True");
+}
+
+// A chart without its form: the settings the log's header holds, at the size and margins
+// of a new chart (the header has neither, nor the unit).
+void ApplyHeader(const DataLog& log, KavrinLineChart& chart) {
+  const auto v = [&](const char* key) { return log.Value(key); };
+  const auto whole = [&](const char* key) { return static_cast<Integer>(HeaderNumber(v(key))); };
+  chart.Title(std::string(v("Title")));
+  chart.Min(HeaderNumber(v("Min")));
+  chart.Max(HeaderNumber(v("Max")));
+  chart.Zoom(HeaderNumber(v("Zoom")));
+  chart.ValueSpace(HeaderNumber(v("VerValueSpace")));
+  chart.ChartBackColor(HeaderColor(v("BkGndColor")));
+  chart.ValueLineColor(HeaderColor(v("ValueLineColor")));
+  chart.TimeLineColor(HeaderColor(v("TimeLineColor")));
+  chart.bValueLineDisp(whole("bValueLineDsip") != 0 ? True : False);
+  chart.bTimeLineDisp(whole("bTimeLineDsip") != 0 ? True : False);
+  chart.TitleFont(HeaderFont(v("TitleFont")));
+  chart.TitleColor(HeaderColor(v("TitleColor")));
+  chart.TitlePos(whole("TitlePos"));
+  chart.CutLineFont(HeaderFont(v("CutLineFont")));
+  chart.MeasureColor(HeaderColor(v("MeasureColor")));
+  chart.MeasureFont(HeaderFont(v("MeasureFont")));
+  chart.MeasurePos(whole("MeasurePos"));
+  chart.MeasureWidth(whole("MeasureWidth"));
+  chart.BorderColor(HeaderColor(v("BorderColor")));
+  chart.BorderWidth(whole("BorderWidth"));
+}
+
 struct ReplayOptions {
   std::vector<std::string> logs;  // parts of one run
   std::string form;
@@ -180,22 +231,37 @@ class Replay {
   int Run(std::ostream& err) {
     const RunLog run = ReadRun({o_.logs.front()});
     const std::string formPath = o_.form.empty() ? FormBesideLog(run.parts.back()) : o_.form;
-    if (o_.form.empty() && !FileExists(formPath))
-      throw ToolFailure{kExitInput, "no form beside the log: " + formPath + " (give the chart's form with --form FORM)"};
+    const bool haveForm = !o_.form.empty() || FileExists(formPath);
     host::Form form(host::MakeHeadlessBackend(), "KavrinChart");
     host::RegisterStandardControls(form);
-    try {
-      form.Load(ReadFormFile(formPath));
-    } catch (const RuntimeError& e) {
-      throw ToolFailure{kExitInput, "the form " + formPath + " cannot be loaded: " + MessageOf(e)};
-    }
     host::ControlSite* site = nullptr;
     KavrinLineChart* chart = nullptr;
-    for (size_t i = 0; i < form.Count() && chart == nullptr; ++i) {
-      site = &form.At(i);
+    if (haveForm) {
+      try {
+        form.Load(ReadFormFile(formPath));
+      } catch (const RuntimeError& e) {
+        throw ToolFailure{kExitInput, "the form " + formPath + " cannot be loaded: " + MessageOf(e)};
+      }
+      for (size_t i = 0; i < form.Count() && chart == nullptr; ++i) {
+        site = &form.At(i);
+        chart = site->ControlAs<KavrinLineChart>();
+      }
+      if (chart == nullptr) throw ToolFailure{kExitInput, "the form " + formPath + " holds no KavrinLineChart"};
+    } else {
+      const std::string& last = run.parts.back();
+      site = &form.Add("KavrinLineChart");
       chart = site->ControlAs<KavrinLineChart>();
+      try {
+        ApplyHeader(ReadDataLogFile(last), *chart);
+        site->Reconfigure();
+      } catch (const ToolFailure& f) {
+        throw ToolFailure{kExitInput, last + ": the header has a " + f.message};
+      } catch (const RuntimeError& e) {
+        throw ToolFailure{kExitInput, last + ": the chart of its header cannot be drawn: " + MessageOf(e)};
+      }
+      err << "kavrin-chart: no form beside the log (" << formPath
+          << "): drawn from the log's header at the size and margins of a new chart (--form FORM gives them)\n";
     }
-    if (chart == nullptr) throw ToolFailure{kExitInput, "the form " + formPath + " holds no KavrinLineChart"};
     Outputs(run.parts.front());
 
     // Lines the log has values for and the form has no line for (a form from elsewhere)

@@ -73,9 +73,10 @@ TEST(LogTools, AllPartsAreReadInPartOrderAndADamagedPartIsRefusedAtItsLine) {
   std::ostringstream none;
   EXPECT_EQ(RunLog2Csv({dir + "/r.log"}, none, err), 3);
   EXPECT_THAT(err.str(), HasSubstr("r-part2.log: Type mismatch: data log line 22: a bad line number"));
-  // Replay needs the chart's form: none lies beside these logs.
-  EXPECT_EQ(RunReplay({dir + "/other.log"}, err), 3);
-  EXPECT_THAT(err.str(), HasSubstr("no form beside the log: " + dir + "/other.form"));
+  // Without a form beside it, a log is drawn from its header's settings.
+  EXPECT_EQ(RunReplay({dir + "/other.log"}, err), 0) << err.str();
+  EXPECT_THAT(err.str(), HasSubstr("no form beside the log (" + dir + "/other.form): drawn from the log's header"));
+  EXPECT_TRUE(std::filesystem::exists(dir + "/other-replay.png"));
 }
 
 TEST(LogTools, LogValueTextsBecomePlainDecimals) {
