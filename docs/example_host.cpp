@@ -36,9 +36,7 @@ int main(int argc, char** argv) {
     chart.AddLine("pressure", RGB(255, 255, 0));
     chart.AddLine("setpoint", RGB(0, 255, 255), nullptr, True);  // with value tips
 
-    std::string folder = out;
-    std::string logName = "example.log";
-    chart.ExportData(True, folder, logName);  // a header now, then rows every 11 ticks
+    chart.ExportData(True, out, "example.log");  // a header now, then rows every 11 ticks
 
     for (int t = 0; t < 60; ++t) {
       chart.SetValue(1, 5 + 3 * std::sin(t / 6.0));
@@ -48,8 +46,7 @@ int main(int argc, char** argv) {
     }
 
     chart.ExportData(False);  // writes the pending rows and closes the log
-    Variant path(out);
-    const bool saved = chart.ExportPicture(path, "example.bmp") != False;
+    const bool saved = chart.ExportPicture(out, "example.bmp") != False;
     form.Unload();
 
     const auto logSize = std::filesystem::file_size(out + "/example.log");
