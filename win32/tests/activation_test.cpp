@@ -89,6 +89,11 @@ void CALLBACK PressOnAbout(HWND, UINT, UINT_PTR, DWORD) {
     RECT rc;
     GetClientRect(about, &rc);
     Check(rc.right == 242 && rc.bottom == 135, "the About window's client area is 242 x 135");
+    UpdateWindow(about);
+    HDC dc = GetDC(about);
+    CheckEq(GetPixel(dc, 241, 60), static_cast<COLORREF>(0xF0F0F0), "the About window's last column is the form's");
+    Check(GetPixel(dc, 120, 5) != 0xF0F0F0, "the About picture is painted");
+    ReleaseDC(about, dc);
     PostMessageW(about, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
   }
 }
