@@ -267,6 +267,45 @@ void CheckOwnContainer(IClassFactory* factory, HWND form) {
   }
   ambient->Release();
 }
+// The process's live GDI objects: Wine keeps no count, so the handle table is probed.
+DWORD LiveGdiObjects() {
+  DWORD n = 0;
+  for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++n;
+  return n;
+}
+
+// Place, resize, tick and remove the control in ATL's container many times: no GDI object
+// and no window of it stays behind.
+// (The container window is a child of one form: a top-level window shown and destroyed
+// under X would cost a round trip to the display each time.)
+void CheckCycles(IClassFactory* factory, AttachFn attach, HWND parent, int cycles) {
+  const DWORD gdi = LiveGdiObjects();
+  for (int i = 0; i < cycles; ++i) {
+    HWND form = CreateWindowExW(0, L"STATIC", L"host", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, parent, nullptr,
+                                nullptr, nullptr);
+    IUnknown* control = nullptr;
+    factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control));
+    IUnknown* container = nullptr;
+    attach(control, form, &container);
+    SetWindowPos(form, nullptr, 0, 0, 210 + i % 7, 160, SWP_NOZORDER | SWP_NOMOVE);
+    IDispatch* chart = nullptr;
+    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
+    VARIANT key = Str(L"k");
+    CallByName(chart, L"AddLine", {key, I4(255)});
+    VariantClear(&key);
+    CallByName(chart, L"Movie", {});
+    UpdateWindow(form);
+    chart->Release();
+    DestroyWindow(form);
+    if (container) container->Release();
+    control->Release();
+  }
+  CheckEq(LiveGdiObjects(), gdi, "no GDI object left behind by " + std::to_string(cycles) + " placements");
+  Check(FindWindowExW(HWND_MESSAGE, nullptr, L"KavrinLineChartWindow", nullptr) == nullptr,
+        "no parked control window left behind");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -350,6 +389,19 @@ int main(int argc, char** argv) {
   Check(px == drawnPixels(400, 300), "after ticks, Draw still gives the window's pixels");
   const std::vector<DWORD> half = drawnPixels(200, 150);
   CheckEq(half[2 * 200 + 2], 0xFFFF00u, "Draw at half size stretches the surface");
+  CheckEq(half[0], 0x808080u, "the frame shows at half size");
+  // Into an enhanced metafile at half size, played back into a bitmap.
+  HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+  RECTL metaBounds{0, 0, 200, 150};
+  CheckEq(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, recorder, &metaBounds, nullptr, nullptr, 0), S_OK,
+          "Draw into a metafile");
+  HENHMETAFILE meta = CloseEnhMetaFile(recorder);
+  const std::vector<DWORD> played = Capture(200, 150, [&](HDC dc) {
+    const RECT all{0, 0, 200, 150};
+    PlayEnhMetaFile(dc, meta, &all);
+  });
+  DeleteEnhMetaFile(meta);
+  CheckEq(played[2 * 200 + 2], 0xFFFF00u, "the metafile holds the surface's pixels");
 
   // About: modal until the right button is pressed on it.
   const UINT_PTR timer = SetTimer(nullptr, 0, 20, PressOnAbout);
@@ -362,6 +414,7 @@ int main(int argc, char** argv) {
   chart->Release();
   inPlace->Release();
   CheckOwnContainer(factory, form);
+  CheckCycles(factory, attach, form, 50);
   factory->Release();
   DestroyWindow(form);  // ATL closes the control and takes its client site away
   if (container) container->Release();
