@@ -267,6 +267,36 @@ void CheckOwnContainer(IClassFactory* factory, HWND form) {
   }
   ambient->Release();
 }
+// A control saved into a storage (IPersistStorage) and loaded from it by another one.
+void CheckStorage(IClassFactory* factory) {
+  IStorage* storage = nullptr;
+  StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &storage);
+  IPersistStorage* saved = nullptr;
+  IPersistStorage* loaded = nullptr;
+  factory->CreateInstance(nullptr, IID_IPersistStorage, reinterpret_cast<void**>(&saved));
+  factory->CreateInstance(nullptr, IID_IPersistStorage, reinterpret_cast<void**>(&loaded));
+  saved->InitNew(storage);
+  IDispatch* chart = nullptr;
+  saved->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
+  CallByName(chart, L"Max", {I4(75)}, DISPATCH_PROPERTYPUT);
+  chart->Release();
+  CheckEq(saved->Save(storage, FALSE), S_OK, "IPersistStorage::Save");
+  CheckEq(loaded->Load(storage), S_OK, "IPersistStorage::Load");
+  loaded->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
+  DISPID id = 0;
+  LPOLESTR name = const_cast<LPOLESTR>(L"Max");
+  chart->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+  DISPPARAMS none{};
+  VARIANT v;
+  VariantInit(&v);
+  chart->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
+  Check(v.vt == VT_R8 && v.dblVal == 75, "the loaded control has the saved Max");
+  chart->Release();
+  saved->Release();
+  loaded->Release();
+  storage->Release();
+}
+
 // The process's live GDI objects: Wine keeps no count, so the handle table is probed.
 DWORD LiveGdiObjects() {
   DWORD n = 0;
@@ -414,6 +444,7 @@ int main(int argc, char** argv) {
   chart->Release();
   inPlace->Release();
   CheckOwnContainer(factory, form);
+  CheckStorage(factory);
   CheckCycles(factory, attach, form, 50);
   factory->Release();
   DestroyWindow(form);  // ATL closes the control and takes its client site away
