@@ -1,9 +1,10 @@
-// The control on a form, as Wine's ATL container places it: InitNew, then the container
-// attaches it to a window (client site, extent, in-place activation). Checks that the
-// control's window is a child of the container's window showing the surface, that a resize by
-// the container reconfigures the chart, that ticks reach the window, that IViewObject::Draw
-// gives the window's pixels, that About opens and closes on a right-button press, and that
-// everything is released at the end.
+// A smoke test of the control on a form, as Wine's ATL container places it: InitNew, then
+// the container attaches it to a window (client site, extent, in-place activation). The
+// control's window is a child of the container's window showing the surface; a resize by the
+// container reconfigures the chart; ticks and BackColor reach the window; IViewObject::Draw
+// gives the window's pixels, also stretched and into a metafile; About shows its picture;
+// settings go through a storage; nothing is left at the end. (The full form checks, our own
+// container and the comparison with the Linux build are tests/win32's.)
 //
 //   activation_test PATH\KavrinLineChart.ocx      (needs a display: run under Xvfb)
 #include <windows.h>
@@ -99,174 +100,6 @@ void CALLBACK PressOnAbout(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 
-// A container site of our own: ambient font (when it has ambient properties), an in-place
-// site in the form's window at (10, 10), property notifications; it counts what the control
-// calls and its own references.
-class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispatch, public IPropertyNotifySink {
- public:
-  Site(HWND form, IFontDisp* ambient) : form_(form), ambient_(ambient) {}
-  LONG refs = 0;
-  int saves = 0;
-  int deactivations = 0;
-  std::vector<DISPID> changed;
-  RECT pos{10, 10, 330, 250};
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite) *ppv = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *ppv = static_cast<IOleInPlaceSite*>(this);
-    else if (riid == IID_IDispatch && ambient_) *ppv = static_cast<IDispatch*>(this);
-    else if (riid == IID_IPropertyNotifySink) *ppv = static_cast<IPropertyNotifySink*>(this);
-    if (!*ppv) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
-  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
-  // IOleClientSite
-  STDMETHODIMP SaveObject() override { return ++saves, S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-  // IOleInPlaceSite
-  STDMETHODIMP GetWindow(HWND* hwnd) override { return *hwnd = form_, S_OK; }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnUIActivate() override { return S_OK; }
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT p, LPRECT clip,
-                                LPOLEINPLACEFRAMEINFO) override {
-    *frame = nullptr;
-    *doc = nullptr;
-    *p = *clip = pos;
-    return S_OK;
-  }
-  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnInPlaceDeactivate() override { return ++deactivations, S_OK; }
-  STDMETHODIMP DiscardUndoState() override { return S_OK; }
-  STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-  // IDispatch: the ambient properties
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
-    if (id != DISPID_AMBIENT_FONT || !result) return DISP_E_MEMBERNOTFOUND;
-    result->vt = VT_DISPATCH;
-    result->pdispVal = ambient_;
-    ambient_->AddRef();
-    return S_OK;
-  }
-  // IPropertyNotifySink
-  STDMETHODIMP OnChanged(DISPID id) override { return changed.push_back(id), S_OK; }
-  STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
-
- private:
-  HWND form_;
-  IFontDisp* ambient_;
-};
-
-IFontDisp* NewFont(const wchar_t* name, LONG points) {
-  FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(name), {{static_cast<unsigned long>(points * 10000), 0}}, FW_NORMAL,
-                ANSI_CHARSET, FALSE, FALSE, FALSE};
-  IFontDisp* font = nullptr;
-  OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&font));
-  return font;
-}
-
-// The size of the control's TitleFont in 1/10000 points, and whether it is the given font
-// object itself. (Wine renames a font to the face it finds, so the size tells the fonts apart.)
-LONGLONG TitleFontSize(IUnknown* control, IFontDisp* notThis, bool* same) {
-  IDispatch* chart = nullptr;
-  control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
-  DISPID id = 0;
-  LPOLESTR name = const_cast<LPOLESTR>(L"TitleFont");
-  chart->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-  DISPPARAMS none{};
-  VARIANT v;
-  VariantInit(&v);
-  chart->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
-  chart->Release();
-  LONGLONG result = 0;
-  IFont* font = nullptr;
-  if (v.vt == VT_DISPATCH && v.pdispVal && SUCCEEDED(v.pdispVal->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font)))) {
-    CY size{};
-    font->get_Size(&size);
-    result = size.int64;
-    *same = static_cast<IUnknown*>(v.pdispVal) == static_cast<IUnknown*>(notThis);
-    font->Release();
-  }
-  VariantClear(&v);
-  return result;
-}
-
-// Our own container: the ambient font in both call orders and without ambient properties,
-// activation, property notifications and the dirty flag, Close with saving, and release in
-// each state leaving no reference on the site.
-void CheckOwnContainer(IClassFactory* factory, HWND form) {
-  IFontDisp* ambient = NewFont(L"Courier New", 12);
-  // Wine adjusts a font's size to what the face it finds can give: the ambient font's own
-  // size after that is what the control's copies must have.
-  CY ambientSize{};
-  IFont* ambientFont = nullptr;
-  ambient->QueryInterface(IID_IFont, reinterpret_cast<void**>(&ambientFont));
-  ambientFont->get_Size(&ambientSize);
-  ambientFont->Release();
-  struct Order {
-    const char* name;
-    bool ambient, siteFirst;
-    LONGLONG fontSize;
-  };
-  for (const Order& o : {Order{"site first", true, true, ambientSize.int64}, Order{"InitNew first", true, false, ambientSize.int64},
-                         Order{"no ambient properties", false, true, 82500}}) {
-    Site site(form, o.ambient ? ambient : nullptr);
-    IOleObject* object = nullptr;
-    factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&object));
-    IPersistStreamInit* persist = nullptr;
-    object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
-    if (o.siteFirst) object->SetClientSite(&site);
-    persist->InitNew();
-    if (!o.siteFirst) object->SetClientSite(&site);
-    bool same = true;
-    CheckEq(TitleFontSize(object, ambient, &same), o.fontSize, std::string(o.name) + ": TitleFont has the ambient font's size");
-    Check(!same, std::string(o.name) + ": TitleFont is a font object of its own");
-
-    DWORD misc = 0;
-    object->GetMiscStatus(DVASPECT_CONTENT, &misc);
-    CheckEq(misc, 0x30191u, "GetMiscStatus");
-    RECT pos = site.pos;
-    CheckEq(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form, &pos), S_OK, "in-place activation");
-    IConnectionPointContainer* points = nullptr;
-    object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
-    IConnectionPoint* point = nullptr;
-    points->FindConnectionPoint(IID_IPropertyNotifySink, &point);
-    DWORD cookie = 0;
-    point->Advise(static_cast<IPropertyNotifySink*>(&site), &cookie);
-    CheckEq(persist->IsDirty(), S_FALSE, "a new control is not dirty");
-    IDispatch* chart = nullptr;
-    object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
-    CallByName(chart, L"Zoom", {I4(2)}, DISPATCH_PROPERTYPUT);
-    chart->Release();
-    Check(site.changed.size() == 1 && site.changed[0] == 0x68030000 + 20, "Zoom's change is notified with its DISPID");
-    CheckEq(persist->IsDirty(), S_OK, "a changed control is dirty");
-    point->Unadvise(cookie);
-    point->Release();
-    points->Release();
-    persist->Release();
-    if (o.siteFirst) {
-      CheckEq(object->Close(OLECLOSE_SAVEIFDIRTY), S_OK, "Close");
-      CheckEq(site.saves, 1, "Close saves a dirty control through its site");
-      CheckEq(site.deactivations, 1, "Close ends the in-place activation");
-      object->SetClientSite(nullptr);
-    }
-    object->Release();  // without Close: released while in-place active
-    CheckEq(site.refs, 0, std::string(o.name) + ": the control keeps no reference on its site");
-  }
-  ambient->Release();
-}
 // A control saved into a storage (IPersistStorage) and loaded from it by another one.
 void CheckStorage(IClassFactory* factory) {
   IStorage* storage = nullptr;
@@ -295,45 +128,6 @@ void CheckStorage(IClassFactory* factory) {
   saved->Release();
   loaded->Release();
   storage->Release();
-}
-
-// The process's live GDI objects: Wine keeps no count, so the handle table is probed.
-DWORD LiveGdiObjects() {
-  DWORD n = 0;
-  for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++n;
-  return n;
-}
-
-// Place, resize, tick and remove the control in ATL's container many times: no GDI object
-// and no window of it stays behind.
-// (The container window is a child of one form: a top-level window shown and destroyed
-// under X would cost a round trip to the display each time.)
-void CheckCycles(IClassFactory* factory, AttachFn attach, HWND parent, int cycles) {
-  const DWORD gdi = LiveGdiObjects();
-  for (int i = 0; i < cycles; ++i) {
-    HWND form = CreateWindowExW(0, L"STATIC", L"host", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, parent, nullptr,
-                                nullptr, nullptr);
-    IUnknown* control = nullptr;
-    factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control));
-    IUnknown* container = nullptr;
-    attach(control, form, &container);
-    SetWindowPos(form, nullptr, 0, 0, 210 + i % 7, 160, SWP_NOZORDER | SWP_NOMOVE);
-    IDispatch* chart = nullptr;
-    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
-    VARIANT key = Str(L"k");
-    CallByName(chart, L"AddLine", {key, I4(255)});
-    VariantClear(&key);
-    CallByName(chart, L"Movie", {});
-    UpdateWindow(form);
-    chart->Release();
-    DestroyWindow(form);
-    if (container) container->Release();
-    control->Release();
-  }
-  CheckEq(LiveGdiObjects(), gdi, "no GDI object left behind by " + std::to_string(cycles) + " placements");
-  Check(FindWindowExW(HWND_MESSAGE, nullptr, L"KavrinLineChartWindow", nullptr) == nullptr,
-        "no parked control window left behind");
 }
 
 }  // namespace
@@ -443,9 +237,7 @@ int main(int argc, char** argv) {
   view->Release();
   chart->Release();
   inPlace->Release();
-  CheckOwnContainer(factory, form);
   CheckStorage(factory);
-  CheckCycles(factory, attach, form, 50);
   factory->Release();
   DestroyWindow(form);  // ATL closes the control and takes its client site away
   if (container) container->Release();
