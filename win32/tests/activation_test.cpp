@@ -151,6 +151,12 @@ int main(int argc, char** argv) {
   control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
   CheckEq(persist->InitNew(), S_OK, "InitNew before the client site");
   persist->Release();
+  IOleObject* ole = nullptr;
+  control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+  SIZEL extent{};
+  ole->GetExtent(DVASPECT_CONTENT, &extent);
+  Check(extent.cx == 8467 && extent.cy == 6350, "a new control measures 320 x 240 pixels in HIMETRIC");
+  ole->Release();
 
   HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
                               nullptr, nullptr);
