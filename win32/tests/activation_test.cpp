@@ -3,9 +3,9 @@
 // control's window is a child of the container's window showing the surface; a resize by the
 // container reconfigures the chart; ticks and BackColor reach the window; IViewObject::Draw
 // gives the window's pixels, also stretched and into a metafile; About shows its picture and
-// a second About replaces it;
-// settings go through a storage; nothing is left at the end. (The full form checks, our own
-// container and the comparison with the Linux build are tests/win32's.)
+// a second About replaces it; settings go through a storage; nothing is left at the end.
+// (The full form checks, our own container and the comparison with the Linux build are
+// tests/win32's.)
 //
 //   activation_test PATH\KavrinLineChart.ocx      (needs a display: run under Xvfb)
 #include <windows.h>
