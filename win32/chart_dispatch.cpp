@@ -283,6 +283,8 @@ STDMETHODIMP ChartObject::ExportPicture(VARIANT* sPath, BSTR* sName, VARIANT_BOO
   });
 }
 
-STDMETHODIMP ChartObject::About() { return E_NOTIMPL; }
+STDMETHODIMP ChartObject::About() {
+  return Call([&] { control_.About(); });
+}
 
 }  // namespace kavrin::win32
