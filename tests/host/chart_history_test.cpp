@@ -11,10 +11,10 @@
 namespace kavrin::host {
 namespace {
 
-// Line 1 every tick; line 2 once early and then only on every seventh tick from tick 90,
+// Line 1 every tick; line 2 once early and then only on every seventh tick from tick 110,
 // so that a value from before the kept ticks decides where its next segment starts.
 struct Feed {
-  bool has2(int t) const { return t == 3 || (t >= 90 && t % 7 == 0); }
+  bool has2(int t) const { return t == 3 || (t >= 110 && t % 7 == 0); }
   double v1(int t) const { return (t * 37 % 91) - 45.0; }
   double v2(int t) const { return t == 3 ? 30.0 : (t % 5) * 8.0 - 20.0; }
 };
