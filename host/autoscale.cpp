@@ -72,15 +72,8 @@ bool Autoscale::Offer(double lo, double hi, bool any) {
     const bool up = hi >= r.max;
     const double newLo = a - (down ? (up ? extra / 2 : extra) : 0);
     const double newHi = b + (up ? (down ? extra / 2 : extra) : 0);
-    if (Take(RoundRange(newLo, newHi), false)) {
-      seenLo_ = lo;
-      seenHi_ = hi;
-      seenAny_ = true;
-      blockTicks_ = 1;
-      sinceChange_ = 1;
-      return true;
-    }
-    return false;  // no wider round range exists: the values stay outside
+    // False when no wider round range exists: the values stay outside.
+    return Take(RoundRange(newLo, newHi), false);
   }
   ++sinceChange_;
   ++blockTicks_;
