@@ -45,6 +45,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   ParseResult r;
   Options& o = r.options;
   bool haveSource = false;
+  bool holdGiven = false;
   auto fail = [&r](std::string msg) {
     r.error = std::move(msg);
     return r;
@@ -78,7 +79,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.help = true;
       return r;
     }
-    if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-log" || arg == "--no-picture") {
+    if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-hold" || arg == "--fixed" ||
+        arg == "--no-log" || arg == "--no-picture") {
       if (!flag()) return fail(arg + " takes no value");
       if (arg == "--headless") {
         if (o.display == Display::kWindow) return fail("--headless and --window exclude each other");
@@ -88,6 +90,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         o.display = Display::kWindow;
       } else if (arg == "--hold") {
         o.hold = true;
+        holdGiven = true;
+      } else if (arg == "--no-hold") {
+        o.hold = false;
+      } else if (arg == "--fixed") {
+        o.fixed = true;
       } else if (arg == "--no-log") {
         o.log = false;
       } else {
@@ -156,7 +163,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.source == Source::kDemo && !o.column.empty()) return fail("--column applies to data input, not to the demo");
-  if (o.hold && o.display == Display::kHeadless)
+  if (holdGiven && o.display == Display::kHeadless)
     return fail("--hold keeps a window open; it cannot go with --headless");
   return r;
 }
@@ -203,7 +210,12 @@ Options:
   --no-picture         write no final picture
   --headless           never open a window
   --window             open a window; fail (exit 4) when there is no display
-  --hold               keep the window open after the input ends, until it is closed
+  --no-hold            end when the input or --ticks ends; by default a window stays
+                       until it is closed (--hold says so; headless runs never wait)
+  --fixed              keep the range (Min, Max) as set; values outside it are gaps.
+                       Without --fixed, --set Min/Max or --form the range follows the
+                       data on round numbers, and the chart is redrawn with its recent
+                       ticks at every change (the data log goes on in a -partN file)
   -h, --help           this text
 
 Outputs (in --out): kavrin-chart-YYYYmmdd-HHMMSS.log, the data log (a header with the chart's

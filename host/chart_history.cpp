@@ -19,12 +19,11 @@ ChartHistory::ChartHistory(ControlSite& site, KavrinLineChart& chart, int widest
   Fit();
 }
 
-int64_t ChartHistory::PlotTicks() const {
+int64_t ChartHistory::TicksFor(int surfaceWidth) const {
   const cLineChart* engine = chart_.Chart();
-  const int surface = site_.GetSurface().Width();
   if (engine == nullptr) return 2;
-  const int64_t margins = surface - static_cast<int64_t>(engine->lWorkWidth());
-  const int64_t plot = std::max<int64_t>(std::max(widestWidth_, surface) - margins, 1);
+  const int64_t margins = site_.GetSurface().Width() - static_cast<int64_t>(engine->lWorkWidth());
+  const int64_t plot = std::max<int64_t>(surfaceWidth - margins, 1);
   const double step = engine->dGridStep();
   // The grid step in whole pixels (half to even, as the tick rounds it), halved.
   const int64_t half = std::isfinite(step) && std::fabs(step) < 1e9 ? static_cast<int64_t>(std::nearbyint(step)) / 2 : 0;
@@ -38,7 +37,8 @@ int64_t ChartHistory::PlotTicks() const {
 void ChartHistory::Fit() {
   const int64_t lines = std::max<int64_t>(static_cast<int64_t>(lines_.size()), 1);
   // One more than a plot's ticks: the replay may leave out the oldest to keep the tick phase.
-  const int64_t wanted = std::min(PlotTicks() + 1, std::max<int64_t>(kMaxKeptValues / lines, 3));
+  const int widest = std::max(widestWidth_, site_.GetSurface().Width());
+  const int64_t wanted = std::min(TicksFor(widest) + 1, std::max<int64_t>(kMaxKeptValues / lines, 3));
   const int64_t capacity = std::max(wanted, capacity_);
   const size_t width = lines_.size();
   if (capacity == capacity_ && values_.size() == static_cast<size_t>(capacity_) * width) return;

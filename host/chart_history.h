@@ -44,10 +44,9 @@ class ChartHistory {
   // restores; the number of ticks replayed.
   int64_t Rebuild(const std::function<void()>& change);
 
-  // Ticks a plot as wide as the widest surface shows at the present grid: enough to redraw
-  // every column of it, the columns the scroll moves into the left margin and the start of
-  // the oldest segment.
-  int64_t PlotTicks() const;
+  // Ticks the present plot shows: enough to redraw every column of it, the columns the
+  // scroll moves into the left margin and the start of the oldest segment.
+  int64_t PlotTicks() const { return TicksFor(site_.GetSurface().Width()); }
   int64_t Capacity() const { return capacity_; }
   int64_t Ticks() const { return ticks_; }
   size_t Lines() const { return lines_.size(); }
@@ -60,6 +59,8 @@ class ChartHistory {
     Boolean dispPointTip;
     Long tipColor;
   };
+  // The same for a surface of the given width, at the present margins and grid.
+  int64_t TicksFor(int surfaceWidth) const;
   void Fit();
   double* Row(int64_t tick) { return &values_[static_cast<size_t>(tick % capacity_) * lines_.size()]; }
   uint8_t* Given(int64_t tick) { return &given_[static_cast<size_t>(tick % capacity_) * lines_.size()]; }
