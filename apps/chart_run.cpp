@@ -491,8 +491,8 @@ void ChartRun::WatchEngine() {
   if (autoscale_) autoscale_->PlotTicks(history_->PlotTicks());
   if (logOpen_) {
     StartLog();
-    err_ << "kavrin-chart: the window was resized; the chart was drawn again from its last " << replayed
-         << " tick(s) and the data log goes on in " << logs_.back() << "\n";
+    err_ << "kavrin-chart: the window was resized; the chart was drawn again with its " << replayed
+         << " most recent ticks and the data log goes on in " << logs_.back() << "\n";
   }
 }
 

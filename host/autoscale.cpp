@@ -62,11 +62,13 @@ bool Autoscale::Offer(double lo, double hi, bool any) {
   if (!range_) return any && Take(RoundRange(lo, hi, kPad), false);
   const ValueRange& r = *range_;
   if (any && (lo < r.min || hi >= r.max)) {
-    // Grow: to at least twice the span, and so that the new values stand a fifth of the
-    // (unrounded) new span inside it; the side not left keeps its bound.
+    // Grow so that the new values stand a fifth of the (unrounded) new span inside it; the
+    // side not left keeps its bound.
     const double a = std::min(lo, r.min);
     const double b = std::max(hi, r.max);
-    const double span = std::max(2 * (r.max - r.min), (b - a) * 1.25);
+    // Data that keeps leaving the range (a climb) gets more room at each growth.
+    growth_ = !lastWasShrink_ && sinceChange_ < plotTicks_ ? std::min(growth_ * 2, 1e6) : 2;
+    const double span = std::max(growth_ * (r.max - r.min), (b - a) * 1.25);
     const double extra = span - (b - a);
     const bool down = lo < r.min;
     const bool up = hi >= r.max;

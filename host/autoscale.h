@@ -36,8 +36,9 @@ class Autoscale {
   void PlotTicks(int64_t ticks);
   // Takes the lowest and highest value of one tick (any = false: a tick without values).
   // True when the range changes: the first values, a value outside the range (it grows
-  // to at least twice its span, the value a tenth of the new span inside), or a whole
-  // plot width whose values used at most a fifth of it (it shrinks around them).
+  // to at least twice its span, the value a fifth of the new span inside; four times when
+  // it grew within the plot width before, eight times after that, ...), or a whole plot
+  // width whose values used at most a fifth of it (it shrinks around them).
   bool Offer(double lo, double hi, bool any = true);
   const std::optional<ValueRange>& Current() const { return range_; }
   int64_t Changes() const { return changes_; }
@@ -53,6 +54,7 @@ class Autoscale {
   int64_t wait_;
   std::optional<ValueRange> range_;
   bool lastWasShrink_ = false;
+  double growth_ = 1;  // the factor of the last growth
   int64_t sinceChange_ = 0;  // ticks since the range last changed
   int64_t blockTicks_ = 0;   // ticks of the current look at the use of the range
   double seenLo_ = 0;        // their values

@@ -41,11 +41,11 @@ TEST(Autoscale, GrowsAtOnceAndShrinksAfterAPlotWidthOfSmallUse) {
       {0, 10, true, {-2, 12, 2}},      // the first values, padded by a tenth of their spread
       {3, 8, false, {-2, 12, 2}},
       {12, 12, true, {-5, 30, 5}},     // 12 is the top row's value: twice the span, upwards
-      {-9, 0, true, {-40, 40, 10}},    // -9 .. 30 made 70 wide downwards
-      {1, 1, false, {-40, 40, 10}},
-      {2, 2, false, {-40, 40, 10}},
-      {3, 3, false, {-40, 40, 10}},
-      {0, 0, true, {-0.5, 3.5, 0.5}},  // four ticks within 0 .. 3, under a fifth of 80
+      {-9, 0, true, {-120, 40, 20}},   // again at once: four times, -9 .. 30 made 140 wide downwards
+      {1, 1, false, {-120, 40, 20}},
+      {2, 2, false, {-120, 40, 20}},
+      {3, 3, false, {-120, 40, 20}},
+      {0, 0, true, {-0.5, 3.5, 0.5}},  // four ticks within 0 .. 3, under a fifth of 160
       {20, 20, true, {-5, 30, 5}},     // the shrink undone: -0.5 .. 20 grown to 25.6 wide
       // Now shrinking waits eight ticks, not four.
       {10, 10, false, {-5, 30, 5}},
