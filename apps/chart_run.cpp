@@ -740,8 +740,10 @@ int ChartRun::Execute() {
     Configure();
     PrepareOutputs();
     history_ = std::make_unique<host::ChartHistory>(*site_, *chart_, window_ ? kWidestWindow : 0);
-    // A stream's range follows its data unless the user gave one (or a form did).
-    if (source_ != Source::kDemo && !o_.fixed && o_.formIn.empty() && !UserSet("min") && !UserSet("max"))
+    // A stream's range follows its data unless the user gave one (or a form did, or a zoom
+    // that shows only a part of it).
+    if (source_ != Source::kDemo && !o_.fixed && o_.formIn.empty() && !UserSet("min") && !UserSet("max") &&
+        !UserSet("zoom"))
       autoscale_.emplace(history_->PlotTicks());
     NameWindow();
   } catch (const UsageFailure& f) {
