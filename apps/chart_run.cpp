@@ -26,6 +26,7 @@
 #include "apps/column_plan.h"
 #include "apps/demo_signals.h"
 #include "apps/input_stream.h"
+#include "apps/line_colors.h"
 #include "apps/output_files.h"
 #include "apps/settings.h"
 #include "chart/label_text.h"
@@ -33,10 +34,12 @@
 #include "common/vb_error.h"
 #include "control/automation.h"
 #include "control/kavrin_line_chart.h"
+#include "draw/win32.h"
 #include "host/autoscale.h"
 #include "host/chart_history.h"
 #include "host/form.h"
 #include "host/form_text.h"
+#include "host/margin_fit.h"
 #include "host/standard_controls.h"
 
 namespace kavrin::app {
@@ -50,19 +53,6 @@ using Clock = std::chrono::steady_clock;
 
 // A window may be made as wide as a large screen: its history keeps the ticks to fill that.
 constexpr int kWidestWindow = 3840;
-
-// Colours of the stream's lines, chosen to stand apart on the black plot and from the
-// green grid.
-constexpr uint32_t kLineColors[] = {
-    0x0000FFFF,  // yellow
-    0x00FFFF00,  // cyan
-    0x004080FF,  // orange
-    0x00FF80FF,  // pink
-    0x004040FF,  // red
-    0x00FFFFFF,  // white
-    0x00FF8040,  // light blue
-    0x0080FF80,  // light green
-};
 
 // Why lines had no value on some ticks; reported once at the end.
 struct GapReport {
@@ -105,6 +95,13 @@ struct UsageFailure {
   std::string message;
 };
 
+// A usage failure is told in one line, whatever bytes the paths or values in it hold.
+std::string OneLine(std::string message) {
+  for (char& c : message)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return message;
+}
+
 class ChartRun {
  public:
   ChartRun(const Options& o, std::ostream& err) : o_(o), err_(err) {}
@@ -120,8 +117,10 @@ class ChartRun {
   void UserResize(int width, int height);
   void PrepareOutputs();
   bool UserSet(const std::string& lowerName) const;
-  void FitScale();
-  void FitLegend();
+  void FitMargins(const std::vector<std::string>& keys);
+  std::string LineKey(size_t index, const std::string& planned) const;
+  void CheckLineNumbers(size_t count) const;
+  void LinesKnown();
   void AddLines();
   void StartLog();
   void WatchEngine();
@@ -158,13 +157,14 @@ class ChartRun {
     size_t column;
   };
   std::vector<RowValue> rowValues_;  // a tick's values, gathered before they reach the chart
-  int leftMargin_ = 20;           // the control's default left margin, or one fitted to the scale
 
   std::unique_ptr<InputStream> input_;
   std::unique_ptr<ColumnPlan> plan_;
   std::vector<PlannedLine> lines_;
   bool linesKnown_ = false;
   bool inputEnded_ = false;
+  size_t headerWidth_ = 0;  // fields a row has by the header; 0 without one
+  bool widthWarned_ = false;
   DemoSignals demo_;
   PictureRef demoPicture_;
   GapReport gaps_;
@@ -212,7 +212,8 @@ void ChartRun::ResolveSource() {
     input_ = InputStream::Open(o_.inputPath, error);
     if (!input_) throw UsageFailure{kExitInput, "cannot read " + error};
   }
-  plan_ = std::make_unique<ColumnPlan>(o_.column);
+  input_->Rules(SplitRules{o_.delimiter, o_.decimalComma});
+  plan_ = std::make_unique<ColumnPlan>(o_.columns);
 }
 
 void ChartRun::MakeForm() {
@@ -291,7 +292,10 @@ void ChartRun::Configure() {
   try {
     if (o_.width > 0) site_->SetSize(o_.width, o_.height);
     site_->Events()->Resize();
-    FitScale();
+    std::vector<std::string> keys;
+    if (source_ == Source::kDemo)
+      for (size_t i = 0; i < std::size(kDemoLines); ++i) keys.push_back(LineKey(i, kDemoLines[i].key));
+    FitMargins(keys);
   } catch (const RuntimeError& e) {
     throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
   }
@@ -313,8 +317,8 @@ void ChartRun::ApplySettings() {
     const MemberInfo* m = FindMember(SettingName(s));
     try {
       ApplySetting(*chart_, s);
-    } catch (const RuntimeError& e) {
-      throw UsageFailure{kExitUsage, "--set " + s + ": " + e.what()};
+    } catch (const SettingRefused& e) {
+      throw UsageFailure{kExitUsage, "--set: " + e.Why()};
     }
     if (m != nullptr && !site_->Dirty()) {
       std::vector<Variant> none;
@@ -396,65 +400,82 @@ bool ChartRun::UserSet(const std::string& lowerName) const {
   return std::any_of(o_.sets.begin(), o_.sets.end(), [&](const std::string& s) { return SettingName(s) == lowerName; });
 }
 
-// The control's default left margin holds a label column of three characters and no unit.
-// Unless the margins come from the user (a form or --set Dist), the label column is
-// widened to the longest label of the scale and the margin to the column plus the unit,
-// measured in the fonts' character cells (known once the chart is set up).
-void ChartRun::FitScale() {
-  if (!o_.formIn.empty() || UserSet("dist") || source_ == Source::kDemo) return;
-  const cLineChart* engine = chart_->Chart();
-  const double lo = std::min(chart_->Min(), chart_->Max());
-  const double hi = std::max(chart_->Min(), chart_->Max());
-  const double spacing = chart_->ValueSpace();
-  if (engine == nullptr || chart_->MeasurePos() != 0 || !(spacing > 0) || !std::isfinite(hi - lo)) return;
-  size_t cells = static_cast<size_t>(std::max<Integer>(chart_->MeasureWidth(), 0));
-  if (!UserSet("measurewidth")) {
-    size_t longest = 0;
-    for (int k = 0; k <= 1000 && lo + k * spacing <= hi + spacing * 1e-9; ++k)
-      longest = std::max(longest, LabelText(lo + k * spacing).size());
-    // Digits are wider than the average character the cell width gives: a third more room.
-    if (longest > cells) cells = std::min<size_t>(longest + (longest + 2) / 3, 40);
-  }
-  const int unit = chart_->Unit().empty() ? 0 : engine->iUnitCharH() + 5;
-  // The label column ends 5 pixels left of the plot (the control's own default is this
-  // exact fit for three characters).
-  const int left = 5 + static_cast<int>(cells) * engine->iMeasureCharW() + unit;
-  if (left <= leftMargin_ && cells == static_cast<size_t>(chart_->MeasureWidth())) return;
-  leftMargin_ = std::max(left, leftMargin_);
-  chart_->MeasureWidth(static_cast<Integer>(cells));
-  // Only the left margin changes: the legend's room on the right stays.
-  const std::string& dist = chart_->Dist();
-  const auto comma = dist.find(',');
-  chart_->Dist(std::to_string(leftMargin_) + (comma == std::string::npos ? ",20,20,30" : dist.substr(comma)));
-  site_->Events()->Resize();
+// The margins get room for the labels, the unit, a side title and the legend's keys,
+// whether the settings came from a form or --set, unless the user gave Dist. They only
+// widen; the keys are known once the columns are.
+void ChartRun::FitMargins(const std::vector<std::string>& keys) {
+  if (UserSet("dist")) return;
+  host::MarginFit fit;
+  fit.keys = keys;
+  fit.ambient = form_->Font();
+  fit.keepMeasureWidth = UserSet("measurewidth");
+  if (host::FitMargins(*chart_, fit)) site_->Events()->Resize();
 }
 
-// The control's default right margin leaves no room for the legend's keys. Unless the
-// margins come from the user (a form or --set Dist), the right one is widened to fit the
-// longest key, before any line is added (a configuration starts the chart afresh).
-void ChartRun::FitLegend() {
-  if (!o_.formIn.empty()) return;
-  if (UserSet("dist")) return;
-  size_t longest = 0;
-  for (const auto& l : lines_) longest = std::max(longest, l.key.size());
-  // Box (5 + 8), gap (2), about 7 pixels a character, 5 to the edge; at most a third of the width.
-  const int room = static_cast<int>(std::min<size_t>(20 + 7 * longest, static_cast<size_t>(site_->ScaleWidth()) / 3));
-  if (room <= 20) return;
-  chart_->Dist(std::to_string(leftMargin_) + "," + std::to_string(room) + ",20,30");
-  site_->Events()->Resize();
+// --name and --color name lines by number; one beyond the chart's lines is a usage error.
+void ChartRun::CheckLineNumbers(size_t count) const {
+  auto check = [count](const char* option, int line) {
+    if (static_cast<size_t>(line) > count)
+      throw UsageFailure{kExitUsage, std::string(option) + " " + std::to_string(line) + "=...: the chart has " +
+                                         std::to_string(count) + " line" + (count == 1 ? "" : "s")};
+  };
+  for (const auto& n : o_.names) check("--name", n.line);
+  for (const auto& c : o_.colors) check("--color", c.line);
+}
+
+// A line's legend text: --name N=TEXT when given, else the planned one.
+std::string ChartRun::LineKey(size_t index, const std::string& planned) const {
+  std::string key = planned;
+  for (const auto& n : o_.names)
+    if (static_cast<size_t>(n.line) == index + 1) key = n.text;
+  return key;
+}
+
+// The columns are known: --name and --color must name lines that exist, the margins fit
+// the keys and the lines are added. The log starts with the first tick, once its range is
+// settled.
+void ChartRun::LinesKnown() {
+  lines_ = plan_->Lines();
+  linesKnown_ = true;
+  headerWidth_ = plan_->HeaderWidth();
+  CheckLineNumbers(lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) lines_[i].key = LineKey(i, lines_[i].key);
+  if (const auto t = plan_->TimeColumn()) {
+    const auto& header = plan_->Header();
+    const std::string name = *t < header.size() && !header[*t].empty() ? " (" + header[*t] + ")" : "";
+    err_ << "kavrin-chart: column " << (*t + 1) << name << " holds the rows' time and is not charted\n";
+  }
+  std::vector<std::string> keys;
+  for (const auto& l : lines_) keys.push_back(l.key);
+  try {
+    FitMargins(keys);
+  } catch (const RuntimeError& e) {
+    throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
+  }
+  AddLines();
 }
 
 void ChartRun::AddLines() {
-  if (history_->Rebuilt()) history_->Restore();  // the legend's room was made: nothing to replay yet
+  if (history_->Rebuilt()) history_->Restore();  // the margins were fitted: nothing to replay yet
+  auto colorOf = [this](size_t index, uint32_t fallback) {
+    uint32_t color = fallback;
+    for (const auto& c : o_.colors)
+      if (static_cast<size_t>(c.line) == index + 1) color = c.color;
+    return static_cast<Long>(color);
+  };
   if (source_ == Source::kDemo) {
     if (!demoPicture_) demoPicture_ = DemoPointPicture();
-    for (const auto& l : kDemoLines) {
-      history_->AddLine(l.key, static_cast<Long>(l.color), l.picture ? demoPicture_ : nullptr, ToBoolean(l.tips),
-                        0x00C0C0C0);
+    for (size_t i = 0; i < std::size(kDemoLines); ++i) {
+      const auto& l = kDemoLines[i];
+      history_->AddLine(LineKey(i, l.key), colorOf(i, l.color), l.picture ? demoPicture_ : nullptr,
+                        ToBoolean(l.tips), 0x00C0C0C0);
     }
   } else {
-    for (size_t i = 0; i < lines_.size(); ++i)
-      history_->AddLine(lines_[i].key, static_cast<Long>(kLineColors[i % std::size(kLineColors)]));
+    // Colours that stand apart from the plot's background, whatever colour it is.
+    COLORREF back = 0;
+    if (OleTranslateColor(static_cast<OLE_COLOR>(chart_->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
+    const std::vector<uint32_t> palette = LineColorsFor(static_cast<uint32_t>(back), lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i) history_->AddLine(lines_[i].key, colorOf(i, palette[i]));
   }
 }
 
@@ -502,7 +523,9 @@ void ChartRun::ApplyRange(const host::ValueRange& range) {
   chart_->Min(range.min);
   chart_->Max(range.max);
   chart_->ValueSpace(range.step);
-  FitScale();  // rebuilds when the labels need a wider column
+  std::vector<std::string> keys;
+  for (const auto& l : lines_) keys.push_back(l.key);
+  FitMargins(keys);  // rebuilds when the labels need a wider column
   if (!history_->Rebuilt()) site_->Events()->Resize();
   history_->Restore();
   autoscale_->PlotTicks(history_->PlotTicks());
@@ -551,6 +574,12 @@ void ChartRun::DemoTick() {
 void ChartRun::StreamTick() {
   const RowSplitter& row = input_->Row();
   if (row.Truncated()) ++gaps_.wideRows;
+  if (row.Count() != headerWidth_ && headerWidth_ > 0 && !widthWarned_ && row.Count() > 0) {
+    widthWarned_ = true;
+    err_ << "kavrin-chart: warning: the header names " << headerWidth_ << " columns but row " << row.RowNumber()
+         << " has " << row.Count() << "; its fields are taken by position\n";
+  }
+  const bool decimalComma = row.DecimalComma();
   rowValues_.clear();
   double lo = 0;
   double hi = 0;
@@ -561,7 +590,7 @@ void ChartRun::StreamTick() {
       continue;
     }
     const Field& f = row.At(c);
-    const auto v = f.overlong ? std::nullopt : FieldNumber(f.text);
+    const auto v = f.overlong ? std::nullopt : FieldNumber(f.text, decimalComma);
     if (!v) {
       if (gaps_.notNumber++ == 0) gaps_.firstNotNumber = Where(row.RowNumber(), c, f.text);
       continue;
@@ -618,7 +647,7 @@ bool ChartRun::StreamStep(int timeoutMs) {
     const RowSplitter& row = input_->Row();
     std::vector<std::string_view> fields;
     for (size_t i = 0; i < row.Count(); ++i) fields.emplace_back(row.At(i).text);
-    switch (plan_->Offer(fields)) {
+    switch (plan_->Offer(fields, row.DecimalComma())) {
       case ColumnPlan::Verdict::kSkipped:
       case ColumnPlan::Verdict::kHeader:
         return true;
@@ -627,10 +656,7 @@ bool ChartRun::StreamStep(int timeoutMs) {
       case ColumnPlan::Verdict::kData:
         break;
     }
-    lines_ = plan_->Lines();
-    linesKnown_ = true;
-    FitLegend();
-    AddLines();
+    LinesKnown();
   }
   StreamTick();
   return true;
@@ -736,6 +762,7 @@ int ChartRun::Execute() {
   started_ = Clock::now();
   try {
     ResolveSource();
+    if (source_ == Source::kDemo) CheckLineNumbers(std::size(kDemoLines));
     MakeForm();
     Configure();
     PrepareOutputs();
@@ -747,7 +774,7 @@ int ChartRun::Execute() {
       autoscale_.emplace(history_->PlotTicks());
     NameWindow();
   } catch (const UsageFailure& f) {
-    err_ << "kavrin-chart: " << f.message << "\n";
+    err_ << "kavrin-chart: " << OneLine(f.message) << "\n";
     return f.code;
   } catch (const RuntimeError& e) {
     err_ << "kavrin-chart: " << e.what() << "\n";
@@ -788,7 +815,7 @@ int ChartRun::Execute() {
       }
     }
   } catch (const UsageFailure& f) {
-    err_ << "kavrin-chart: " << f.message << "\n";
+    err_ << "kavrin-chart: " << OneLine(f.message) << "\n";
     form_->Unload();
     return f.code;
   } catch (const RuntimeError& e) {

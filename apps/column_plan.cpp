@@ -15,66 +15,165 @@ bool SameNoCase(std::string_view a, std::string_view b) {
          });
 }
 
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+// Takes exactly n digits from the front of s.
+bool Digits(std::string_view& s, size_t n) {
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (!Digit(s[i])) return false;
+  s.remove_prefix(n);
+  return true;
+}
+
+bool Take(std::string_view& s, char c) {
+  if (s.empty() || s[0] != c) return false;
+  s.remove_prefix(1);
+  return true;
+}
+
+bool DatePart(std::string_view& s) { return Digits(s, 4) && Take(s, '-') && Digits(s, 2) && Take(s, '-') && Digits(s, 2); }
+
+// H:MM or HH:MM, then :SS and a fraction, then a zone.
+bool TimePart(std::string_view& s) {
+  if (!Digits(s, 1)) return false;
+  Digits(s, 1);
+  if (!Take(s, ':') || !Digits(s, 2)) return false;
+  if (Take(s, ':')) {
+    if (!Digits(s, 2)) return false;
+    if (Take(s, '.') || Take(s, ',')) {
+      if (!Digits(s, 1)) return false;
+      while (!s.empty() && Digit(s[0])) s.remove_prefix(1);
+    }
+  }
+  if (Take(s, 'Z')) return true;
+  if (Take(s, '+') || Take(s, '-')) {
+    if (!Digits(s, 2)) return false;
+    Take(s, ':');
+    Digits(s, 2);
+  }
+  return true;
+}
+
+bool IsTimeName(std::string_view name) {
+  for (const char* n : {"time", "timestamp", "date", "datetime"})
+    if (SameNoCase(name, n)) return true;
+  return false;
+}
+
 }  // namespace
 
-ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields) {
+bool IsTimestamp(std::string_view text) {
+  std::string_view s = text;
+  if (s.size() >= 10 && Digit(s[0]) && s[4] == '-') {
+    if (!DatePart(s)) return false;
+    if (s.empty()) return true;
+    if (!Take(s, 'T') && !Take(s, ' ')) return false;
+  }
+  return TimePart(s) && s.empty();
+}
+
+ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields, bool decimalComma) {
   if (fields.empty()) return Verdict::kSkipped;
-  const bool anyNumber =
-      std::any_of(fields.begin(), fields.end(), [](std::string_view f) { return FieldNumber(f).has_value(); });
+  const bool anyNumber = std::any_of(fields.begin(), fields.end(), [decimalComma](std::string_view f) {
+    return FieldNumber(f, decimalComma).has_value();
+  });
   if (!anyNumber && headerRows_ < kMaxHeaderRows) {
     ++headerRows_;
     header_.clear();
     for (auto f : fields) header_.push_back(KeyText(f));
     return Verdict::kHeader;
   }
-  return Decide(fields);
+  return Decide(fields, decimalComma);
 }
 
-std::string ColumnPlan::KeyOf(size_t column) const {
-  if (column < header_.size() && !header_[column].empty()) return header_[column];
-  return "col " + std::to_string(column + 1);
+void ColumnPlan::FindTime(const std::vector<std::string_view>& fields, bool decimalComma) {
+  for (size_t c = 0; c < fields.size(); ++c) {
+    const bool named = c < header_.size() && IsTimeName(header_[c]);
+    if (IsTimestamp(fields[c]) || (named && FieldNumber(fields[c], decimalComma))) {
+      time_ = c;
+      // "2026-12-08 10:00:00" under one header name: the time is the next field.
+      std::string_view date = fields[c];
+      splitStamp_ = !header_.empty() && fields.size() == header_.size() + 1 && c + 1 < fields.size() &&
+                    DatePart(date) && date.empty() && IsTimestamp(fields[c + 1]);
+      return;
+    }
+  }
 }
 
-ColumnPlan::Verdict ColumnPlan::Decide(const std::vector<std::string_view>& fields) {
-  if (choice_.empty()) {
+std::string ColumnPlan::KeyOf(size_t field) const {
+  size_t h = field;
+  if (splitStamp_ && time_ && field > *time_) --h;
+  if (h < header_.size() && !header_[h].empty()) return header_[h];
+  return "col " + std::to_string(field + 1);
+}
+
+size_t ColumnPlan::FieldOf(size_t headerColumn) const {
+  return splitStamp_ && time_ && headerColumn > *time_ ? headerColumn + 1 : headerColumn;
+}
+
+// Adds the line of one --column choice; false (with the error) when there is no such column.
+bool ColumnPlan::Choose(const std::string& choice, size_t fieldCount) {
+  size_t field = 0;
+  if (choice.find_first_not_of("0123456789") == std::string::npos) {
+    size_t n = 0;
+    std::from_chars(choice.data(), choice.data() + choice.size(), n);
+    const size_t last = std::max(fieldCount, HeaderWidth());
+    if (n < 1 || n > last) {
+      error_ = "--column " + choice + ": the input has " + std::to_string(last) + " column" + (last == 1 ? "" : "s");
+      return false;
+    }
+    field = n - 1;
+  } else {
+    // A header name: the exact spelling first, then any case.
+    auto find = [this, &choice](auto same) -> long {
+      for (size_t c = 0; c < header_.size(); ++c)
+        if (same(header_[c], choice)) return static_cast<long>(c);
+      return -1;
+    };
+    long c = find([](std::string_view a, std::string_view b) { return a == b; });
+    if (c < 0) c = find(SameNoCase);
+    if (c < 0) {
+      if (header_.empty()) {
+        error_ = "no header row names the columns, so --column " + choice + " cannot be found; give its number";
+      } else {
+        error_ = "no column named \"" + choice + "\" in the header:";
+        for (const auto& h : header_) error_ += " " + h;
+      }
+      return false;
+    }
+    field = FieldOf(static_cast<size_t>(c));
+  }
+  if (time_ && field == *time_) {
+    error_ = "--column " + choice + ": that column holds the rows' time, not values to chart";
+    return false;
+  }
+  lines_.push_back({field, KeyOf(field)});
+  return true;
+}
+
+ColumnPlan::Verdict ColumnPlan::Decide(const std::vector<std::string_view>& fields, bool decimalComma) {
+  FindTime(fields, decimalComma);
+  if (choices_.empty()) {
     for (size_t c = 0; c < fields.size(); ++c) {
-      if (FieldNumber(fields[c])) lines_.push_back({c, KeyOf(c)});
+      if (c != time_ && FieldNumber(fields[c], decimalComma)) lines_.push_back({c, KeyOf(c)});
     }
     // A first data row without any number (binary, or words only): chart every column,
     // each a gap until numbers come.
     if (lines_.empty()) {
-      for (size_t c = 0; c < fields.size(); ++c) lines_.push_back({c, KeyOf(c)});
+      for (size_t c = 0; c < fields.size(); ++c)
+        if (c != time_) lines_.push_back({c, KeyOf(c)});
+    }
+    // Nothing but the time: it is charted after all, as the one line.
+    if (lines_.empty() && time_) {
+      time_.reset();
+      splitStamp_ = false;
+      lines_.push_back({0, KeyOf(0)});
     }
     return Verdict::kData;
   }
-  if (choice_.find_first_not_of("0123456789") == std::string::npos) {
-    size_t n = 0;
-    std::from_chars(choice_.data(), choice_.data() + choice_.size(), n);
-    if (n < 1 || n > kMaxColumns) {
-      error_ = "column " + choice_ + " does not exist: columns are numbered 1 to " + std::to_string(kMaxColumns);
-      return Verdict::kFailed;
-    }
-    lines_.push_back({n - 1, KeyOf(n - 1)});
-    return Verdict::kData;
-  }
-  // A header name: the exact spelling first, then any case.
-  auto find = [this](auto same) -> long {
-    for (size_t c = 0; c < header_.size(); ++c)
-      if (same(header_[c], choice_)) return static_cast<long>(c);
-    return -1;
-  };
-  long c = find([](std::string_view a, std::string_view b) { return a == b; });
-  if (c < 0) c = find(SameNoCase);
-  if (c < 0) {
-    if (header_.empty()) {
-      error_ = "no header row names the columns, so --column " + choice_ + " cannot be found; give its number";
-    } else {
-      error_ = "no column named \"" + choice_ + "\" in the header:";
-      for (const auto& h : header_) error_ += " " + h;
-    }
-    return Verdict::kFailed;
-  }
-  lines_.push_back({static_cast<size_t>(c), header_[static_cast<size_t>(c)]});
+  for (const auto& choice : choices_)
+    if (!Choose(choice, fields.size())) return Verdict::kFailed;
   return Verdict::kData;
 }
 

@@ -30,6 +30,8 @@ class InputStream {
   // interrupted the wait), kEnd at the end of the input.
   Status NextRow(int timeoutMs);
   const RowSplitter& Row() const { return split_; }
+  // How rows split into fields; before the first NextRow.
+  void Rules(const SplitRules& rules) { split_ = RowSplitter(rules); }
   const std::string& Error() const { return error_; }
 
  private:

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const ParseResult parsed = ParseOptions(args);
   if (!parsed.error.empty()) {
-    std::cerr << "kavrin-chart: " << parsed.error << "\n(kavrin-chart --help shows the usage)\n";
+    std::cerr << "kavrin-chart: " << parsed.error << " (kavrin-chart --help shows the usage)\n";
     return kExitUsage;
   }
   if (parsed.options.help) {

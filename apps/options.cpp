@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "apps/line_colors.h"
 #include "common/file_path.h"
 
 namespace kavrin::app {
@@ -39,6 +40,37 @@ bool ParseSize(const std::string& s, int& w, int& h) {
   return true;
 }
 
+std::string Trimmed(const std::string& s) {
+  const auto a = s.find_first_not_of(" \t");
+  if (a == std::string::npos) return "";
+  return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+// "N=REST" with N a line number 1 .. 256.
+bool ParseLineAssignment(const std::string& v, int& line, std::string& rest) {
+  const auto eq = v.find('=');
+  int64_t n = 0;
+  if (eq == std::string::npos || !ParseInt(Trimmed(v.substr(0, eq)), 1, 256, n)) return false;
+  line = static_cast<int>(n);
+  rest = v.substr(eq + 1);
+  return true;
+}
+
+// One character, or tab / space by name; digits, signs and points belong to numbers.
+bool ParseDelimiter(const std::string& v, char& out) {
+  if (v == "tab" || v == "\\t" || v == "\t" || v == "space" || v == " ") {
+    out = ' ';
+    return true;
+  }
+  if (v.size() != 1) return false;
+  const char c = v[0];
+  if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == '\n' || c == '\r' ||
+      static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)
+    return false;
+  out = c;
+  return true;
+}
+
 }  // namespace
 
 ParseResult ParseOptions(const std::vector<std::string>& args) {
@@ -47,6 +79,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   bool haveSource = false;
   bool holdGiven = false;
   auto fail = [&r](std::string msg) {
+    // One line whatever the arguments held.
+    for (char& c : msg)
+      if (static_cast<unsigned char>(c) < 0x20) c = '?';
     r.error = std::move(msg);
     return r;
   };
@@ -80,7 +115,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       return r;
     }
     if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-hold" || arg == "--fixed" ||
-        arg == "--no-log" || arg == "--no-picture") {
+        arg == "--no-log" || arg == "--no-picture" || arg == "--decimal-comma") {
       if (!flag()) return fail(arg + " takes no value");
       if (arg == "--headless") {
         if (o.display == Display::kWindow) return fail("--headless and --window exclude each other");
@@ -95,6 +130,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         o.hold = false;
       } else if (arg == "--fixed") {
         o.fixed = true;
+      } else if (arg == "--decimal-comma") {
+        o.decimalComma = true;
       } else if (arg == "--no-log") {
         o.log = false;
       } else {
@@ -103,16 +140,42 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       continue;
     }
     if (arg == "--column" || arg == "--form" || arg == "--save-form" || arg == "--set" || arg == "--size" ||
-        arg == "--rate" || arg == "--ticks" || arg == "--out" || arg == "--snapshot-every" || arg == "--input") {
+        arg == "--rate" || arg == "--ticks" || arg == "--out" || arg == "--snapshot-every" || arg == "--input" ||
+        arg == "--name" || arg == "--color" || arg == "--delimiter") {
       std::string v;
       if (!take(v)) return fail(arg + " needs a value");
       if (arg == "--column") {
-        if (v.empty()) return fail("--column needs a column number (1, 2, ...) or a header name");
-        if (v.find_first_not_of("0123456789") == std::string::npos) {
-          int64_t n = 0;
-          if (!ParseInt(v, 1, 256, n)) return fail("--column " + v + ": columns are numbered 1 to 256");
+        // One column or a list: "2", "free", "2,4,free".
+        size_t start = 0;
+        for (;;) {
+          const auto comma = v.find(',', start);
+          const std::string c = Trimmed(v.substr(start, comma == std::string::npos ? comma : comma - start));
+          if (c.empty()) return fail("--column needs column numbers (1, 2, ...) or header names, as N or A,B,C");
+          if (c.find_first_not_of("0123456789") == std::string::npos) {
+            int64_t n = 0;
+            if (!ParseInt(c, 1, 256, n)) return fail("--column " + c + ": columns are numbered 1 to 256");
+          }
+          o.columns.push_back(c);
+          if (comma == std::string::npos) break;
+          start = comma + 1;
         }
-        o.column = v;
+      } else if (arg == "--name") {
+        LineLabel l;
+        if (!ParseLineAssignment(v, l.line, l.text) || l.text.empty())
+          return fail("--name " + v + ": expected LINE=TEXT with LINE 1 to 256, for example --name 1=Pressure");
+        o.names.push_back(l);
+      } else if (arg == "--color") {
+        LineColor l;
+        std::string text;
+        const bool assigned = ParseLineAssignment(v, l.line, text);
+        const auto color = ParseColor(Trimmed(text));
+        if (!assigned || !color)
+          return fail("--color " + v + ": expected LINE=COLOR with LINE 1 to 256 and COLOR #RRGGBB, #RGB or a name such as orange");
+        l.color = *color;
+        o.colors.push_back(l);
+      } else if (arg == "--delimiter") {
+        if (!ParseDelimiter(v, o.delimiter))
+          return fail("--delimiter " + v + ": expected one character such as , ; | or tab or space");
       } else if (arg == "--form") {
         o.formIn = NativePath(v);
       } else if (arg == "--save-form") {
@@ -162,7 +225,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.inputPath = NativePath(arg);
     }
   }
-  if (o.source == Source::kDemo && !o.column.empty()) return fail("--column applies to data input, not to the demo");
+  if (o.source == Source::kDemo && (!o.columns.empty() || o.delimiter != 0 || o.decimalComma))
+    return fail(std::string(!o.columns.empty() ? "--column" : o.delimiter != 0 ? "--delimiter" : "--decimal-comma") +
+                " applies to data input, not to the demo");
+  if (o.decimalComma && o.delimiter == ',') return fail("--decimal-comma cannot go with --delimiter ,");
   if (holdGiven && o.display == Display::kHeadless)
     return fail("--hold keeps a window open; it cannot go with --headless");
   return r;
@@ -182,12 +248,21 @@ Input (one of):
   FILE                 read rows from a file (also --input FILE, for a file named "demo")
 
 Every input row is one tick of the chart. Columns are separated by blanks, tabs, commas
-or semicolons. A first row of words (a header) names the lines. A field that is not a
-number leaves a gap in its line for that tick; gaps are counted and reported at the end.
+or semicolons; in input separated by semicolons a comma is a decimal comma (1;3,5 is 1
+and 3.5). A first row of words (a header) names the lines. A column of dates or times
+(2026-12-08T10:00:00, 10:00:00) or of seconds under the name time, timestamp or date is
+the rows' time, not a line. A field that is not a number leaves a gap in its line for
+that tick; gaps are counted and reported at the end.
 
 Options:
-  --column N|NAME      chart one column: its number (1 = first) or its header name;
-                       default: every column that holds numbers in the first data row
+  --column N|NAME      chart this column: its number (1 = first) or its header name;
+                       repeatable, or a list A,B,C; default: every column that holds
+                       numbers in the first data row
+  --name N=TEXT        the legend name of line N (1 = the first line charted)
+  --color N=COLOR      the colour of line N: #RRGGBB, #RGB or a name (orange, navy, ...);
+                       default colours stand apart from the plot's background
+  --delimiter C        columns are separated by C only (, ; | ... or tab or space)
+  --decimal-comma      numbers have a decimal comma (3,5); commas do not separate
   --size WxH           chart size in pixels (default 320x240; the demo 480x300)
   --rate HZ            ticks per second (demo: 10; data: 0 = as fast as rows arrive)
   --ticks N            stop after N ticks
@@ -200,7 +275,7 @@ Options:
                        MeasurePos (0-2), MeasureWidth, Dist (margins "l,r,t,b"),
                        BorderWidth, bValueLineDisp, bTimeLineDisp, and the colours
                        BackColor, ChartBackColor, BorderColor, TitleColor, MeasureColor,
-                       ValueLineColor, TimeLineColor (#RRGGBB or a number); fonts
+                       ValueLineColor, TimeLineColor (#RRGGBB, #RGB, a name or a number); fonts
                        TitleFont, MeasureFont, CutLineFont, UnitFont (Name[,Size][,bold][,italic])
   --form FILE          load the chart's settings from a saved form
   --save-form FILE     save the chart's settings (after --form, --size, --set) as a form

@@ -12,10 +12,24 @@ namespace kavrin::app {
 enum class Source { kAuto, kDemo, kStdin, kFile };
 enum class Display { kAuto, kHeadless, kWindow };
 
+// --name N=TEXT and --color N=COLOR: N counts the chart's lines from 1.
+struct LineLabel {
+  int line = 0;
+  std::string text;
+};
+struct LineColor {
+  int line = 0;
+  uint32_t color = 0;  // 0x00BBGGRR
+};
+
 struct Options {
   Source source = Source::kAuto;  // kAuto: stdin when it is piped, else the demo
   std::string inputPath;          // kFile
-  std::string column;             // "" all numeric columns; a 1-based number or a header name
+  std::vector<std::string> columns;  // none: all numeric columns; each a 1-based number or a header name
+  std::vector<LineLabel> names;      // --name N=TEXT
+  std::vector<LineColor> colors;     // --color N=COLOR
+  char delimiter = 0;                // 0: blanks, commas and semicolons; ' ': blanks only
+  bool decimalComma = false;         // "3,5" is 3.5 and commas do not separate
   std::string formIn;             // --form
   std::string formOut;            // --save-form
   std::vector<std::string> sets;  // --set Name=Value, in command-line order

@@ -1,5 +1,6 @@
 #include "apps/row_splitter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -7,9 +8,73 @@ namespace kavrin::app {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-bool IsHard(char c) { return c == ',' || c == ';'; }
 
 }  // namespace
+
+RowSplitter::RowSplitter(SplitRules rules) {
+  for (int b = 0; b < 256; ++b) class_[b] = IsBlank(static_cast<char>(b)) ? kBlank : kOther;
+  class_[static_cast<unsigned char>('\n')] = kNewline;
+  decimalComma_ = rules.decimalComma;
+  if (rules.delimiter == ' ') return;
+  if (rules.delimiter != 0) {
+    trim_ = true;
+    for (int b = 0; b < 256; ++b)
+      if (class_[b] == kBlank) class_[b] = kTrimBlank;
+    class_[static_cast<unsigned char>(rules.delimiter)] = kHard;
+    if (rules.delimiter == ';') decimalComma_ = true;
+    return;
+  }
+  class_[static_cast<unsigned char>(';')] = kHard;
+  if (decimalComma_) return;
+  undecided_ = true;
+  class_[static_cast<unsigned char>(',')] = kComma;
+  class_[static_cast<unsigned char>(';')] = kSemicolon;
+}
+
+// The input is semicolon-separated: commas become field bytes (decimal commas), and the
+// fields this row split at commas so far are joined again.
+void RowSplitter::UseSemicolons() {
+  undecided_ = false;
+  decimalComma_ = true;
+  class_[static_cast<unsigned char>(',')] = kOther;
+  class_[static_cast<unsigned char>(';')] = kHard;
+  if (!rowHadComma_) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < building_; ++i) {
+    Field& f = fields_[i];
+    if (kept > 0 && f.afterComma) {
+      Field& into = fields_[kept - 1];
+      const std::string joined = "," + f.text;
+      const size_t room = kMaxFieldBytes - std::min(kMaxFieldBytes, into.text.size());
+      into.text.append(joined, 0, room);
+      into.overlong = into.overlong || f.overlong || joined.size() > room;
+    } else {
+      if (kept != i) std::swap(fields_[kept], fields_[i]);
+      ++kept;
+    }
+  }
+  building_ = kept;
+  cur_ = kDropped;
+  inField_ = false;
+  fieldSinceHard_ = kept > 0;
+}
+
+void RowSplitter::TrimField() {
+  if (!inField_ || cur_ == kDropped) return;
+  std::string& t = fields_[cur_].text;
+  while (!t.empty() && IsBlank(t.back())) t.pop_back();
+}
+
+void RowSplitter::Hard(bool comma) {
+  if (trim_) TrimField();
+  // An empty field between two separators, or before the first one.
+  if (!fieldSinceHard_) StartField();
+  inField_ = false;
+  fieldSinceHard_ = false;
+  hardPending_ = true;
+  afterComma_ = comma;
+  rowHadComma_ = rowHadComma_ || comma;
+}
 
 void RowSplitter::StartField() {
   inField_ = true;
@@ -24,9 +89,12 @@ void RowSplitter::StartField() {
   Field& f = fields_[cur_];
   f.text.clear();
   f.overlong = false;
+  f.afterComma = afterComma_;
+  afterComma_ = false;
 }
 
 void RowSplitter::EndRow() {
+  if (trim_) TrimField();
   // A row that had a comma or semicolon and ends right after one has an empty last field.
   if (hardPending_ && !fieldSinceHard_) {
     StartField();
@@ -40,37 +108,56 @@ void RowSplitter::EndRow() {
   hardPending_ = false;
   truncating_ = false;
   rowOpen_ = false;
+  afterComma_ = false;
+  // A first row with commas and no semicolon: the input is comma-separated for good.
+  if (undecided_ && rowHadComma_) {
+    undecided_ = false;
+    class_[static_cast<unsigned char>(';')] = kHard;
+  }
+  rowHadComma_ = false;
   ++rows_;
 }
 
 bool RowSplitter::Feed(const char* data, size_t size, size_t& used) {
   for (size_t i = 0; i < size; ++i) {
     const char c = data[i];
-    if (c == '\n') {
-      EndRow();
-      used = i + 1;
-      return true;
+    switch (class_[static_cast<unsigned char>(c)]) {
+      case kNewline:
+        EndRow();
+        used = i + 1;
+        return true;
+      case kBlank:
+        rowOpen_ = true;
+        inField_ = false;
+        continue;
+      case kTrimBlank:
+        rowOpen_ = true;
+        if (!inField_) continue;
+        break;
+      case kSemicolon:
+        rowOpen_ = true;
+        if (undecided_) UseSemicolons();
+        Hard(false);
+        continue;
+      case kComma:
+        rowOpen_ = true;
+        Hard(true);
+        continue;
+      case kHard:
+        rowOpen_ = true;
+        Hard(false);
+        continue;
+      case kOther:
+        rowOpen_ = true;
+        if (!inField_) StartField();
+        break;
     }
-    rowOpen_ = true;
-    if (IsBlank(c)) {
-      inField_ = false;
-    } else if (IsHard(c)) {
-      // An empty field between two hard separators, or before the first one.
-      if (!fieldSinceHard_) {
-        StartField();
-      }
-      inField_ = false;
-      fieldSinceHard_ = false;
-      hardPending_ = true;
+    if (cur_ == kDropped) continue;
+    Field& f = fields_[cur_];
+    if (f.text.size() < kMaxFieldBytes) {
+      f.text.push_back(c);
     } else {
-      if (!inField_) StartField();
-      if (cur_ == kDropped) continue;
-      Field& f = fields_[cur_];
-      if (f.text.size() < kMaxFieldBytes) {
-        f.text.push_back(c);
-      } else {
-        f.overlong = true;
-      }
+      f.overlong = true;
     }
   }
   used = size;
@@ -83,8 +170,20 @@ bool RowSplitter::Finish() {
   return true;
 }
 
-std::optional<double> FieldNumber(std::string_view text) {
+std::optional<double> FieldNumber(std::string_view text, bool decimalComma) {
   if (text.empty() || text.size() >= kMaxFieldBytes) return std::nullopt;
+  char point[kMaxFieldBytes];
+  if (decimalComma) {
+    const auto comma = text.find(',');
+    if (comma != std::string_view::npos) {
+      // One comma and no point: the comma is the decimal point.
+      if (text.find(',', comma + 1) != std::string_view::npos || text.find('.') != std::string_view::npos)
+        return std::nullopt;
+      text.copy(point, text.size());
+      point[comma] = '.';
+      text = std::string_view(point, text.size());
+    }
+  }
   const char* p = text.data();
   const char* end = p + text.size();
   if (*p == '+') ++p;

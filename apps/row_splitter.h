@@ -3,10 +3,15 @@
 // whatever the input: a row keeps at most kMaxColumns fields and a field at most
 // kMaxFieldBytes bytes, so a 10 MB line or binary data costs no more than one short row.
 //
-// Separators: blanks and tabs (a run of them is one separator; leading and trailing ones
-// are ignored) and commas or semicolons (each one ends a field, so "1,,3" has an empty
-// second field). CR is a blank, so CR LF rows split like LF rows. Any other byte,
-// binary ones included, belongs to a field.
+// Separators, by default: blanks and tabs (a run of them is one separator; leading and
+// trailing ones are ignored) and commas or semicolons (each one ends a field, so "1,,3"
+// has an empty second field). The first row with a comma or semicolon decides: when it
+// has a semicolon, the input is semicolon-separated and from then on a comma belongs to
+// its field and is a decimal comma ("1;3,5" is 1 and 3.5, also in that first row).
+// With a delimiter given, only it separates and blanks around a field are trimmed; the
+// delimiter ' ' means blanks only. With decimalComma, commas never separate.
+// CR is a blank, so CR LF rows split like LF rows. Any other byte, binary ones included,
+// belongs to a field.
 //
 // Call order: Feed(bytes) repeatedly; each call stops after a completed row (true) so
 // the caller can use Row() before feeding on; Finish() completes a last row without LF.
@@ -25,10 +30,18 @@ constexpr size_t kMaxFieldBytes = 256;
 struct Field {
   std::string text;       // at most kMaxFieldBytes bytes
   bool overlong = false;  // more bytes were dropped: never a number
+  bool afterComma = false;  // a comma came before it: joined back if commas turn out to be decimal
+};
+
+struct SplitRules {
+  char delimiter = 0;         // 0: blanks, commas and semicolons; ' ': blanks only; else only it
+  bool decimalComma = false;  // numbers have a decimal comma; commas never separate
 };
 
 class RowSplitter {
  public:
+  explicit RowSplitter(SplitRules rules = {});
+
   // Consumes bytes up to and including the end of one row; returns true when a row was
   // completed (then `used` counts the bytes consumed, the row's LF included).
   bool Feed(const char* data, size_t size, size_t& used);
@@ -42,10 +55,24 @@ class RowSplitter {
   bool Truncated() const { return truncated_; }
   // Rows completed so far (1-based number of the current row).
   int64_t RowNumber() const { return rows_; }
+  // Numbers in the fields have a decimal comma (semicolon-separated input, or the rules').
+  bool DecimalComma() const { return decimalComma_; }
 
  private:
+  enum ByteClass : uint8_t { kOther, kNewline, kBlank, kTrimBlank, kHard, kComma, kSemicolon };
+
   void StartField();
   void EndRow();
+  void Hard(bool comma);
+  void TrimField();
+  void UseSemicolons();
+
+  ByteClass class_[256];
+  bool trim_ = false;          // blanks around fields are trimmed (an explicit delimiter)
+  bool undecided_ = false;     // commas and semicolons both separate until a row shows which
+  bool decimalComma_ = false;
+  bool rowHadComma_ = false;
+  bool afterComma_ = false;    // the next field starts after a comma
 
   std::vector<Field> fields_;  // reused from row to row; only the first count_ are valid
   size_t count_ = 0;
@@ -63,8 +90,8 @@ class RowSplitter {
 
 // A field's value when it is a plain decimal number (optional sign, digits, fraction,
 // exponent) that is finite; nothing for words, empty fields, NaN, infinities and numbers
-// beyond the Double range.
-std::optional<double> FieldNumber(std::string_view text);
+// beyond the Double range. With decimalComma a comma may stand for the decimal point.
+std::optional<double> FieldNumber(std::string_view text, bool decimalComma = false);
 
 // A header field made safe as a line's key: control bytes and invalid UTF-8 become "?",
 // at most 40 characters.

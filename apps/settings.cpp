@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "apps/line_colors.h"
+#include "apps/row_splitter.h"
 #include "common/vb_error.h"
 #include "control/automation.h"
 #include "control/kavrin_line_chart.h"
@@ -74,16 +76,19 @@ std::string SettingName(const std::string& assignment) {
 
 Variant SettingValue(const std::string& typeName, const std::string& text) {
   if (typeName == "Font") return Variant(ParseFont(text));
-  if (typeName == "OLE_COLOR" && text.size() == 7 && text[0] == '#') {
-    uint32_t rgb = 0;
-    auto [end, ec] = std::from_chars(text.data() + 1, text.data() + 7, rgb, 16);
-    if (ec == std::errc() && end == text.data() + 7) {
-      // #RRGGBB to the colour value 0x00BBGGRR.
-      const auto bgr = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
-      return Variant(static_cast<Long>(bgr));
-    }
+  if (typeName == "OLE_COLOR") {
+    if (const auto color = ParseColor(Trim(text))) return Variant(static_cast<Long>(*color));
   }
   return Variant(text);
+}
+
+std::string SettingNeeds(const std::string& typeName) {
+  if (typeName == "Double") return "a number";
+  if (typeName == "Integer") return "a whole number from -32768 to 32767";
+  if (typeName == "Boolean") return "True or False";
+  if (typeName == "OLE_COLOR") return "a colour (#RRGGBB, #RGB, a name such as orange, or a number)";
+  if (typeName == "Font") return "a font (Name[,Size][,bold][,italic][,underline])";
+  return "a text";
 }
 
 void ApplySetting(KavrinLineChart& chart, const std::string& assignment) {
@@ -91,9 +96,23 @@ void ApplySetting(KavrinLineChart& chart, const std::string& assignment) {
   const std::string name = Trim(assignment.substr(0, eq));
   const std::string text = eq == std::string::npos ? std::string() : assignment.substr(eq + 1);
   const MemberInfo* m = FindMember(name);
-  if (m == nullptr || m->kind != MemberKind::kProperty) Raise(err::kNotSupported, "no property named " + name);
-  std::vector<Variant> args{SettingValue(m->typeName, text)};
-  InvokeByName(chart, m->name, m->canSet ? kInvokeSet : kInvokeLet, args);
+  if (m == nullptr || m->kind != MemberKind::kProperty)
+    throw SettingRefused(err::kNotSupported, "there is no chart property named " + KeyText(name));
+  try {
+    std::vector<Variant> args{SettingValue(m->typeName, text)};
+    InvokeByName(chart, m->name, m->canSet ? kInvokeSet : kInvokeLet, args);
+  } catch (const RuntimeError& e) {
+    // "Max needs a number, got 'abc'", with the chart's own reason where it adds one.
+    std::string why = m->name + " needs " + SettingNeeds(m->typeName) + ", got '" + KeyText(text) + "'";
+    if (e.Number() == err::kOverflow) why += " (too large)";
+    if (m->typeName == "Font") {
+      // The font parser's own reason, without the run-time error's prefix.
+      const std::string what = e.what();
+      const auto colon = what.find("': ");
+      why += " (" + (colon == std::string::npos ? what : what.substr(colon + 3)) + ")";
+    }
+    throw SettingRefused(e.Number(), why);
+  }
 }
 
 }  // namespace kavrin::app

@@ -1,6 +1,6 @@
 // Fuzzes the program's reading of a data stream: the row splitter and the column plan.
-// The first input byte chooses the --column choice and how the stream arrives; the rest is
-// the stream. Checked for every input:
+// The first input byte chooses the --column choice, the separator rules and how the
+// stream arrives; the rest is the stream. Checked for every input:
 //  - the rows do not depend on how the bytes arrive (all at once, or in pieces of any size);
 //  - Feed consumes what it reports, rows and fields keep their bounds, and only finite
 //    numbers come out of a field;
@@ -23,6 +23,7 @@ namespace {
 using kavrin::app::ColumnPlan;
 using kavrin::app::Field;
 using kavrin::app::RowSplitter;
+using kavrin::app::SplitRules;
 
 struct Row {
   std::vector<Field> fields;
@@ -53,8 +54,9 @@ Row Take(const RowSplitter& s) {
 }
 
 // Splits the stream arriving in pieces of the given sizes (cycled; 0: all at once).
-std::vector<Row> Split(std::string_view stream, const std::vector<size_t>& pieces) {
-  RowSplitter s;
+std::vector<Row> Split(std::string_view stream, const std::vector<size_t>& pieces, SplitRules rules,
+                       bool& decimalComma) {
+  RowSplitter s(rules);
   std::vector<Row> rows;
   size_t pos = 0;
   size_t k = 0;
@@ -79,6 +81,7 @@ std::vector<Row> Split(std::string_view stream, const std::vector<size_t>& piece
   }
   if (s.Finish()) rows.push_back(Take(s));
   Check(!s.Finish());
+  decimalComma = s.DecimalComma();
   return rows;
 }
 
@@ -98,16 +101,16 @@ bool IsKeyText(const std::string& k) {
   return chars <= 40;
 }
 
-void CheckPlan(const std::string& choice, const std::vector<Row>& rows) {
-  ColumnPlan plan(choice);
+void CheckPlan(const std::string& choice, const std::vector<Row>& rows, bool decimalComma) {
+  ColumnPlan plan(choice.empty() ? std::vector<std::string>{} : std::vector<std::string>{choice});
   for (const Row& r : rows) {
     std::vector<std::string_view> fields;
     for (const Field& f : r.fields) {
-      if (const auto v = kavrin::app::FieldNumber(f.text)) Check(std::isfinite(*v));
+      if (const auto v = kavrin::app::FieldNumber(f.text, decimalComma)) Check(std::isfinite(*v));
       Check(IsKeyText(kavrin::app::KeyText(f.text)));
       fields.emplace_back(f.text);
     }
-    switch (plan.Offer(fields)) {
+    switch (plan.Offer(fields, decimalComma)) {
       case ColumnPlan::Verdict::kSkipped:
         Check(fields.empty());
         continue;
@@ -122,6 +125,7 @@ void CheckPlan(const std::string& choice, const std::vector<Row>& rows) {
         Check(!plan.Lines().empty());
         for (const auto& line : plan.Lines()) {
           Check(line.column < kavrin::app::kMaxColumns && !line.key.empty());
+          Check(line.column != plan.TimeColumn());
           if (choice.empty()) Check(line.column < fields.size());
         }
         return;
@@ -136,9 +140,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = data[0];
   std::string_view stream(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  const std::vector<Row> whole = Split(stream, {});
+  const SplitRules rulesByMode[] = {{0, false}, {';', false}, {' ', false}, {0, true}};
+  const SplitRules rules = rulesByMode[(mode >> 3) & 3];
+  bool decimalComma = false;
+  bool decimalCommaInPieces = false;
+  const std::vector<Row> whole = Split(stream, {}, rules, decimalComma);
   const std::vector<size_t> pieces = {1u + (mode & 7u), 1, 2u + (mode >> 5)};
-  Check(Split(stream, pieces) == whole);
+  Check(Split(stream, pieces, rules, decimalCommaInPieces) == whole && decimalCommaInPieces == decimalComma);
 
   // The column choice: all numeric columns, a number, or the text of the stream's first
   // field (a header name when the stream has one).
@@ -151,6 +159,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     default: break;
   }
-  CheckPlan(choice, whole);
+  CheckPlan(choice, whole, decimalComma);
   return 0;
 }

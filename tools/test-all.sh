@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the ASan+UBSan build of the same
-# tests, the Windows controls (built with MinGW, checked under wine64), and a short fuzz run
-# of the file readers. Installs what a fresh Debian lacks first.
+# tests, the Windows controls (built with MinGW, checked under wine64), and short fuzz runs of
+# the file readers, the stream parsing and the automation calls. Installs what a fresh Debian
+# lacks first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh

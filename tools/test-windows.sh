@@ -109,6 +109,9 @@ LC_ALL=zh_CN.UTF-8 "$wine" "$tests/typelib_test.exe" "$ocx" --acp 936 | tr -d '\
 unset LOCPATH
 grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test_936.log" || fail "typelib_test under code page 936"
 
+echo "-- clients of the control: a script (cscript) and a C++ program"
+bash tests/win32/run_wine_client_tests.sh "$WINEPREFIX" "$tests" || fail "client tests"
+
 "$wine" regsvr32 /s /u "$ocx" || fail "regsvr32 could not unregister the control"
 for key in "${roots[@]}"; do
   "$wine" reg query "$key" >/dev/null 2>&1 && fail "after unregistering, $key is still there"

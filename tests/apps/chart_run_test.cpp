@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -63,10 +64,46 @@ TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
 }
 
 TEST_F(ChartRun, AllNumericColumnsBecomeLinesWithAnySeparator) {
-  // Blanks, tabs, commas and semicolons; CR LF rows; the word column is not charted.
-  const auto r = Run({}, "t1 1\t2,3;4\r\nt2 5 6 7 8\r\n");
+  // Blanks, tabs and commas; CR LF rows; the word column is not charted.
+  const auto r = Run({}, "t1 1\t2,3,4\r\nt2 5 6 7 8\r\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2,[3]3,[4]4", "[1]5,[2]6,[3]7,[4]8"));
+}
+
+TEST_F(ChartRun, SemicolonInputWithDecimalCommasAndATimeColumn) {
+  // Three values a row, not five; the time column is told about and not charted.
+  auto r = Run({}, "1;3,5;7,25\n2;4;8,5\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]3.5,[3]7.25", "[1]2,[2]4,[3]8.5"));
+  std::filesystem::remove_all(dir_);
+  r = Run({"--delimiter", ";"}, "time;temp\n2026-12-08T10:00:00;21,5\n2026-12-08T10:00:01;22\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]21.5", "[1]22"));
+  EXPECT_THAT(r.err, HasSubstr("column 1 (time) holds the rows' time"));
+}
+
+TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
+  const auto r = Run({}, "a b c\n1 2\n3 4\n5 6 7 8\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("the header names 3 columns but row 2 has 2"));
+  EXPECT_EQ(r.err.find("the header names", r.err.find("the header names") + 1), std::string::npos);
+}
+
+TEST_F(ChartRun, LineNamesAndColoursFromTheCommandLine) {
+  const auto r = Run({"--column", "2,1", "--name", "1=Druck", "--color", "2=#00F", "--set", "ChartBackColor=white"},
+                     "a b\n" + Repeat("10 20\n", 30));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")).front(), "[1]20,[2]10");
+  const auto png = ReadPng(OnlyFile(".png"));
+  ASSERT_TRUE(png.has_value());
+  int blue = 0;
+  int yellow = 0;
+  for (COLORREF c : png->px) {
+    blue += c == RGB(0, 0, 255);
+    yellow += c == RGB(255, 255, 0);
+  }
+  EXPECT_GT(blue, 100);   // line 2 as asked
+  EXPECT_EQ(yellow, 0);   // no default colour that vanishes on white
 }
 
 TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
@@ -197,12 +234,12 @@ TEST_F(ChartRun, HeaderNameIsDrawnInTheLegend) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return ReadPng(FilesEndingWith(sub, ".png").at(0)).value();
   };
-  const auto a = picture("alpha beta\n", "a");
-  const auto a2 = picture("alpha beta\n", "a2");
-  const auto b = picture("omega beta\n", "b");
+  const auto a = picture("alpha1 beta\n", "a");
+  const auto a2 = picture("alpha1 beta\n", "a2");
+  const auto b = picture("alpha2 beta\n", "b");
   EXPECT_EQ(Compare(a, a2).count, 0);
-  // Only the first key differs: in the legend, right of the plot. The right margin is
-  // widened to 55 pixels for five-letter keys, so the plot ends at x = 265.
+  // Only the first key differs (in its last digit, as wide as the other): in the legend,
+  // right of the plot, whose margin is widened for six-character keys.
   const auto d = Compare(a, b);
   EXPECT_GT(d.count, 0);
   EXPECT_GT(d.firstX, 265);
@@ -400,13 +437,13 @@ TEST_F(ChartRun, AUsersScaleGetsAboutTenGridLinesAndRoomForItsLabels) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto lines = FileLines(form);
   EXPECT_THAT(lines, testing::Contains(HasSubstr("ValueSpace = 2e+06#")));
-  EXPECT_THAT(lines, testing::Contains(HasSubstr("MeasureWidth = 11%")));
+  EXPECT_THAT(lines, testing::Contains(testing::MatchesRegex(" *MeasureWidth = (9|1[0-2])%")));
   std::smatch m;
   std::string dist;
   for (const auto& l : lines)
     if (l.find("Dist = ") != std::string::npos) dist = l;
   ASSERT_TRUE(std::regex_search(dist, m, std::regex("\"(\\d+),20,20,30\""))) << dist;
-  EXPECT_GE(std::stoi(m[1]), 5 + 11 * 4);
+  EXPECT_GE(std::stoi(m[1]), 5 + 9 * 4);
   // A spacing or margins of the user's own are kept as given.
   const std::string own = dir_ + "/own.form";
   ASSERT_EQ(Run({"--set", "Min=0", "--set", "Max=1000", "--set", "ValueSpace=250", "--set", "Dist=30,20,20,30",
@@ -433,6 +470,22 @@ TEST_F(ChartRun, SizeSetsThePictureSize) {
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 200);
   EXPECT_EQ(png->height, 150);
+}
+
+TEST_F(ChartRun, OptionErrorsExitTwoWithOneLine) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--bogus"}, "unknown option --bogus"},
+      {{"--set", "Max=abc"}, "Max needs a number, got 'abc'"},
+      {{"--column", "9"}, "--column 9: the input has 2 columns"},
+      {{"--name", "3=x"}, "--name 3=...: the chart has 2 lines"},
+      {{"--color", "1=#12"}, "--color 1=#12: expected"},
+  };
+  for (const auto& [args, message] : cases) {
+    const auto r = Run(args, "1 2\n3 4\n");
+    EXPECT_EQ(r.exitCode, 2) << message;
+    EXPECT_THAT(r.err, HasSubstr(message));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
 }
 
 TEST_F(ChartRun, ExitCodesSayWhatWentWrong) {
@@ -473,7 +526,7 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
       {{"--set", "ValueSpace=20000"}, "with --set ValueSpace=20000 at"},
       // Only the title is to blame, not the margins that come with it.
       {{"--set", "Dist=5,5,5,5", "--set", "Title=" + std::string(8000, 'a')}, "with --set Title=aaaa"},
-      {{"--set", "BackColor=305419896"}, "BackColor=305419896: Run-time error '380'"},
+      {{"--set", "BackColor=305419896"}, "BackColor needs a colour (#RRGGBB, #RGB, a name such as orange, or a number), got '305419896'"},
   };
   for (const auto& c : cases) {
     const auto r = Run(c.args, "1\n2\n");

@@ -25,12 +25,23 @@ TEST(Options, EveryOptionInBothSpellings) {
   const auto r =
       Parse({"data.csv",         "--column", "free",     "--form=a.form", "--save-form", "b.form", "--set", "Title=A=B",
              "--set=Min=0",      "--size",   "640x480",  "--rate=2.5",    "--ticks",     "100",    "--out", "o",
-             "--snapshot-every", "10",       "--window", "--hold",        "--no-log"});
+             "--snapshot-every", "10",       "--window", "--hold",        "--no-log",    "--column=2, rh",
+             "--name",           "2=Druck = hoch",       "--color=1=#0F8", "--color",    "3=Navy", "--delimiter",
+             "tab",              "--decimal-comma"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_EQ(o.source, Source::kFile);
   EXPECT_EQ(o.inputPath, "data.csv");
-  EXPECT_EQ(o.column, "free");
+  EXPECT_THAT(o.columns, ElementsAre("free", "2", "rh"));
+  ASSERT_EQ(o.names.size(), 1u);
+  EXPECT_EQ(o.names[0].line, 2);
+  EXPECT_EQ(o.names[0].text, "Druck = hoch");
+  ASSERT_EQ(o.colors.size(), 2u);
+  EXPECT_EQ(o.colors[0].line, 1);
+  EXPECT_EQ(o.colors[0].color, 0x88FF00u);  // #0F8 is #00FF88, stored blue-green-red
+  EXPECT_EQ(o.colors[1].color, 0x800000u);
+  EXPECT_EQ(o.delimiter, ' ');
+  EXPECT_TRUE(o.decimalComma);
   EXPECT_EQ(o.formIn, "a.form");
   EXPECT_EQ(o.formOut, "b.form");
   EXPECT_THAT(o.sets, ElementsAre("Title=A=B", "Min=0"));
@@ -79,6 +90,20 @@ TEST(Options, BadUsageNamesTheProblem) {
   EXPECT_THAT(Parse({"--headless", "--hold"}).error, HasSubstr("--hold"));
   EXPECT_THAT(Parse({"demo", "--column", "1"}).error, HasSubstr("--column"));
   EXPECT_THAT(Parse({"--headless=yes"}).error, HasSubstr("takes no value"));
+  EXPECT_THAT(Parse({"--column", "2,,3"}).error, HasSubstr("--column needs"));
+  EXPECT_THAT(Parse({"--column", "1,300"}).error, HasSubstr("1 to 256"));
+  EXPECT_THAT(Parse({"--name", "x=Temp"}).error, HasSubstr("LINE=TEXT"));
+  EXPECT_THAT(Parse({"--name", "0=Temp"}).error, HasSubstr("LINE=TEXT"));
+  EXPECT_THAT(Parse({"--name", "1="}).error, HasSubstr("LINE=TEXT"));
+  EXPECT_THAT(Parse({"--color", "1=#12345"}).error, HasSubstr("#RRGGBB, #RGB or a name"));
+  EXPECT_THAT(Parse({"--color", "1=reddish"}).error, HasSubstr("#RRGGBB, #RGB or a name"));
+  EXPECT_THAT(Parse({"--delimiter", "ab"}).error, HasSubstr("--delimiter"));
+  EXPECT_THAT(Parse({"--delimiter", "."}).error, HasSubstr("--delimiter"));
+  EXPECT_THAT(Parse({"--delimiter", ",", "--decimal-comma"}).error, HasSubstr("--decimal-comma"));
+  EXPECT_THAT(Parse({"demo", "--delimiter", ";"}).error, HasSubstr("not to the demo"));
+  // Every error is one line.
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--bogus"}, {"--color", "1=x\ny"}, {"--name"}})
+    EXPECT_EQ(Parse(args).error.find('\n'), std::string::npos);
 }
 
 TEST(Options, HelpShowsTheExamplesAndExitCodes) {
@@ -90,8 +115,8 @@ TEST(Options, HelpShowsTheExamplesAndExitCodes) {
 
 // ---- rows and fields ----
 
-std::vector<std::vector<std::string>> Split(const std::string& text, size_t chunk = 1 << 20) {
-  RowSplitter s;
+std::vector<std::vector<std::string>> Split(const std::string& text, size_t chunk = 1 << 20, SplitRules rules = {}) {
+  RowSplitter s(rules);
   std::vector<std::vector<std::string>> rows;
   auto take = [&] {
     std::vector<std::string> r;
@@ -117,8 +142,9 @@ using Rows = std::vector<std::vector<std::string>>;
 TEST(RowSplitter, SeparatorsBlankRunsAndEmptyFields) {
   EXPECT_EQ(Split("1 2\t3\n"), (Rows{{"1", "2", "3"}}));
   EXPECT_EQ(Split("  1   2  \n"), (Rows{{"1", "2"}}));
-  EXPECT_EQ(Split("1,2;3\n"), (Rows{{"1", "2", "3"}}));
-  EXPECT_EQ(Split("1 , 2 ; 3\n"), (Rows{{"1", "2", "3"}}));
+  EXPECT_EQ(Split("1,2,3\n"), (Rows{{"1", "2", "3"}}));
+  EXPECT_EQ(Split("1;2;3\n"), (Rows{{"1", "2", "3"}}));
+  EXPECT_EQ(Split("1 , 2 , 3\n"), (Rows{{"1", "2", "3"}}));
   EXPECT_EQ(Split("1,,3\n"), (Rows{{"1", "", "3"}}));
   EXPECT_EQ(Split(",1\n"), (Rows{{"", "1"}}));
   EXPECT_EQ(Split("1,\n"), (Rows{{"1", ""}}));
@@ -128,8 +154,37 @@ TEST(RowSplitter, SeparatorsBlankRunsAndEmptyFields) {
   EXPECT_EQ(Split(""), Rows{});
 }
 
+TEST(RowSplitter, SemicolonInputHasDecimalCommas) {
+  // The first row with a comma or semicolon decides, also for commas before its first semicolon.
+  EXPECT_EQ(Split("1;3,5;7,25\n"), (Rows{{"1", "3,5", "7,25"}}));
+  EXPECT_EQ(Split("3,5;7\n1,5;,2\n"), (Rows{{"3,5", "7"}, {"1,5", ",2"}}));
+  EXPECT_EQ(Split("a b\n1,5;2\n"), (Rows{{"a", "b"}, {"1,5", "2"}}));
+  EXPECT_EQ(Split("1,2\n3;4,5\n"), (Rows{{"1", "2"}, {"3", "4", "5"}}));  // comma input stays so
+  RowSplitter s;
+  size_t used = 0;
+  EXPECT_FALSE(s.DecimalComma());
+  ASSERT_TRUE(s.Feed("1;2,5\n", 6, used));
+  EXPECT_TRUE(s.DecimalComma());
+}
+
+TEST(RowSplitter, DelimiterGivenAndDecimalCommaRules) {
+  struct Case {
+    SplitRules rules;
+    const char* text;
+    Rows rows;
+  };
+  const Case cases[] = {
+      {{',', false}, " New York , 3,,x y \n", {{"New York", "3", "", "x y"}}},
+      {{'|', false}, "1,5|2;3\n", {{"1,5", "2;3"}}},
+      {{' ', false}, "1,5 2;3\t4\n", {{"1,5", "2;3", "4"}}},
+      {{0, true}, "1,5 2;3,25\n", {{"1,5", "2", "3,25"}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Split(c.text, 1 << 20, c.rules), c.rows) << c.text;
+  EXPECT_EQ(Split("a|b\n1|2\n", 1, SplitRules{'|', false}), (Rows{{"a", "b"}, {"1", "2"}}));
+}
+
 TEST(RowSplitter, RowsSplitTheSameWhateverTheChunks) {
-  const std::string text = "a,b;c\n10 20\t30\n,x,\n  7  \n";
+  const std::string text = "a b c\n1,5;20\t30\n;x,\n  7  \n";
   const auto whole = Split(text);
   for (size_t chunk : {1u, 2u, 3u, 5u}) EXPECT_EQ(Split(text, chunk), whole) << "chunk " << chunk;
 }
@@ -185,6 +240,15 @@ TEST(FieldNumber, PlainDecimalNumbersOnly) {
     EXPECT_FALSE(FieldNumber(bad).has_value()) << bad;
 }
 
+TEST(FieldNumber, DecimalCommaWhenTheInputHasOne) {
+  EXPECT_EQ(FieldNumber("3,5", true), 3.5);
+  EXPECT_EQ(FieldNumber("-0,25", true), -0.25);
+  EXPECT_EQ(FieldNumber("2.5", true), 2.5);
+  EXPECT_FALSE(FieldNumber("3,5").has_value());
+  for (const char* bad : {"1,2,3", "1,5.2", ",", ",e"})
+    EXPECT_FALSE(FieldNumber(bad, true).has_value()) << bad;
+}
+
 TEST(KeyText, HeaderFieldsBecomeSafeKeys) {
   EXPECT_EQ(KeyText("free"), "free");
   EXPECT_EQ(KeyText("Druck \xc3\xa4"), "Druck \xc3\xa4");  // UTF-8 stays
@@ -199,7 +263,7 @@ TEST(KeyText, HeaderFieldsBecomeSafeKeys) {
 std::vector<std::string_view> F(const std::vector<const char*>& v) { return {v.begin(), v.end()}; }
 
 TEST(ColumnPlan, HeaderThenDataAllNumericColumns) {
-  ColumnPlan p("");
+  ColumnPlan p({});
   EXPECT_EQ(p.Offer(F({})), ColumnPlan::Verdict::kSkipped);
   EXPECT_EQ(p.Offer(F({"time", "temp", "rh"})), ColumnPlan::Verdict::kHeader);
   EXPECT_EQ(p.Offer(F({"12:00", "21.5", "40"})), ColumnPlan::Verdict::kData);
@@ -211,7 +275,7 @@ TEST(ColumnPlan, HeaderThenDataAllNumericColumns) {
 }
 
 TEST(ColumnPlan, WithoutHeaderKeysAreColumnNumbers) {
-  ColumnPlan p("");
+  ColumnPlan p({});
   EXPECT_EQ(p.Offer(F({"1", "x", "3"})), ColumnPlan::Verdict::kData);
   ASSERT_EQ(p.Lines().size(), 2u);
   EXPECT_EQ(p.Lines()[0].key, "col 1");
@@ -219,7 +283,7 @@ TEST(ColumnPlan, WithoutHeaderKeysAreColumnNumbers) {
 }
 
 TEST(ColumnPlan, LastOfSeveralHeaderRowsNamesTheColumns) {
-  ColumnPlan p("FREE");
+  ColumnPlan p({"FREE"});
   EXPECT_EQ(p.Offer(F({"procs", "---memory---"})), ColumnPlan::Verdict::kHeader);
   EXPECT_EQ(p.Offer(F({"r", "b", "swpd", "free"})), ColumnPlan::Verdict::kHeader);
   EXPECT_EQ(p.Offer(F({"1", "0", "0", "8000"})), ColumnPlan::Verdict::kData);
@@ -229,25 +293,67 @@ TEST(ColumnPlan, LastOfSeveralHeaderRowsNamesTheColumns) {
 }
 
 TEST(ColumnPlan, ColumnByNumberAndMissingNames) {
-  ColumnPlan byNumber("2");
+  ColumnPlan byNumber({"2"});
   EXPECT_EQ(byNumber.Offer(F({"a", "b"})), ColumnPlan::Verdict::kHeader);
-  EXPECT_EQ(byNumber.Offer(F({"1"})), ColumnPlan::Verdict::kData);  // column 2 absent: gaps, not an error
+  EXPECT_EQ(byNumber.Offer(F({"1"})), ColumnPlan::Verdict::kData);  // the header has it: short rows leave gaps
   EXPECT_EQ(byNumber.Lines()[0].column, 1u);
   EXPECT_EQ(byNumber.Lines()[0].key, "b");
 
-  ColumnPlan noHeader("free");
+  ColumnPlan beyond({"1", "3"});
+  EXPECT_EQ(beyond.Offer(F({"1", "2"})), ColumnPlan::Verdict::kFailed);
+  EXPECT_EQ(beyond.Error(), "--column 3: the input has 2 columns");
+
+  ColumnPlan several({"rh", "1"});
+  several.Offer(F({"temp", "rh"}));
+  EXPECT_EQ(several.Offer(F({"20", "40"})), ColumnPlan::Verdict::kData);
+  ASSERT_EQ(several.Lines().size(), 2u);
+  EXPECT_EQ(several.Lines()[0].key, "rh");
+  EXPECT_EQ(several.Lines()[1].key, "temp");
+
+  ColumnPlan noHeader({"free"});
   EXPECT_EQ(noHeader.Offer(F({"1", "2"})), ColumnPlan::Verdict::kFailed);
   EXPECT_THAT(noHeader.Error(), HasSubstr("no header row"));
 
-  ColumnPlan wrong("free");
+  ColumnPlan wrong({"free"});
   wrong.Offer(F({"a", "b"}));
   EXPECT_EQ(wrong.Offer(F({"1", "2"})), ColumnPlan::Verdict::kFailed);
   EXPECT_THAT(wrong.Error(), HasSubstr("in the header: a b"));
 }
 
+TEST(ColumnPlan, TimeColumnIsNotALine) {
+  struct Case {
+    std::vector<const char*> header, row;
+    std::optional<size_t> time;
+    std::vector<std::string> keys;
+  };
+  const Case cases[] = {
+      {{}, {"2026-12-08T10:00:00", "1", "2"}, 0, {"col 2", "col 3"}},
+      {{"t", "v"}, {"10:00:00", "1,5"}, 0, {"v"}},
+      {{"v", "Timestamp"}, {"3", "1765188000"}, 1, {"v"}},  // seconds under a time name
+      {{"time", "temp"}, {"2026-12-08", "10:00:00.5Z", "21"}, 0, {"temp"}},  // date and time split by a blank
+      {{"a", "b"}, {"2026-12-08T10:00:00+01:00", "4"}, 0, {"b"}},
+      {{"time"}, {"5"}, std::nullopt, {"time"}},  // nothing else to chart
+  };
+  for (const auto& c : cases) {
+    ColumnPlan p({});
+    if (!c.header.empty()) p.Offer(F(c.header));
+    ASSERT_EQ(p.Offer(F(c.row), true), ColumnPlan::Verdict::kData);
+    EXPECT_EQ(p.TimeColumn(), c.time) << c.row[0];
+    std::vector<std::string> keys;
+    for (const auto& l : p.Lines()) keys.push_back(l.key);
+    EXPECT_EQ(keys, c.keys) << c.row[0];
+  }
+  for (const char* not_time : {"2026", "10", "1:2", "2026-12-8", "10:00:00x", "12:60x"})
+    EXPECT_FALSE(IsTimestamp(not_time)) << not_time;
+  ColumnPlan chosen({"time"});
+  chosen.Offer(F({"time", "v"}));
+  EXPECT_EQ(chosen.Offer(F({"12:00", "1"})), ColumnPlan::Verdict::kFailed);
+  EXPECT_THAT(chosen.Error(), HasSubstr("the rows' time"));
+}
+
 TEST(ColumnPlan, EndlessWordsStillBecomeData) {
   // Binary or word-only input never stays in the header search.
-  ColumnPlan p("");
+  ColumnPlan p({});
   for (int i = 0; i < ColumnPlan::kMaxHeaderRows; ++i) EXPECT_EQ(p.Offer(F({"x", "y"})), ColumnPlan::Verdict::kHeader);
   EXPECT_EQ(p.Offer(F({"x", "y"})), ColumnPlan::Verdict::kData);
   EXPECT_EQ(p.Lines().size(), 2u);  // every column, each a gap until numbers come

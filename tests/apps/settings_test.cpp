@@ -53,7 +53,11 @@ TEST_F(Settings, ColoursAsHashRrggbb) {
   EXPECT_EQ(chart_->ChartBackColor(), 0x302010);
   ApplySetting(*chart_, "BackColor=#FFffFF");
   EXPECT_EQ(chart_->BackColor(), 0xFFFFFF);
-  // Not six hex digits: the text goes to the property as it is, which refuses it.
+  ApplySetting(*chart_, "TitleColor=#f80");
+  EXPECT_EQ(chart_->TitleColor(), 0x0088FF);
+  ApplySetting(*chart_, "BorderColor= DarkBlue ");
+  EXPECT_EQ(chart_->BorderColor(), 0x8B0000);
+  // Not three or six hex digits: the text goes to the property as it is, which refuses it.
   EXPECT_EQ(ErrorOf("TitleColor=#12345"), err::kTypeMismatch);
   EXPECT_EQ(ErrorOf("TitleColor=#GGHHII"), err::kTypeMismatch);
 }
@@ -81,6 +85,26 @@ TEST_F(Settings, OnlyPropertiesWithValuesTheyTake) {
   EXPECT_EQ(ErrorOf("Zoom=big"), err::kTypeMismatch);
   EXPECT_EQ(ErrorOf("BorderWidth=99999"), err::kOverflow);
   EXPECT_EQ(chart_->Zoom(), 1.0);  // a refused value changes nothing
+}
+
+TEST_F(Settings, ARefusalNamesThePropertyTheValueAndWhatItNeeds) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Max=abc", "Max needs a number, got 'abc'"},
+      {"BorderWidth=99999", "BorderWidth needs a whole number from -32768 to 32767, got '99999' (too large)"},
+      {"bTimeLineDisp=maybe", "bTimeLineDisp needs True or False, got 'maybe'"},
+      {"TitleColor=nope", "TitleColor needs a colour (#RRGGBB, #RGB, a name such as orange, or a number), got 'nope'"},
+      {"UnitFont=Arial,huge", "UnitFont needs a font (Name[,Size][,bold][,italic][,underline]), got 'Arial,huge'"},
+      {"Colour=red", "there is no chart property named Colour"},
+  };
+  for (const auto& [assignment, why] : cases) {
+    try {
+      ApplySetting(*chart_, assignment);
+      ADD_FAILURE() << assignment << " was taken";
+    } catch (const SettingRefused& e) {
+      EXPECT_THAT(e.Why(), testing::StartsWith(why));
+      EXPECT_EQ(e.Why().find('\n'), std::string::npos);
+    }
+  }
 }
 
 }  // namespace

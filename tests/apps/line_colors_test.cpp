@@ -1,0 +1,37 @@
+// Colours as people write them, and line colours that stand apart from the plot.
+#include "apps/line_colors.h"
+
+#include <gtest/gtest.h>
+
+namespace kavrin::app {
+namespace {
+
+TEST(LineColors, WrittenColours) {
+  // Values are blue-green-red.
+  const std::pair<const char*, uint32_t> good[] = {
+      {"#FF8000", 0x0080FF}, {"#ff8000", 0x0080FF}, {"#F80", 0x0088FF}, {"#000", 0},
+      {"orange", 0x00A5FF},  {"Orange", 0x00A5FF},  {"grey", 0x808080}, {"gray", 0x808080},
+      {"navy", 0x800000},    {"white", 0xFFFFFF},
+  };
+  for (const auto& [text, value] : good) EXPECT_EQ(ParseColor(text), value) << text;
+  for (const char* bad : {"", "#", "#12345", "#1234567", "#GG0000", "FF8000", "oranges", "dark blue"})
+    EXPECT_FALSE(ParseColor(bad).has_value()) << bad;
+}
+
+TEST(LineColors, DefaultsStandApartFromAnyBackground) {
+  EXPECT_NEAR(ContrastRatio(0x000000, 0xFFFFFF), 21.0, 1e-9);
+  EXPECT_NEAR(ContrastRatio(0x0000FF, 0x0000FF), 1.0, 1e-9);
+  // Black plot: the bright colours, yellow first.
+  EXPECT_EQ(LineColorsFor(0x000000, 2), (std::vector<uint32_t>{0x00FFFF, 0xFFFF00}));
+  for (uint32_t back : {0x000000u, 0xFFFFFFu, 0x00FFFFu, 0x800000u, 0x202020u, 0xF0F0F0u}) {
+    const auto colors = LineColorsFor(back, 6);
+    ASSERT_EQ(colors.size(), 6u);
+    for (uint32_t c : colors) EXPECT_GE(ContrastRatio(c, back), 3.0) << std::hex << back << " " << c;
+  }
+  // More lines than palette colours: the colours repeat.
+  const auto many = LineColorsFor(0, 40);
+  EXPECT_EQ(many[0], many[16]);
+}
+
+}  // namespace
+}  // namespace kavrin::app

@@ -1,0 +1,701 @@
+// A C++ client of the registered control, run under Wine: it drives the object through
+// IDispatch by name and through the vtable, round-trips the settings through its own
+// property bag and through a stream, and checks that 10,000 objects made, used and released
+// leave no handle, no GDI object and no lock behind.
+//   client.exe <saved_settings.txt> <scratch folder> [cycles]
+// Prints one line per failure and "client: done, N failures" last; exits with N.
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kavrin_line_chart_h.h"
+
+// The property browser's interface, which the mingw headers lack. Declared outside the
+// anonymous namespace: the compiler may take a call through an interface that no class
+// of its own unit implements as unreachable.
+struct ICategorizeProperties : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE MapPropertyToCategory(DISPID dispid, int* category) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetCategoryName(int category, LCID lcid, BSTR* name) = 0;
+};
+
+namespace {
+
+int failures = 0;
+
+void Fail(const std::string& what) {
+  std::printf("FAIL %s\n", what.c_str());
+  ++failures;
+}
+void Expect(bool ok, const std::string& what) {
+  if (!ok) Fail(what);
+}
+void ExpectHr(HRESULT got, HRESULT expected, const std::string& what) {
+  if (got != expected) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, ": 0x%08lX, expected 0x%08lX", static_cast<unsigned long>(got),
+                  static_cast<unsigned long>(expected));
+    Fail(what + buf);
+  }
+}
+
+std::string Narrow(const wchar_t* w) {
+  std::string s;
+  for (; w && *w; ++w) s += static_cast<char>(*w);
+  return s;
+}
+
+// A reference that releases itself.
+template <typename T>
+struct Ref {
+  T* p = nullptr;
+  Ref() = default;
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  ~Ref() {
+    if (p) p->Release();
+  }
+  T* operator->() const { return p; }
+  T** out() { return &p; }
+  void** vout() { return reinterpret_cast<void**>(&p); }
+};
+
+struct Bstr {
+  BSTR b;
+  explicit Bstr(const wchar_t* s) : b(SysAllocString(s)) {}
+  ~Bstr() { SysFreeString(b); }
+};
+
+CLSID ControlClass() {
+  CLSID clsid{};
+  CLSIDFromProgID(L"KavrinLineChartProj.KavrinLineChart", &clsid);
+  return clsid;
+}
+
+HRESULT NewControl(IDispatch** out) {
+  return CoCreateInstance(ControlClass(), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(out));
+}
+
+// The dual interface, found as a client finds it: through the object's type information.
+HRESULT VtableOf(IDispatch* d, _KavrinLineChart** out) {
+  Ref<ITypeInfo> info;
+  HRESULT hr = d->GetTypeInfo(0, 0, info.out());
+  if (FAILED(hr)) return hr;
+  TYPEATTR* attr = nullptr;
+  hr = info->GetTypeAttr(&attr);
+  if (FAILED(hr)) return hr;
+  const IID iid = attr->guid;
+  info->ReleaseTypeAttr(attr);
+  return d->QueryInterface(iid, reinterpret_cast<void**>(out));
+}
+
+// ---- late-bound calls ----
+
+DISPID IdOf(IDispatch* d, const wchar_t* name) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR n = const_cast<LPOLESTR>(name);
+  d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
+  return id;
+}
+
+// args in declaration order (reversed here into the DISPPARAMS order).
+HRESULT CallByName(IDispatch* d, const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result,
+                   EXCEPINFO* ex) {
+  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+  if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+    params.rgdispidNamedArgs = &put;
+    params.cNamedArgs = 1;
+  }
+  UINT argErr = 0;
+  return d->Invoke(IdOf(d, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, ex, &argErr);
+}
+
+VARIANT Lng(LONG v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_I4;
+  V_I4(&x) = v;
+  return x;
+}
+VARIANT Str(BSTR v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BSTR;
+  V_BSTR(&x) = v;
+  return x;
+}
+VARIANT ByRef(VARIANT* v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&x) = v;
+  return x;
+}
+
+void ClearExcep(EXCEPINFO& ex) {
+  SysFreeString(ex.bstrSource);
+  SysFreeString(ex.bstrDescription);
+  SysFreeString(ex.bstrHelpFile);
+  ex = EXCEPINFO{};
+}
+
+// ---- the client's own property bag: entries in the order written ----
+
+class Bag final : public IPropertyBag {
+ public:
+  ~Bag() {
+    for (auto& e : entries) VariantClear(&e.second);
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
+      *ppv = this;
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+    for (auto& e : entries)
+      if (e.first == name) return VariantCopy(v, &e.second);
+    return E_INVALIDARG;
+  }
+  STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
+    VARIANT copy;
+    VariantInit(&copy);
+    VariantCopy(&copy, v);
+    entries.emplace_back(name, copy);
+    return S_OK;
+  }
+  void Put(const wchar_t* name, VARIANT v) {
+    Write(name, &v);
+    VariantClear(&v);
+  }
+  std::vector<std::pair<std::wstring, VARIANT>> entries;
+};
+
+// ---- the bag's entries as form text ----
+
+std::string DoubleText(double v) {
+  char buf[40];
+  if (v == std::floor(v) && std::fabs(v) < 1e15) {
+    std::snprintf(buf, sizeof buf, "%.0f#", v);
+    return buf;
+  }
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+    if (std::strtod(buf, nullptr) == v) break;
+  }
+  return std::string(buf) + "#";
+}
+
+std::string ValueText(const VARIANT& v) {
+  switch (V_VT(&v)) {
+    case VT_I2:
+      return std::to_string(V_I2(&v)) + "%";
+    case VT_I4:
+      return std::to_string(V_I4(&v)) + "&";
+    case VT_R8:
+      return DoubleText(V_R8(&v));
+    case VT_BOOL:
+      return V_BOOL(&v) ? "True" : "False";
+    case VT_BSTR:
+      return "\"" + Narrow(V_BSTR(&v)) + "\"";
+    default:
+      return "<type " + std::to_string(V_VT(&v)) + ">";
+  }
+}
+
+void AppendFont(std::vector<std::string>& out, const std::string& name, IUnknown* object) {
+  Ref<IFont> f;
+  if (!object || FAILED(object->QueryInterface(IID_IFont, f.vout()))) {
+    out.push_back(name + " = <not a font>");
+    return;
+  }
+  BSTR face = nullptr;
+  CY size{};
+  BOOL bold = 0, italic = 0, underline = 0, strike = 0;
+  SHORT weight = 0, charset = 0;
+  f->get_Name(&face);
+  f->get_Size(&size);
+  f->get_Bold(&bold);
+  f->get_Italic(&italic);
+  f->get_Underline(&underline);
+  f->get_Strikethrough(&strike);
+  f->get_Weight(&weight);
+  f->get_Charset(&charset);
+  auto flag = [](BOOL b) { return std::string(b ? "True" : "False"); };
+  out.push_back("BeginProperty Font " + name);
+  out.push_back("Name = \"" + Narrow(face) + "\"");
+  out.push_back("Size = " + DoubleText(static_cast<double>(size.int64) / 10000.0));
+  out.push_back("Bold = " + flag(bold));
+  out.push_back("Italic = " + flag(italic));
+  out.push_back("Underline = " + flag(underline));
+  out.push_back("Strikethrough = " + flag(strike));
+  out.push_back("Weight = " + std::to_string(weight) + "%");
+  out.push_back("Charset = " + std::to_string(charset) + "%");
+  out.push_back("EndProperty");
+  SysFreeString(face);
+}
+
+std::vector<std::string> BagText(const Bag& bag) {
+  std::vector<std::string> out;
+  for (const auto& [name, v] : bag.entries) {
+    if (V_VT(&v) == VT_DISPATCH || V_VT(&v) == VT_UNKNOWN)
+      AppendFont(out, Narrow(name.c_str()), V_UNKNOWN(&v));
+    else
+      out.push_back(Narrow(name.c_str()) + " = " + ValueText(v));
+  }
+  return out;
+}
+
+// The whole file ("" when it cannot be read).
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+// The lines of a text file, without comment lines (') and blank ones.
+std::vector<std::string> FileLines(const char* path) {
+  std::vector<std::string> lines;
+  const std::string text = FileText(path);
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] != '\'') lines.push_back(line);
+    at = end + 1;
+  }
+  return lines;
+}
+
+IFontDisp* NewFont(const wchar_t* name, LONGLONG sizeCy, bool bold) {
+  FONTDESC d{sizeof(FONTDESC),
+             const_cast<LPOLESTR>(name),
+             {},
+             static_cast<SHORT>(bold ? 700 : 400),
+             DEFAULT_CHARSET,
+             FALSE,
+             FALSE,
+             FALSE};
+  d.cySize.int64 = sizeCy;
+  IFontDisp* f = nullptr;
+  OleCreateFontIndirect(&d, IID_IFontDisp, reinterpret_cast<void**>(&f));
+  return f;
+}
+
+// The same assignments, in the same order, as saved_settings_test.cpp on Linux.
+void ApplySettings(_KavrinLineChart* c) {
+  Bstr title(L"Pressure"), unit(L"mV"), dist(L"10,10,10,40");
+  c->put_Title(title.b);
+  c->put_Zoom(1.5);
+  c->put_TitlePos(2);
+  c->put_MeasurePos(1);
+  c->put_bValueLineDisp(VARIANT_FALSE);
+  c->put_BorderWidth(2);
+  ExpectHr(c->put_BackColor(0x00FFFF), S_OK, "BackColor on a loaded control");
+  c->put_ChartBackColor(0x202020);
+  c->put_Min(-10);
+  c->put_Max(90.5);
+  c->put_ValueSpace(20);
+  c->put_MeasureWidth(4);
+  c->put_Unit(unit.b);
+  c->put_Dist(dist.b);
+}
+
+template <typename I>
+HRESULT As(IUnknown* u, REFIID iid, I** out) {
+  return u->QueryInterface(iid, reinterpret_cast<void**>(out));
+}
+
+// ---- the checks ----
+
+void DispatchByName() {
+  Ref<IDispatch> d;
+  ExpectHr(NewControl(d.out()), S_OK, "CoCreateInstance");
+  if (!d.p) return;
+  Expect(IdOf(d.p, L"tItLe") == 0x68030015, "GetIDsOfNames is case-insensitive");
+
+  VARIANT v = Str(SysAllocString(L"Pressure"));
+  ExpectHr(CallByName(d.p, L"Title", DISPATCH_PROPERTYPUT, {v}, nullptr, nullptr), S_OK, "Title put by name");
+  VariantClear(&v);
+  VARIANT r;
+  VariantInit(&r);
+  CallByName(d.p, L"TITLE", DISPATCH_PROPERTYGET, {}, &r, nullptr);
+  Expect(V_VT(&r) == VT_BSTR && Narrow(V_BSTR(&r)) == "Pressure", "Title get by name");
+  VariantClear(&r);
+
+  // A run-time error of the control: DISP_E_EXCEPTION, 0x800A0000 + 91 and its message.
+  EXCEPINFO ex{};
+  ExpectHr(CallByName(d.p, L"Movie", DISPATCH_METHOD, {}, nullptr, &ex), DISP_E_EXCEPTION, "Movie unconfigured");
+  ExpectHr(ex.scode, static_cast<HRESULT>(0x800A005B), "Movie's scode");
+  Expect(ex.wCode == 0, "only scode set");
+  Expect(Narrow(ex.bstrDescription) == "Object variable or With block variable not set", "Movie's message");
+  ClearExcep(ex);
+  ExpectHr(CallByName(d.p, L"TitlePos", DISPATCH_PROPERTYPUT, {Lng(40000)}, nullptr, &ex), DISP_E_OVERFLOW,
+           "TitlePos 40000 does not fit an Integer");
+  ClearExcep(ex);
+
+  Ref<ISupportErrorInfo> support;
+  ExpectHr(As(d.p, IID_ISupportErrorInfo, support.out()), S_OK, "ISupportErrorInfo");
+  Ref<_KavrinLineChart> c;
+  ExpectHr(VtableOf(d.p, c.out()), S_OK, "QueryInterface for the dual interface");
+  if (!c.p) return;
+  ExpectHr(c->Movie(), static_cast<HRESULT>(0x800A005B), "vtable Movie unconfigured");
+  Ref<IErrorInfo> info;
+  Expect(GetErrorInfo(0, info.out()) == S_OK, "error info after a failed vtable call");
+  short id = 1;
+  double value = 2;
+  ExpectHr(c->SetValue(&id, &value), static_cast<HRESULT>(0x800A005B), "SetValue unconfigured");
+}
+
+void PropertyBagRoundTrip(const char* expectedFile, const std::string& scratch) {
+  Ref<IDispatch> d;
+  NewControl(d.out());
+  Ref<_KavrinLineChart> c;
+  if (!d.p || FAILED(VtableOf(d.p, c.out()))) return Fail("no control");
+  Ref<IPersistPropertyBag> persist;
+  As(d.p, IID_IPersistPropertyBag, persist.out());
+  Bag empty;
+  ExpectHr(persist->Load(&empty, nullptr), S_OK, "Load from an empty bag");
+  ApplySettings(c.p);
+
+  Bag saved;
+  ExpectHr(persist->Save(&saved, TRUE, TRUE), S_OK, "Save to the bag");
+  const std::vector<std::string> got = BagText(saved), expected = FileLines(expectedFile);
+  Expect(!expected.empty() && got == expected, "saved entries equal the Linux form text");
+  if (got != expected)
+    for (const std::string& line : got) std::printf("  saved: %s\n", line.c_str());
+
+  // A second control loads them and reads back the same values.
+  Ref<IDispatch> d2;
+  NewControl(d2.out());
+  Ref<_KavrinLineChart> c2;
+  Ref<IPersistPropertyBag> persist2;
+  if (!d2.p || FAILED(VtableOf(d2.p, c2.out())) || FAILED(As(d2.p, IID_IPersistPropertyBag, persist2.out())))
+    return Fail("no second control");
+  ExpectHr(persist2->Load(&saved, nullptr), S_OK, "Load the saved bag");
+  BSTR title = nullptr;
+  double zoom = 0, max = 0;
+  short pos = 0;
+  VARIANT_BOOL shown = VARIANT_TRUE;
+  c2->get_Title(&title);
+  c2->get_Zoom(&zoom);
+  c2->get_Max(&max);
+  c2->get_TitlePos(&pos);
+  c2->get_bValueLineDisp(&shown);
+  Expect(Narrow(title) == "Pressure" && zoom == 1.5 && max == 90.5 && pos == 2 && shown == VARIANT_FALSE,
+         "loaded values");
+  SysFreeString(title);
+
+  // Fonts are the host's objects, kept by reference: the one set is the one read back, and
+  // a change the host makes to it afterwards shows in the next export header. (The font
+  // object reports the face and size it realizes, which may differ from those set.)
+  Ref<IFontDisp> hostFont, readBack;
+  hostFont.p = NewFont(L"Arial", 120000, true);
+  c2->putref_TitleFont(hostFont.p);
+  c2->get_TitleFont(readBack.out());
+  Expect(readBack.p == hostFont.p, "TitleFont reads back the host's own object");
+  Ref<IFont> f;
+  As(hostFont.p, IID_IFont, f.out());
+  Bstr folder(std::wstring(scratch.begin(), scratch.end()).c_str()), log(L"log.txt");
+  f->put_Bold(FALSE);
+  VARIANT_BOOL open = VARIANT_TRUE, close = VARIANT_FALSE;
+  ExpectHr(c2->ExportData(&open, &folder.b, &log.b), S_OK, "ExportData opens the log");
+  Bstr none(L"");
+  ExpectHr(c2->ExportData(&close, &none.b, &none.b), S_OK, "ExportData closes the log");
+  const std::string text = FileText(scratch + "\\log.txt");
+  const size_t at = text.find("[TitleFont]");
+  Expect(at != std::string::npos && text.substr(at, text.find('[', at + 1) - at).find(":False:") != std::string::npos,
+         "the log header shows the host's font as changed (Bold off)");
+
+  // Late-bound, on the loaded control: optional arguments left off, sPath written back.
+  EXCEPINFO ex{};
+  VARIANT key = Str(SysAllocString(L"Line1"));
+  ExpectHr(CallByName(d2.p, L"AddLine", DISPATCH_METHOD, {key, Lng(255)}, nullptr, &ex), S_OK,
+           "AddLine with its optional arguments left off");
+  VariantClear(&key);
+  VARIANT path = Str(SysAllocString(folder.b));
+  VARIANT r;
+  VariantInit(&r);
+  VARIANT name = Str(SysAllocString(L"chart.bmp"));
+  ExpectHr(CallByName(d2.p, L"exportpicture", DISPATCH_METHOD, {ByRef(&path), name}, &r, &ex), S_OK,
+           "ExportPicture by name");
+  Expect(V_VT(&r) == VT_BOOL && V_BOOL(&r) == VARIANT_TRUE, "ExportPicture is True when it wrote the file");
+  Expect(V_VT(&path) == VT_BSTR && Narrow(V_BSTR(&path)) == scratch + "\\", "sPath comes back with its \\");
+  CallByName(d2.p, L"ExportPicture", DISPATCH_METHOD, {ByRef(&path), name}, &r, &ex);
+  Expect(V_VT(&r) == VT_BOOL && V_BOOL(&r) == VARIANT_FALSE, "an existing file is not overwritten");
+  Expect(FileText(scratch + "\\chart.bmp").rfind("BM", 0) == 0, "the picture is a Windows bitmap");
+  VariantClear(&path);
+  VariantClear(&name);
+
+  // A value of the wrong type stops the load with 13.
+  Bag bad;
+  bad.Put(L"Zoom", Str(SysAllocString(L"abc")));
+  ExpectHr(persist2->Load(&bad, nullptr), static_cast<HRESULT>(0x800A000D), "text under Zoom");
+}
+
+void StreamRoundTrip() {
+  Ref<IDispatch> d, d2;
+  NewControl(d.out());
+  NewControl(d2.out());
+  Ref<_KavrinLineChart> c, c2;
+  Ref<IPersistStreamInit> ps, ps2;
+  if (!d.p || !d2.p || FAILED(VtableOf(d.p, c.out())) || FAILED(VtableOf(d2.p, c2.out())) ||
+      FAILED(As(d.p, IID_IPersistStreamInit, ps.out())) || FAILED(As(d2.p, IID_IPersistStreamInit, ps2.out())))
+    return Fail("no controls for the stream");
+  ps->InitNew();
+  ExpectHr(ps->IsDirty(), S_FALSE, "clean after InitNew");
+  Bstr title(L"Flow");
+  c->put_Title(title.b);
+  c->put_Zoom(2.5);
+  ExpectHr(ps->IsDirty(), S_OK, "dirty after a property change");
+
+  Ref<IStream> s;
+  CreateStreamOnHGlobal(nullptr, TRUE, s.out());
+  ExpectHr(ps->Save(s.p, TRUE), S_OK, "Save to a stream");
+  ExpectHr(ps->IsDirty(), S_FALSE, "clean after saving");
+  STATSTG stat{};
+  s->Stat(&stat, STATFLAG_NONAME);
+  const ULONG size = stat.cbSize.LowPart;
+  std::vector<BYTE> bytes(size);
+  LARGE_INTEGER zero{};
+  s->Seek(zero, STREAM_SEEK_SET, nullptr);
+  s->Read(bytes.data(), size, nullptr);
+
+  auto loadBytes = [&](std::vector<BYTE> b) {
+    Ref<IStream> t;
+    CreateStreamOnHGlobal(nullptr, TRUE, t.out());
+    t->Write(b.data(), static_cast<ULONG>(b.size()), nullptr);
+    t->Seek(zero, STREAM_SEEK_SET, nullptr);
+    return ps2->Load(t.p);
+  };
+  ExpectHr(loadBytes(bytes), S_OK, "Load the stream");
+  BSTR t = nullptr;
+  double zoom = 0;
+  c2->get_Title(&t);
+  c2->get_Zoom(&zoom);
+  Expect(Narrow(t) == "Flow" && zoom == 2.5, "stream values come back");
+  SysFreeString(t);
+
+  // Damaged or of another version: a failure, and the control keeps what it had.
+  std::vector<BYTE> truncated(bytes.begin(), bytes.end() - 3), newer = bytes;
+  newer[4] = 2;
+  Expect(FAILED(loadBytes(truncated)), "a truncated stream fails");
+  Expect(FAILED(loadBytes(newer)), "a stream of an unknown version fails");
+  Expect(FAILED(loadBytes({'K', 'L'})), "a stream of two bytes fails");
+  c2->get_Title(&t);
+  Expect(Narrow(t) == "Flow", "a failed load changes nothing");
+  SysFreeString(t);
+}
+
+void ClassInfoAndCategories() {
+  Ref<IDispatch> d;
+  NewControl(d.out());
+  Ref<IProvideClassInfo2> ci;
+  Ref<ICategorizeProperties> cat;
+  if (!d.p || FAILED(As(d.p, IID_IProvideClassInfo2, ci.out()))) return Fail("IProvideClassInfo2");
+  Ref<ITypeInfo> cls;
+  TYPEATTR* attr = nullptr;
+  if (SUCCEEDED(ci->GetClassInfo(cls.out())) && SUCCEEDED(cls->GetTypeAttr(&attr))) {
+    Expect(attr->typekind == TKIND_COCLASS && attr->guid == ControlClass(), "class info is the coclass");
+    cls->ReleaseTypeAttr(attr);
+  } else {
+    Fail("GetClassInfo");
+  }
+  GUID events{};
+  ExpectHr(ci->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK, "GetGUID");
+
+  const IID categorize = {0x4D07FC10, 0xF931, 0x11CE, {0xB0, 0x01, 0x00, 0xAA, 0x00, 0x68, 0x84, 0xE5}};
+  if (FAILED(d->QueryInterface(categorize, cat.vout()))) return Fail("ICategorizeProperties");
+  const std::pair<const wchar_t*, const char*> cases[] = {{L"Zoom", "Skin"},           {L"bTimeLineDisp", "TimeLine"},
+                                                          {L"CutLineFont", "CutLine"}, {L"MeasureWidth", "Measure"},
+                                                          {L"TitlePos", "Title"},      {L"UnitFont", "Unit"}};
+  for (const auto& [prop, expected] : cases) {
+    int category = 0;
+    BSTR name = nullptr;
+    cat->MapPropertyToCategory(IdOf(d.p, prop), &category);
+    cat->GetCategoryName(category, 0, &name);
+    Expect(Narrow(name) == expected, std::string("category of ") + Narrow(prop));
+    SysFreeString(name);
+  }
+}
+
+// Property changes reach an advised IPropertyNotifySink with the property's DISPID.
+class NotifySink final : public IPropertyNotifySink {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IPropertyNotifySink) {
+      *ppv = this;
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP OnChanged(DISPID id) override {
+    changed.push_back(id);
+    return S_OK;
+  }
+  STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+  std::vector<DISPID> changed;
+};
+
+void PropertyNotification() {
+  Ref<IDispatch> d;
+  NewControl(d.out());
+  Ref<_KavrinLineChart> c;
+  Ref<IConnectionPointContainer> cpc;
+  Ref<IConnectionPoint> cp;
+  if (!d.p || FAILED(VtableOf(d.p, c.out())) || FAILED(As(d.p, IID_IConnectionPointContainer, cpc.out())) ||
+      FAILED(cpc->FindConnectionPoint(IID_IPropertyNotifySink, cp.out())))
+    return Fail("property notification connection point");
+  NotifySink sink;
+  DWORD cookie = 0;
+  ExpectHr(cp->Advise(&sink, &cookie), S_OK, "Advise");
+  // Both points and the one connection can be enumerated.
+  Ref<IEnumConnectionPoints> points;
+  Ref<IEnumConnections> connections;
+  IConnectionPoint* found[3] = {};
+  CONNECTDATA data[2] = {};
+  ULONG count = 0, connected = 0;
+  if (SUCCEEDED(cpc->EnumConnectionPoints(points.out()))) points->Next(3, found, &count);
+  for (ULONG i = 0; i < count; ++i) found[i]->Release();
+  if (SUCCEEDED(cp->EnumConnections(connections.out()))) connections->Next(2, data, &connected);
+  Expect(count == 2 && connected == 1 && data[0].dwCookie == cookie, "connection points and connections enumerated");
+  if (connected) data[0].pUnk->Release();
+  c->put_Min(-5);
+  c->put_TitlePos(9);  // ignored: no notification
+  ExpectHr(cp->Unadvise(cookie), S_OK, "Unadvise");
+  c->put_Max(5);
+  Expect(sink.changed == std::vector<DISPID>{0x68030005}, "one OnChanged, for Min");
+}
+
+// ---- many objects ----
+
+using CanUnloadFn = HRESULT(WINAPI*)();
+
+// The process's live GDI objects. Where GetGuiResources reports none (Wine), the handle
+// table is probed: a GDI handle with no generation in its upper half names its slot.
+DWORD LiveGdiObjects() {
+  if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
+  DWORD n = 0;
+  for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++n;
+  return n;
+}
+
+// The process's open kernel handles; probed in steps of four where the count is not kept.
+DWORD OpenHandles() {
+  DWORD n = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &n) && n != 0) return n;
+  DWORD flags = 0;
+  for (UINT_PTR h = 4; h < 0x10000; h += 4)
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags)) ++n;
+  return n;
+}
+
+// Message-only windows: the ones an unsited control makes for its chart.
+DWORD MessageWindows() {
+  DWORD n = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;) ++n;
+  return n;
+}
+
+void Cycles(int count) {
+  HMODULE ocx = GetModuleHandleW(L"KavrinLineChart.ocx");
+  auto canUnload =
+      ocx ? reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow"))) : nullptr;
+  if (!canUnload) return Fail("DllCanUnloadNow not found in the loaded module");
+
+  // One saved stream that every cycle loads: a configured control with a line.
+  std::vector<BYTE> saved;
+  {
+    Ref<IDispatch> d;
+    NewControl(d.out());
+    Ref<IPersistStreamInit> ps;
+    As(d.p, IID_IPersistStreamInit, ps.out());
+    Ref<IStream> s;
+    CreateStreamOnHGlobal(nullptr, TRUE, s.out());
+    ps->Save(s.p, TRUE);
+    STATSTG stat{};
+    s->Stat(&stat, STATFLAG_NONAME);
+    saved.resize(stat.cbSize.LowPart);
+    LARGE_INTEGER zero{};
+    s->Seek(zero, STREAM_SEEK_SET, nullptr);
+    s->Read(saved.data(), static_cast<ULONG>(saved.size()), nullptr);
+  }
+  // A line's point picture is the host's bitmap picture object; the chart copies it.
+  Ref<IPictureDisp> picture;
+  PICTDESC desc{sizeof(PICTDESC), PICTYPE_BITMAP, {}};
+  desc.bmp.hbitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+  ExpectHr(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.vout()), S_OK, "a bitmap picture");
+  auto cycle = [&] {
+    Ref<IDispatch> d;
+    if (FAILED(NewControl(d.out()))) return false;
+    Ref<_KavrinLineChart> c;
+    Ref<IPersistStreamInit> ps;
+    Ref<IStream> s;
+    if (FAILED(VtableOf(d.p, c.out())) || FAILED(As(d.p, IID_IPersistStreamInit, ps.out()))) return false;
+    CreateStreamOnHGlobal(nullptr, TRUE, s.out());
+    s->Write(saved.data(), static_cast<ULONG>(saved.size()), nullptr);
+    LARGE_INTEGER zero{};
+    s->Seek(zero, STREAM_SEEK_SET, nullptr);
+    if (FAILED(ps->Load(s.p))) return false;
+    Bstr key(L"Line1");
+    LONG color = 255, tip = 0xFFFFFF;
+    VARIANT_BOOL showTip = VARIANT_TRUE;
+    short id = 1;
+    double value = 12.5;
+    return SUCCEEDED(c->AddLine(&key.b, &color, &picture.p, &showTip, &tip)) && SUCCEEDED(c->SetValue(&id, &value)) &&
+           SUCCEEDED(c->Movie()) && SUCCEEDED(c->Movie());
+  };
+  cycle();  // the first object loads what stays loaded (the type library, fonts)
+  const DWORD gdi = LiveGdiObjects(), handles = OpenHandles(), windows = MessageWindows();
+  int failed = 0;
+  for (int i = 0; i < count; ++i) failed += cycle() ? 0 : 1;
+  const DWORD gdiAfter = LiveGdiObjects(), handlesAfter = OpenHandles(), windowsAfter = MessageWindows();
+  Expect(failed == 0, "every cycle succeeds (" + std::to_string(failed) + " failed)");
+  Expect(gdi > 0 && gdiAfter == gdi,
+         "no GDI object left behind (" + std::to_string(gdi) + " before, " + std::to_string(gdiAfter) + " after)");
+  Expect(handles > 0 && handlesAfter == handles,
+         "no handle left behind (" + std::to_string(handles) + " before, " + std::to_string(handlesAfter) + " after)");
+  Expect(windowsAfter == windows, "no window left behind");
+  ExpectHr(canUnload(), S_OK, "DllCanUnloadNow once every object is gone");
+  std::printf("cycles: %d, GDI objects %lu, handles %lu\n", count, static_cast<unsigned long>(gdi),
+              static_cast<unsigned long>(handles));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::printf("usage: client.exe <saved_settings.txt> <scratch folder> [cycles]\n");
+    return 100;
+  }
+  CoInitialize(nullptr);
+  DispatchByName();
+  PropertyBagRoundTrip(argv[1], argv[2]);
+  StreamRoundTrip();
+  ClassInfoAndCategories();
+  PropertyNotification();
+  Cycles(argc > 3 ? std::atoi(argv[3]) : 10000);
+  CoUninitialize();
+  std::printf("client: done, %d failures\n", failures);
+  return failures;
+}
