@@ -307,7 +307,7 @@ snapshot not written), 2 bad usage, 3 unreadable input file, 4 no display for --
 Examples:
   kavrin-chart                                 the demo, in a window if there is a display
   kavrin-chart demo --headless --ticks 120 --out out/
-  vmstat 1 | kavrin-chart --column free --set Min=0 --set Max=16000000
+  vmstat 1 | kavrin-chart --column free        the range follows the data
   seq 1 1000 | kavrin-chart --headless --out out/
   kavrin-chart data.csv --set Title=Rig --snapshot-every 100 --out runs/
 )";
