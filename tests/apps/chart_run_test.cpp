@@ -63,6 +63,28 @@ TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
   EXPECT_THAT(r.err, Not(HasSubstr("gaps")));
 }
 
+TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
+  const auto r = Run({}, Seq(1, 1000));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Each range change went on in a new part, after the replay: no tick twice, none lost.
+  const auto rows = RunLogRows(OnlyFile(".log"));
+  ASSERT_EQ(rows.size(), 1000u);
+  EXPECT_EQ(rows[0], "[1]1");
+  EXPECT_EQ(rows[999], "[1]1000");
+  const auto parts = FilesEndingWith(dir_, ".log");
+  ASSERT_GT(parts.size(), 1u);
+  EXPECT_EQ(FileLines(OnlyFile(".log"))[2], "[Min]0.9");  // 1 and a tenth of it each side
+  // The last part's range holds the last value.
+  std::string last = OnlyFile(".log");
+  last = last.substr(0, last.size() - 4) + "-part" + std::to_string(parts.size()) + ".log";
+  const auto header = FileLines(last);
+  ASSERT_GE(header.size(), 21u);
+  const double min = std::stod(header[2].substr(5));
+  const double max = std::stod(header[3].substr(5));
+  EXPECT_LE(min, 1000);
+  EXPECT_GT(max, 1000);
+}
+
 TEST_F(ChartRun, AllNumericColumnsBecomeLinesWithAnySeparator) {
   // Blanks, tabs and commas; CR LF rows; the word column is not charted.
   const auto r = Run({}, "t1 1\t2,3,4\r\nt2 5 6 7 8\r\n");
