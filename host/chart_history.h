@@ -62,8 +62,8 @@ class ChartHistory {
   // The same for a surface of the given width, at the present margins and grid.
   int64_t TicksFor(int surfaceWidth) const;
   void Fit();
-  double* Row(int64_t tick) { return &values_[static_cast<size_t>(tick % capacity_) * lines_.size()]; }
-  uint8_t* Given(int64_t tick) { return &given_[static_cast<size_t>(tick % capacity_) * lines_.size()]; }
+  double* Row(int64_t tick) { return values_.data() + static_cast<size_t>(tick % capacity_) * lines_.size(); }
+  uint8_t* Given(int64_t tick) { return given_.data() + static_cast<size_t>(tick % capacity_) * lines_.size(); }
   void Forget(int64_t tick);
   void Feed(const double* values, const uint8_t* given, const double* carry, const uint8_t* carried);
 
