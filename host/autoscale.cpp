@@ -2,12 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string>
+
+#include "chart/label_text.h"
 
 namespace kavrin::host {
 
 namespace {
 constexpr int kMaxSteps = 10;
 constexpr double kPad = 0.1;  // the data's share of room on each side after a fit or shrink
+// Significant digits of a label's number (without its exponent).
+size_t Digits(const std::string& label) {
+  std::string d;
+  for (char c : label.substr(0, label.find('E')))
+    if (c >= '0' && c <= '9') d += c;
+  const auto first = d.find_first_not_of('0');
+  if (first == std::string::npos) return 0;
+  return d.find_last_not_of('0') - first + 1;
+}
+
+// The chart labels its grid lines with i * step + min in floating point, which can land a
+// hair off the decimal (-9.99999999999999E-10 for -1E-9) and print fifteen digits. A
+// neighbouring double for min or step often gives clean labels: take the first that does.
+ValueRange CleanLabels(const ValueRange& r, int steps) {
+  auto clean = [steps](double min, double step) {
+    for (int i = 0; i <= steps; ++i) {
+      const double v = i * step + min;
+      // A label of fifteen digits, or a hair off zero.
+      if (Digits(LabelText(v)) > 12 || (v != 0 && std::fabs(v) < std::fabs(step) * 1e-9)) return false;
+    }
+    return true;
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double step : {r.step, std::nextafter(r.step, inf), std::nextafter(r.step, -inf)}) {
+    for (double min : {r.min, std::nextafter(r.min, inf), std::nextafter(r.min, -inf)})
+      if (clean(min, step)) return ValueRange{min, r.max, step};
+  }
+  return r;
+}
+
 }  // namespace
 
 std::optional<ValueRange> RoundRange(double lo, double hi, double pad) {
@@ -24,16 +58,20 @@ std::optional<ValueRange> RoundRange(double lo, double hi, double pad) {
   const double span = hi - lo;
   if (!std::isfinite(span) || span <= 0) return std::nullopt;
   // Start a decade below what ten steps need, and take the first 1-2-5 step that fits.
-  double decade = std::pow(10.0, std::floor(std::log10(span / kMaxSteps)) - 1);
-  for (int tries = 0; tries < 8; ++tries, decade *= 10) {
+  // Steps and bounds are whole numbers times a power of ten, divided by that power when it
+  // is negative: the nearest doubles to the decimals, so that the labels come out clean.
+  int exponent = static_cast<int>(std::floor(std::log10(span / kMaxSteps))) - 1;
+  for (int tries = 0; tries < 8; ++tries, ++exponent) {
+    const double power = std::pow(10.0, std::abs(exponent));
+    auto scaled = [&](double n) { return exponent < 0 ? n / power : n * power; };
     for (double m : {1.0, 2.0, 5.0}) {
-      const double step = decade * m;
+      const double step = scaled(m);
       const double a = std::floor(lo / step);
       const double b = std::floor(hi / step) + 1;
       if (b - a <= kMaxSteps) {
         ValueRange r{a * step, b * step, step};
         if (!std::isfinite(r.min) || !std::isfinite(r.max) || !(r.max > r.min)) return std::nullopt;
-        return r;
+        return CleanLabels(r, static_cast<int>(b - a));
       }
     }
   }

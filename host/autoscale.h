@@ -22,7 +22,8 @@ struct ValueRange {
 // The round range around lo .. hi (lo <= hi, both finite), widened by pad times hi - lo on
 // each side (a tenth of their size when lo equals hi, 0.1 for 0): the smallest 1-2-5 step
 // that covers them in at most ten steps, with hi below max (a value at max is drawn one row
-// above the plot). Empty when no such range exists (values near the largest double).
+// above the plot), its grid labels clean decimals. Empty when no such range exists (values
+// near the largest double).
 std::optional<ValueRange> RoundRange(double lo, double hi, double pad = 0);
 
 class Autoscale {

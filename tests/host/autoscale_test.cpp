@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
+#include <vector>
 
+#include "chart/label_text.h"
 #include "host/autoscale.h"
 
 namespace kavrin::host {
@@ -29,6 +32,24 @@ TEST(RoundRange, CoversTheValuesInAtMostTenSteps) {
   EXPECT_FALSE(RoundRange(0, inf));
   EXPECT_FALSE(RoundRange(2, 1));
   EXPECT_FALSE(RoundRange(-1e308, 1e308));
+}
+
+TEST(RoundRange, GridLabelsAreTheDecimalsAcrossZero) {
+  // The chart labels grid line i with i * step + min: never 9.99999999999999E-12 for 1E-11.
+  struct Case {
+    double lo, hi;
+    std::vector<std::string> labels;
+  } cases[] = {
+      {-0.27, 0.07, {"-.3", "-.25", "-.2", "-.15", "-.1", "-.05", "0", "0.05", "0.1"}},
+      {-5.5e-11, 0.5e-11, {"-6E-11", "-5E-11", "-4E-11", "-3E-11", "-2E-11", "-1E-11", "0", "1E-11"}},
+  };
+  for (const auto& c : cases) {
+    const auto r = RoundRange(c.lo, c.hi);
+    ASSERT_TRUE(r);
+    std::vector<std::string> labels;
+    for (size_t i = 0; i < c.labels.size(); ++i) labels.push_back(LabelText(static_cast<double>(i) * r->step + r->min));
+    EXPECT_EQ(labels, c.labels);
+  }
 }
 
 TEST(Autoscale, GrowsAtOnceAndShrinksAfterAPlotWidthOfSmallUse) {
