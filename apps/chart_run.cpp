@@ -29,11 +29,14 @@
 #include "apps/line_colors.h"
 #include "apps/output_files.h"
 #include "apps/settings.h"
+#include "chart/label_text.h"
 #include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/automation.h"
 #include "control/kavrin_line_chart.h"
 #include "draw/win32.h"
+#include "host/autoscale.h"
+#include "host/chart_history.h"
 #include "host/form.h"
 #include "host/form_text.h"
 #include "host/margin_fit.h"
@@ -48,16 +51,22 @@ extern "C" void OnStopSignal(int) { g_stop = 1; }
 
 using Clock = std::chrono::steady_clock;
 
+// A window may be made as wide as a large screen: its history keeps the ticks to fill that.
+constexpr int kWidestWindow = 3840;
+
 // Why lines had no value on some ticks; reported once at the end.
 struct GapReport {
   int64_t notNumber = 0;
   int64_t missing = 0;     // the row had no such column
   int64_t outOfRange = 0;  // a number too far off the scale for a pixel row
   int64_t wideRows = 0;    // rows with more columns than can be charted
+  int64_t outsideRange = 0;  // numbers outside a range the user fixed
   std::string firstNotNumber;
   std::string firstOutOfRange;
+  std::string firstOutsideRange;
+  std::string range;  // the fixed range, as its labels show it
 
-  bool Any() const { return notNumber + missing + outOfRange + wideRows > 0; }
+  bool Any() const { return notNumber + missing + outOfRange + wideRows + outsideRange > 0; }
   void Print(std::ostream& err) const {
     if (notNumber > 0)
       err << "kavrin-chart: " << notNumber << " field(s) were not numbers and left gaps (first: " << firstNotNumber
@@ -69,6 +78,10 @@ struct GapReport {
     if (wideRows > 0)
       err << "kavrin-chart: " << wideRows << " row(s) had more than " << kMaxColumns
           << " columns; the extra columns were ignored\n";
+    if (outsideRange > 0)
+      err << "kavrin-chart: " << outsideRange << " value(s) were outside the range " << range
+          << " and left gaps (first: " << firstOutsideRange
+          << "); widen it with --set Min=... --set Max=..., or leave out Min, Max and --fixed to follow the data\n";
   }
 };
 
@@ -112,6 +125,9 @@ class ChartRun {
   void StartLog();
   void SaveLogForm(const std::string& logPath);
   void WatchEngine();
+  void ApplyRange(const host::ValueRange& range);
+  bool OutsideFixedRange(double value) const;
+  void NameWindow();
   bool WaitUntil(Clock::time_point deadline);
   bool Stopping() const;
   void Pump(bool force);
@@ -133,7 +149,15 @@ class ChartRun {
   std::unique_ptr<host::Form> form_;
   host::ControlSite* site_ = nullptr;
   KavrinLineChart* chart_ = nullptr;
-  const void* engine_ = nullptr;  // the engine the lines were added to
+  // The lines and recent ticks, drawn again whenever the chart is rebuilt.
+  std::unique_ptr<host::ChartHistory> history_;
+  std::optional<host::Autoscale> autoscale_;  // when the range follows the data
+  struct RowValue {
+    Integer line;
+    double value;
+    size_t column;
+  };
+  std::vector<RowValue> rowValues_;  // a tick's values, gathered before they reach the chart
 
   std::unique_ptr<InputStream> input_;
   std::unique_ptr<ColumnPlan> plan_;
@@ -409,7 +433,8 @@ std::string ChartRun::LineKey(size_t index, const std::string& planned) const {
 }
 
 // The columns are known: --name and --color must name lines that exist, the margins fit
-// the keys, the lines are added and the log starts.
+// the keys and the lines are added. The log starts with the first tick, once its range is
+// settled.
 void ChartRun::LinesKnown() {
   lines_ = plan_->Lines();
   linesKnown_ = true;
@@ -429,10 +454,10 @@ void ChartRun::LinesKnown() {
     throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
   }
   AddLines();
-  StartLog();
 }
 
 void ChartRun::AddLines() {
+  if (history_->Rebuilt()) history_->Restore();  // the margins were fitted: nothing to replay yet
   auto colorOf = [this](size_t index, uint32_t fallback) {
     uint32_t color = fallback;
     for (const auto& c : o_.colors)
@@ -443,17 +468,16 @@ void ChartRun::AddLines() {
     if (!demoPicture_) demoPicture_ = DemoPointPicture();
     for (size_t i = 0; i < std::size(kDemoLines); ++i) {
       const auto& l = kDemoLines[i];
-      chart_->AddLine(LineKey(i, l.key), colorOf(i, l.color), l.picture ? demoPicture_ : nullptr, ToBoolean(l.tips),
-                      0x00C0C0C0);
+      history_->AddLine(LineKey(i, l.key), colorOf(i, l.color), l.picture ? demoPicture_ : nullptr,
+                        ToBoolean(l.tips), 0x00C0C0C0);
     }
   } else {
     // Colours that stand apart from the plot's background, whatever colour it is.
     COLORREF back = 0;
     if (OleTranslateColor(static_cast<OLE_COLOR>(chart_->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
     const std::vector<uint32_t> palette = LineColorsFor(static_cast<uint32_t>(back), lines_.size());
-    for (size_t i = 0; i < lines_.size(); ++i) chart_->AddLine(lines_[i].key, colorOf(i, palette[i]));
+    for (size_t i = 0; i < lines_.size(); ++i) history_->AddLine(lines_[i].key, colorOf(i, palette[i]));
   }
-  engine_ = chart_->Chart();
 }
 
 void ChartRun::StartLog() {
@@ -496,15 +520,54 @@ void ChartRun::SaveLogForm(const std::string& logPath) {
 }
 
 // A window resize replaces the chart's engine: its lines and drawn history are gone and
-// its log was closed with every row. The lines come back and the log goes on in a new part.
+// its log was closed with every row. The history brings the lines and the recent ticks
+// back; the log goes on in a new part, opened after the replay so that it holds every
+// tick once.
 void ChartRun::WatchEngine() {
-  if (chart_->Chart() == engine_ || !linesKnown_) return;
-  AddLines();
+  if (!linesKnown_ || !history_->Rebuilt()) return;
+  const int64_t replayed = history_->Restore();
+  if (autoscale_) autoscale_->PlotTicks(history_->PlotTicks());
   if (logOpen_) {
     StartLog();
-    err_ << "kavrin-chart: the window was resized; the chart starts afresh and the data log goes on in " << logs_.back()
-         << "\n";
+    err_ << "kavrin-chart: the window was resized; the chart was drawn again with its " << replayed
+         << " most recent ticks and the data log goes on in " << logs_.back() << "\n";
   }
+}
+
+// The range follows the data: the chart is rebuilt with the new one (and a label column
+// that fits it) and its recent ticks are replayed; the log goes on in a new part.
+void ChartRun::ApplyRange(const host::ValueRange& range) {
+  chart_->Min(range.min);
+  chart_->Max(range.max);
+  chart_->ValueSpace(range.step);
+  std::vector<std::string> keys;
+  for (const auto& l : lines_) keys.push_back(l.key);
+  FitMargins(keys);  // rebuilds when the labels need a wider column
+  if (!history_->Rebuilt()) site_->Events()->Resize();
+  history_->Restore();
+  autoscale_->PlotTicks(history_->PlotTicks());
+  if (logOpen_) StartLog();
+}
+
+// A value the plot of a fixed range cannot show: below Min or above the top row's value.
+bool ChartRun::OutsideFixedRange(double value) const {
+  const double zoom = chart_->Zoom();
+  const double lo = chart_->Min();
+  const double hi = lo + std::fabs(chart_->Max() - lo) / zoom;
+  if (!(zoom > 0) || !std::isfinite(hi)) return false;
+  return value < lo || value > hi;
+}
+
+// The window's name: the chart's title (when it says more than the input's name), the
+// input, and the program.
+void ChartRun::NameWindow() {
+  if (!window_) return;
+  std::string input = "demo";
+  if (source_ == Source::kStdin) input = "standard input";
+  if (source_ == Source::kFile) input = o_.inputPath;
+  const std::string& title = chart_->Title();
+  const bool sameName = input.size() >= title.size() && input.compare(input.size() - title.size(), title.size(), title) == 0;
+  site_->Window().Title((title.empty() || sameName ? "" : title + " - ") + input + " - kavrin-chart");
 }
 
 bool ChartRun::WaitUntil(Clock::time_point deadline) {
@@ -519,8 +582,8 @@ bool ChartRun::WaitUntil(Clock::time_point deadline) {
 }
 
 void ChartRun::DemoTick() {
-  for (int i = 0; i < 3; ++i) chart_->SetValue(static_cast<Integer>(i + 1), demo_.Value(i));
-  chart_->Movie();
+  for (int i = 0; i < 3; ++i) history_->SetValue(static_cast<Integer>(i + 1), demo_.Value(i));
+  history_->Movie();
   demo_.Advance();
   AfterTick();
 }
@@ -534,6 +597,9 @@ void ChartRun::StreamTick() {
          << " has " << row.Count() << "; its fields are taken by position\n";
   }
   const bool decimalComma = row.DecimalComma();
+  rowValues_.clear();
+  double lo = 0;
+  double hi = 0;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const size_t c = lines_[i].column;
     if (c >= row.Count()) {
@@ -546,15 +612,37 @@ void ChartRun::StreamTick() {
       if (gaps_.notNumber++ == 0) gaps_.firstNotNumber = Where(row.RowNumber(), c, f.text);
       continue;
     }
-    try {
-      chart_->SetValue(static_cast<Integer>(i + 1), *v);
-    } catch (const RuntimeError& e) {
-      // A value whose pixel row does not fit the chart's coordinates: a gap, not a stop.
-      if (e.Number() != err::kOverflow) throw;
-      if (gaps_.outOfRange++ == 0) gaps_.firstOutOfRange = Where(row.RowNumber(), c, f.text);
+    if (!autoscale_ && OutsideFixedRange(*v)) {
+      if (gaps_.outsideRange++ == 0) {
+        gaps_.firstOutsideRange = Where(row.RowNumber(), c, f.text);
+        const double top = chart_->Min() + std::fabs(chart_->Max() - chart_->Min()) / chart_->Zoom();
+        gaps_.range = LabelText(chart_->Min()) + " .. " + LabelText(top);
+      }
+      continue;
     }
+    lo = rowValues_.empty() ? *v : std::min(lo, *v);
+    hi = rowValues_.empty() ? *v : std::max(hi, *v);
+    rowValues_.push_back(RowValue{static_cast<Integer>(i + 1), *v, c});
   }
-  chart_->Movie();
+  // The range is settled before the values reach the chart, and the log starts with the
+  // first tick's range.
+  if (autoscale_ && autoscale_->Offer(lo, hi, !rowValues_.empty())) ApplyRange(*autoscale_->Current());
+  if (o_.log && logPart_ == 0) StartLog();
+  for (const RowValue& rv : rowValues_) {
+    // A value no round range reaches, or whose pixel row does not fit the chart's
+    // coordinates: a gap, not a stop.
+    const auto& range = autoscale_ ? autoscale_->Current() : std::nullopt;
+    bool refused = autoscale_ && (!range || rv.value < range->min || rv.value > range->max);
+    try {
+      if (!refused) history_->SetValue(rv.line, rv.value);
+    } catch (const RuntimeError& e) {
+      if (e.Number() != err::kOverflow) throw;
+      refused = true;
+    }
+    if (refused && gaps_.outOfRange++ == 0)
+      gaps_.firstOutOfRange = Where(row.RowNumber(), rv.column, row.At(rv.column).text);
+  }
+  history_->Movie();
   AfterTick();
 }
 
@@ -671,11 +759,16 @@ int ChartRun::Finish(int code) {
   for (const auto& l : logs_) err_ << "kavrin-chart: data log: " << l << "\n";
   for (const auto& p : pictures) err_ << "kavrin-chart: picture: " << p << "\n";
 
-  if (o_.hold && window_ && code == kExitOk) {
+  // The input or --ticks ended: the window stays until it is closed (--no-hold: not).
+  if (o_.hold && window_ && code == kExitOk && !Stopping()) {
     err_ << "kavrin-chart: close the window (or press Ctrl-C) to exit\n";
-    while (g_stop == 0 && !form_->CloseRequested() && !form_->DisplayLost()) {
-      form_->PumpEvents();
-      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    try {
+      while (!Stopping()) {
+        Pump(true);  // a resize meanwhile draws the chart again from its history
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+      }
+    } catch (const RuntimeError& e) {
+      err_ << "kavrin-chart: the chart cannot be drawn again: " << e.what() << "\n";
     }
   }
   form_->Unload();
@@ -690,6 +783,13 @@ int ChartRun::Execute() {
     MakeForm();
     Configure();
     PrepareOutputs();
+    history_ = std::make_unique<host::ChartHistory>(*site_, *chart_, window_ ? kWidestWindow : 0);
+    // A stream's range follows its data unless the user gave one (or a form did, or a zoom
+    // that shows only a part of it).
+    if (source_ != Source::kDemo && !o_.fixed && o_.formIn.empty() && !UserSet("min") && !UserSet("max") &&
+        !UserSet("zoom"))
+      autoscale_.emplace(history_->PlotTicks());
+    NameWindow();
   } catch (const UsageFailure& f) {
     err_ << "kavrin-chart: " << OneLine(f.message) << "\n";
     return f.code;

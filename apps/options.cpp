@@ -77,6 +77,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   ParseResult r;
   Options& o = r.options;
   bool haveSource = false;
+  bool holdGiven = false;
   auto fail = [&r](std::string msg) {
     // One line whatever the arguments held.
     for (char& c : msg)
@@ -113,8 +114,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.help = true;
       return r;
     }
-    if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-log" || arg == "--no-picture" ||
-        arg == "--decimal-comma") {
+    if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-hold" || arg == "--fixed" ||
+        arg == "--no-log" || arg == "--no-picture" || arg == "--decimal-comma") {
       if (!flag()) return fail(arg + " takes no value");
       if (arg == "--headless") {
         if (o.display == Display::kWindow) return fail("--headless and --window exclude each other");
@@ -124,6 +125,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         o.display = Display::kWindow;
       } else if (arg == "--hold") {
         o.hold = true;
+        holdGiven = true;
+      } else if (arg == "--no-hold") {
+        o.hold = false;
+      } else if (arg == "--fixed") {
+        o.fixed = true;
       } else if (arg == "--decimal-comma") {
         o.decimalComma = true;
       } else if (arg == "--no-log") {
@@ -223,7 +229,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     return fail(std::string(!o.columns.empty() ? "--column" : o.delimiter != 0 ? "--delimiter" : "--decimal-comma") +
                 " applies to data input, not to the demo");
   if (o.decimalComma && o.delimiter == ',') return fail("--decimal-comma cannot go with --delimiter ,");
-  if (o.hold && o.display == Display::kHeadless)
+  if (holdGiven && o.display == Display::kHeadless)
     return fail("--hold keeps a window open; it cannot go with --headless");
   return r;
 }
@@ -283,7 +289,12 @@ Options:
   --no-picture         write no final picture
   --headless           never open a window
   --window             open a window; fail (exit 4) when there is no display
-  --hold               keep the window open after the input ends, until it is closed
+  --no-hold            end when the input or --ticks ends; by default a window stays
+                       until it is closed (--hold says so; headless runs never wait)
+  --fixed              keep the range (Min, Max) as set; values outside it are gaps.
+                       Without --fixed, --set Min/Max or --form the range follows the
+                       data on round numbers, and the chart is redrawn with its recent
+                       ticks at every change (the data log goes on in a -partN file)
   -h, --help           this text
 
 Outputs (in --out): kavrin-chart-YYYYmmdd-HHMMSS.log, the data log (a header with the chart's
@@ -301,7 +312,7 @@ snapshot not written), 2 bad usage, 3 unreadable input file, 4 no display for --
 Examples:
   kavrin-chart                                 the demo, in a window if there is a display
   kavrin-chart demo --headless --ticks 120 --out out/
-  vmstat 1 | kavrin-chart --column free --set Min=0 --set Max=16000000
+  vmstat 1 | kavrin-chart --column free        the range follows the data
   seq 1 1000 | kavrin-chart --headless --out out/
   kavrin-chart data.csv --set Title=Rig --snapshot-every 100 --out runs/
 )";

@@ -40,7 +40,8 @@ struct Options {
   std::string outDir = ".";
   int64_t snapshotEvery = 0;  // 0: no snapshots
   Display display = Display::kAuto;
-  bool hold = false;  // keep the window open after the input ends
+  bool hold = true;    // a window stays open after a finite input or --ticks ends, until it is closed
+  bool fixed = false;  // keep the chart's range; without it and without Min and Max it follows the data
   bool log = true;
   bool picture = true;
   bool help = false;

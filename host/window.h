@@ -26,6 +26,8 @@ class SiteWindow : public gdi::WindowSink {
   virtual void SurfaceResized() = 0;
   // True once the user asked to close the window.
   virtual bool CloseRequested() const = 0;
+  // The text the window system shows as the window's name (a headless window has none).
+  virtual void Title(const std::string& /*title*/) {}
   void OnUserResize(ResizeHandler handler) { onResize_ = std::move(handler); }
 
  protected:

@@ -88,6 +88,17 @@ void X11SiteWindow::Refresh() {
   XFlush(backend_.GetDisplay());
 }
 
+void X11SiteWindow::Title(const std::string& title) {
+  Display* d = backend_.GetDisplay();
+  XStoreName(d, id_, title.c_str());
+  // Window managers read the UTF-8 name when there is one.
+  const Atom name = XInternAtom(d, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  XChangeProperty(d, id_, name, utf8, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
+                  static_cast<int>(title.size()));
+  XFlush(d);
+}
+
 void X11SiteWindow::WaitPainted() const { XSync(backend_.GetDisplay(), False); }
 
 void X11SiteWindow::SurfaceResized() {

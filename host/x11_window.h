@@ -27,6 +27,7 @@ class X11SiteWindow final : public SiteWindow {
   void Refresh() override;
   void SurfaceResized() override;
   bool CloseRequested() const override { return closeRequested_; }
+  void Title(const std::string& title) override;
 
   ::Window Id() const { return id_; }
   bool Mapped() const { return mapped_; }

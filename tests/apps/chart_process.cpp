@@ -196,4 +196,21 @@ std::vector<std::string> LogRows(const std::string& path) {
   return rows;
 }
 
+std::vector<std::string> RunLogs(const std::string& dir) {
+  std::vector<std::string> first;
+  for (const auto& f : FilesEndingWith(dir, ".log"))
+    if (f.find("-part") == std::string::npos) first.push_back(f);
+  return first;
+}
+
+std::vector<std::string> RunLogRows(const std::string& firstPart) {
+  std::vector<std::string> rows = LogRows(firstPart);
+  const std::string stem = firstPart.substr(0, firstPart.size() - 4);  // without ".log"
+  for (int part = 2; std::filesystem::exists(stem + "-part" + std::to_string(part) + ".log"); ++part) {
+    const auto more = LogRows(stem + "-part" + std::to_string(part) + ".log");
+    rows.insert(rows.end(), more.begin(), more.end());
+  }
+  return rows;
+}
+
 }  // namespace kavrin::test

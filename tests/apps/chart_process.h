@@ -59,6 +59,10 @@ std::vector<std::string> FilesEndingWith(const std::string& dir, const std::stri
 // The data rows of an export log in tick order (oldest first): each row line holds its
 // rows newest first, each followed by "/".
 std::vector<std::string> LogRows(const std::string& path);
+// The first part of each run's data log in dir (a rebuilt chart goes on in -partN files).
+std::vector<std::string> RunLogs(const std::string& dir);
+// The rows of a run's whole data log, its first part given: every part in order.
+std::vector<std::string> RunLogRows(const std::string& firstPart);
 // All lines of a text file (CR LF or LF).
 std::vector<std::string> FileLines(const std::string& path);
 

@@ -41,7 +41,7 @@ class ChartRun : public testing::Test {
     return RunChartProcess({args, input});
   }
   std::string OnlyFile(const std::string& suffix) {
-    const auto files = FilesEndingWith(dir_, suffix);
+    const auto files = suffix == ".log" ? RunLogs(dir_) : FilesEndingWith(dir_, suffix);
     EXPECT_EQ(files.size(), 1u) << "files ending in " << suffix << " in " << dir_;
     return files.empty() ? std::string() : files[0];
   }
@@ -55,7 +55,7 @@ TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::vector<std::string> expected;
   for (int i = 1; i <= 25; ++i) expected.push_back("[1]" + std::to_string(i));
-  EXPECT_EQ(LogRows(OnlyFile(".log")), expected);
+  EXPECT_EQ(RunLogRows(OnlyFile(".log")), expected);
   const auto header = FileLines(OnlyFile(".log"));
   ASSERT_GE(header.size(), 21u);
   EXPECT_EQ(header[1], "[Title]Kavrin Line Chart");
@@ -63,22 +63,44 @@ TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
   EXPECT_THAT(r.err, Not(HasSubstr("gaps")));
 }
 
+TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
+  const auto r = Run({}, Seq(1, 1000));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Each range change went on in a new part, after the replay: no tick twice, none lost.
+  const auto rows = RunLogRows(OnlyFile(".log"));
+  ASSERT_EQ(rows.size(), 1000u);
+  EXPECT_EQ(rows[0], "[1]1");
+  EXPECT_EQ(rows[999], "[1]1000");
+  const auto parts = FilesEndingWith(dir_, ".log");
+  ASSERT_GT(parts.size(), 1u);
+  EXPECT_EQ(FileLines(OnlyFile(".log"))[2], "[Min]0.9");  // 1 and a tenth of it each side
+  // The last part's range holds the last value.
+  std::string last = OnlyFile(".log");
+  last = last.substr(0, last.size() - 4) + "-part" + std::to_string(parts.size()) + ".log";
+  const auto header = FileLines(last);
+  ASSERT_GE(header.size(), 21u);
+  const double min = std::stod(header[2].substr(5));
+  const double max = std::stod(header[3].substr(5));
+  EXPECT_LE(min, 1000);
+  EXPECT_GT(max, 1000);
+}
+
 TEST_F(ChartRun, AllNumericColumnsBecomeLinesWithAnySeparator) {
   // Blanks, tabs and commas; CR LF rows; the word column is not charted.
   const auto r = Run({}, "t1 1\t2,3,4\r\nt2 5 6 7 8\r\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2,[3]3,[4]4", "[1]5,[2]6,[3]7,[4]8"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2,[3]3,[4]4", "[1]5,[2]6,[3]7,[4]8"));
 }
 
 TEST_F(ChartRun, SemicolonInputWithDecimalCommasAndATimeColumn) {
   // Three values a row, not five; the time column is told about and not charted.
   auto r = Run({}, "1;3,5;7,25\n2;4;8,5\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]3.5,[3]7.25", "[1]2,[2]4,[3]8.5"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]3.5,[3]7.25", "[1]2,[2]4,[3]8.5"));
   std::filesystem::remove_all(dir_);
   r = Run({"--delimiter", ";"}, "time;temp\n2026-12-08T10:00:00;21,5\n2026-12-08T10:00:01;22\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]21.5", "[1]22"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]21.5", "[1]22"));
   EXPECT_THAT(r.err, HasSubstr("column 1 (time) holds the rows' time"));
 }
 
@@ -93,7 +115,7 @@ TEST_F(ChartRun, LineNamesAndColoursFromTheCommandLine) {
   const auto r = Run({"--column", "2,1", "--name", "1=Druck", "--color", "2=#00F", "--set", "ChartBackColor=white"},
                      "a b\n" + Repeat("10 20\n", 30));
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")).front(), "[1]20,[2]10");
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")).front(), "[1]20,[2]10");
   const auto png = ReadPng(OnlyFile(".png"));
   ASSERT_TRUE(png.has_value());
   int blue = 0;
@@ -139,12 +161,12 @@ TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
 TEST_F(ChartRun, FilesOfEarlierRunsAreNeverOverwritten) {
   ASSERT_EQ(Run({}, Seq(1, 3)).exitCode, 0);
   ASSERT_EQ(Run({}, Seq(4, 6)).exitCode, 0);
-  const auto logs = FilesEndingWith(dir_, ".log");
+  const auto logs = RunLogs(dir_);
   ASSERT_EQ(logs.size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 2u);
   std::vector<std::string> all;
   for (const auto& l : logs)
-    for (const auto& row : LogRows(l)) all.push_back(row);
+    for (const auto& row : RunLogRows(l)) all.push_back(row);
   EXPECT_THAT(all, testing::UnorderedElementsAre("[1]1", "[1]2", "[1]3", "[1]4", "[1]5", "[1]6"));
 }
 
@@ -167,11 +189,11 @@ TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {
   ASSERT_TRUE(std::regex_search(ra.err, ma, logLine)) << ra.err;
   ASSERT_TRUE(std::regex_search(rb.err, mb, logLine)) << rb.err;
   ASSERT_NE(ma[1].str(), mb[1].str());
-  EXPECT_EQ(LogRows(ma[1]).size(), 100u);
-  EXPECT_EQ(LogRows(ma[1]).back(), "[1]100");
-  EXPECT_EQ(LogRows(mb[1]).size(), 100u);
-  EXPECT_EQ(LogRows(mb[1]).back(), "[1]1100");
-  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 2u);
+  EXPECT_EQ(RunLogRows(ma[1]).size(), 100u);
+  EXPECT_EQ(RunLogRows(ma[1]).back(), "[1]100");
+  EXPECT_EQ(RunLogRows(mb[1]).size(), 100u);
+  EXPECT_EQ(RunLogRows(mb[1]).back(), "[1]1100");
+  EXPECT_EQ(RunLogs(dir_).size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 2u);
 }
@@ -179,7 +201,7 @@ TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {
 TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
   const auto r = Run({"--snapshot-every", "4", "--ticks", "10"}, Seq(1, 50));
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(LogRows(OnlyFile(".log")).size(), 10u);
+  EXPECT_EQ(RunLogRows(OnlyFile(".log")).size(), 10u);
   const auto snaps = FilesEndingWith(dir_, ".png");
   // Ticks 4 and 8, and the final picture.
   EXPECT_THAT(snaps, ElementsAre(HasSubstr("-tick000004.png"), HasSubstr("-tick000008.png"), Not(HasSubstr("-tick"))));
@@ -189,7 +211,7 @@ TEST_F(ChartRun, OutputFolderIsMadeAsNamedBlanksIncluded) {
   const std::string out = dir_ + "/ new folder /sub";
   const auto r = RunChartProcess({{"--headless", "--out", out}, "1\n"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(FilesEndingWith(out, ".log").size(), 1u);
+  EXPECT_EQ(RunLogs(out).size(), 1u);
   EXPECT_EQ(FilesEndingWith(out, ".bmp").size(), 1u);
   EXPECT_EQ(FilesEndingWith(out, ".png").size(), 1u);
 }
@@ -209,7 +231,7 @@ TEST_F(ChartRun, BackslashesSeparateFoldersInEveryPath) {
         {{"--headless", "--snapshot-every", "2", "--out", c.out, "--save-form", dir_ + "\\chart.form"}, Seq(1, 4)});
     ASSERT_EQ(r.exitCode, 0) << c.out << "\n" << r.err;
     EXPECT_THAT(r.err, HasSubstr("4 tick(s)"));
-    EXPECT_EQ(FilesEndingWith(c.folder, ".log").size(), 1u) << c.out;
+    EXPECT_EQ(RunLogs(c.folder).size(), 1u) << c.out;
     EXPECT_EQ(FilesEndingWith(c.folder, ".bmp").size(), 1u) << c.out;
     EXPECT_EQ(FilesEndingWith(c.folder, ".png").size(), 3u) << c.out;  // ticks 2 and 4, the final picture
   }
@@ -223,7 +245,7 @@ TEST_F(ChartRun, BackslashesSeparateFoldersInEveryPath) {
 TEST_F(ChartRun, HeaderRowNamesTheLinesAndIsNotATick) {
   const auto r = Run({"--column", "pressure"}, "temp pressure\n1 10\n2 20\n3 30\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]10", "[1]20", "[1]30"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]10", "[1]20", "[1]30"));
 }
 
 TEST_F(ChartRun, HeaderNameIsDrawnInTheLegend) {
@@ -253,13 +275,13 @@ TEST_F(ChartRun, VmstatStyleTwoHeaderRowsUseTheLastOne) {
       " 2  0      0 811000\n";
   const auto r = Run({"--column", "free"}, in);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]811234", "[1]811000"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]811234", "[1]811000"));
 }
 
 TEST_F(ChartRun, ColumnByNumber) {
   const auto r = Run({"--column", "3"}, "1 2 3\n4 5 6\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]3", "[1]6"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]3", "[1]6"));
 }
 
 // ---- gaps ----
@@ -267,18 +289,26 @@ TEST_F(ChartRun, ColumnByNumber) {
 TEST_F(ChartRun, BadFieldsLeaveGapsAndAreReportedOnce) {
   const auto r = Run({}, "1 2\n3 x\n5 6\n7\n9 oops\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2", "[1]3", "[1]5,[2]6", "[1]7", "[1]9"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1,[2]2", "[1]3", "[1]5,[2]6", "[1]7", "[1]9"));
   EXPECT_THAT(r.err, HasSubstr("2 field(s) were not numbers"));
   EXPECT_THAT(r.err, HasSubstr("row 2, column 2 \"x\""));
   EXPECT_THAT(r.err, HasSubstr("1 value(s) were missing"));
 }
 
 TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
-  const auto r = Run({}, "1\nnan\ninf\n-inf\n1e308\n-1e308\n1e999\n2\n");
+  // A range that follows the data reaches 1e308, but no round range holds it and -1e308.
+  const std::string rows = "1\nnan\ninf\n-inf\n1e308\n-1e308\n1e999\n2\n";
+  auto r = Run({}, rows);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "[1]1E+308", "", "", "[1]2"));
   EXPECT_THAT(r.err, HasSubstr("4 field(s) were not numbers"));  // nan, inf, -inf, 1e999
-  EXPECT_THAT(r.err, HasSubstr("2 value(s) were too large for the chart"));
+  EXPECT_THAT(r.err, HasSubstr("1 value(s) were too large for the chart"));
+  // A fixed range shows neither, and says how to widen it.
+  r = RunChartProcess({{"--headless", "--fixed", "--out", dir_ + "/fixed"}, rows});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(RunLogRows(RunLogs(dir_ + "/fixed").at(0)), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
+  EXPECT_THAT(r.err, HasSubstr("2 value(s) were outside the range -50 .. 50 and left gaps (first: row 5, column 1 "
+                               "\"1e308\"); widen it with --set Min=... --set Max=..."));
 }
 
 // ---- malformed input ----
@@ -292,7 +322,7 @@ TEST_F(ChartRun, BinaryDataKeepsEarlierRows) {
   }
   const auto r = Run({}, Seq(1, 12) + junk + "\n13\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto rows = LogRows(OnlyFile(".log"));
+  const auto rows = RunLogRows(OnlyFile(".log"));
   ASSERT_GE(rows.size(), 13u);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(rows[i], "[1]" + std::to_string(i + 1));
   EXPECT_EQ(rows.back(), "[1]13");
@@ -313,9 +343,9 @@ TEST_F(ChartRun, TenMegabyteLineCostsNoMoreMemoryThanAShortOne) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_LT(r.maxRssKb - small.maxRssKb, 4 * 1024)
       << "peak memory " << r.maxRssKb << " kB against " << small.maxRssKb << " kB";
-  const auto logs = FilesEndingWith(out, ".log");
+  const auto logs = RunLogs(out);
   ASSERT_EQ(logs.size(), 1u);
-  EXPECT_THAT(LogRows(logs[0]), ElementsAre("[1]1", "[1]2", "", "[1]3", "[1]4"));
+  EXPECT_THAT(RunLogRows(logs[0]), ElementsAre("[1]1", "[1]2", "", "[1]3", "[1]4"));
 }
 
 TEST_F(ChartRun, VeryWideRowsAreCappedAndReported) {
@@ -324,7 +354,7 @@ TEST_F(ChartRun, VeryWideRowsAreCappedAndReported) {
   wide += "\n";
   const auto r = Run({"--column", "2"}, wide + wide);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(LogRows(OnlyFile(".log")), ElementsAre("[1]1", "[1]1"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "[1]1"));
   EXPECT_THAT(r.err, HasSubstr("2 row(s) had more than 256 columns"));
 }
 
@@ -333,7 +363,7 @@ TEST_F(ChartRun, EmptyInputWritesThePictureAndSaysSo) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("no data rows"));
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
-  EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
+  EXPECT_TRUE(RunLogs(dir_).empty());
 }
 
 // ---- stopping ----
@@ -344,8 +374,8 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
   // Rows reach the log eleven ticks at a time: two row lines mean the rows were read.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (std::chrono::steady_clock::now() < deadline) {
-    const auto logs = FilesEndingWith(dir_, ".log");
-    if (!logs.empty() && LogRows(logs[0]).size() >= 22) break;
+    const auto logs = RunLogs(dir_);
+    if (!logs.empty() && RunLogRows(logs[0]).size() >= 22) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -355,7 +385,7 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
   EXPECT_THAT(r.err, HasSubstr("stopped by a signal"));
   std::vector<std::string> expected;
   for (int i = 1; i <= 25; ++i) expected.push_back("[1]" + std::to_string(i));
-  EXPECT_EQ(LogRows(OnlyFile(".log")), expected);
+  EXPECT_EQ(RunLogRows(OnlyFile(".log")), expected);
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
 }
 
@@ -370,9 +400,9 @@ TEST_F(ChartRun, SigtermAndSighupEndTheDemoCleanly) {
     EXPECT_THAT(r.err, HasSubstr("stopped by a signal"));
     std::smatch m;
     ASSERT_TRUE(std::regex_search(r.err, m, std::regex("(\\d+) tick\\(s\\)"))) << r.err;
-    const auto logs = FilesEndingWith(dir, ".log");
+    const auto logs = RunLogs(dir);
     ASSERT_EQ(logs.size(), 1u);
-    const auto rows = LogRows(logs[0]);
+    const auto rows = RunLogRows(logs[0]);
     // Every tick is in the log, and every tick of the demo gives all three lines a value.
     EXPECT_EQ(rows.size(), std::stoul(m[1]));
     for (const auto& row : rows) EXPECT_THAT(row, testing::MatchesRegex("\\[1\\].*,\\[2\\].*,\\[3\\].*"));
@@ -405,7 +435,7 @@ TEST_F(ChartRun, SettingsReachTheChartAndTheSavedForm) {
                 "ChartBackColor=#102030", "--set", "TitleFont=Arial,12,bold", "--save-form", form},
                "1\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto header = FileLines(FilesEndingWith(dir_, ".log").at(0));
+  const auto header = FileLines(RunLogs(dir_).at(0));
   EXPECT_EQ(header[1], "[Title]Rig 7");
   EXPECT_EQ(header[3], "[Max]200");
   EXPECT_EQ(header[6], "[BkGndColor]302010");
@@ -416,7 +446,7 @@ TEST_F(ChartRun, SettingsReachTheChartAndTheSavedForm) {
   const std::string again = dir_ + "/again";
   r = RunChartProcess({{"--headless", "--form", form, "--out", again}, "1\n"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto header2 = FileLines(FilesEndingWith(again, ".log").at(0));
+  const auto header2 = FileLines(RunLogs(again).at(0));
   EXPECT_EQ(std::vector<std::string>(header2.begin() + 1, header2.end()),
             std::vector<std::string>(header.begin() + 1, header.end()));
 }
@@ -505,7 +535,7 @@ TEST_F(ChartRun, ExitCodesSayWhatWentWrong) {
   EXPECT_EQ(r.exitCode, 4);
   EXPECT_THAT(r.err, HasSubstr("DISPLAY"));
   // None of these failures left outputs behind.
-  EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
+  EXPECT_TRUE(RunLogs(dir_).empty());
 }
 
 TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAreNamed) {
@@ -525,7 +555,7 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
     EXPECT_EQ(r.exitCode, 2) << c.named << "\n" << r.err;
     EXPECT_THAT(r.err, HasSubstr(c.named));
   }
-  EXPECT_TRUE(FilesEndingWith(dir_, ".log").empty());
+  EXPECT_TRUE(RunLogs(dir_).empty());
   // A size is judged with the settings: narrow margins make room for a short chart.
   EXPECT_EQ(Run({"--size", "320x50", "--set", "Dist=5,5,5,5"}, "1\n").exitCode, 0);
 }
@@ -565,7 +595,7 @@ TEST_F(ChartRun, InputFromAFileIsTitledWithItsName) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto log = OnlyFile(".log");
   EXPECT_EQ(FileLines(log)[1], "[Title]rig.csv");
-  EXPECT_THAT(LogRows(log), ElementsAre("[1]1,[2]2", "[1]3,[2]4"));
+  EXPECT_THAT(RunLogRows(log), ElementsAre("[1]1,[2]2", "[1]3,[2]4"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -34,8 +35,8 @@ class ChartWindow : public testing::Test {
     if (display_ != nullptr) XCloseDisplay(display_);
   }
 
-  // The chart's top-level window, once it is mapped (0 after the timeout).
-  Window FindChartWindow(int seconds = 20) {
+  // The chart's top-level window, once it is mapped (0 after the timeout); its name in name.
+  Window FindChartWindow(int seconds = 20, std::string* title = nullptr) {
     const auto deadline = Clock::now() + std::chrono::seconds(seconds);
     while (Clock::now() < deadline) {
       Window root = 0;
@@ -48,9 +49,11 @@ class ChartWindow : public testing::Test {
           char* name = nullptr;
           XWindowAttributes wa{};
           if (XFetchName(display_, children[i], &name) != 0 && name != nullptr) {
-            if (std::string(name).find("KavrinLineChart") != std::string::npos &&
-                XGetWindowAttributes(display_, children[i], &wa) != 0 && wa.map_state == IsViewable)
+            if (std::string(name).find("kavrin-chart") != std::string::npos &&
+                XGetWindowAttributes(display_, children[i], &wa) != 0 && wa.map_state == IsViewable) {
               found = children[i];
+              if (title != nullptr) *title = name;
+            }
             XFree(name);
           }
         }
@@ -144,7 +147,7 @@ TEST_F(ChartWindow, ClosingDuringTheRunKeepsEveryTickInTheLog) {
   EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 1u);
 }
 
-TEST_F(ChartWindow, ResizingStartsTheChartAfreshAndTheLogGoesOnInAPart) {
+TEST_F(ChartWindow, ResizingDrawsTheHistoryAgainAndTheLogGoesOnInAPart) {
   RunningChart run({"demo", "--window", "--rate", "100", "--out", dir_});
   const Window w = FindChartWindow();
   ASSERT_NE(w, 0u) << "no chart window appeared";
@@ -155,7 +158,7 @@ TEST_F(ChartWindow, ResizingStartsTheChartAfreshAndTheLogGoesOnInAPart) {
   Close(w);
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(r.err, testing::HasSubstr("resized"));
+  EXPECT_THAT(r.err, testing::ContainsRegex("resized; the chart was drawn again with its [1-9][0-9]* most recent ticks"));
   const auto logs = FilesEndingWith(dir_, ".log");
   ASSERT_EQ(logs.size(), 2u);
   EXPECT_THAT(logs[0], testing::EndsWith("-part2.log"));
@@ -172,6 +175,34 @@ TEST_F(ChartWindow, ResizingStartsTheChartAfreshAndTheLogGoesOnInAPart) {
   EXPECT_EQ(png->height, 250);
 }
 
+// A finite input in a window: the window stays, named after the input and the chart's
+// title, until it is closed; --no-hold ends the run with the input.
+TEST_F(ChartWindow, AFiniteInputKeepsItsWindowUntilItIsClosed) {
+  const std::string file = dir_ + "/rig.csv";
+  std::ofstream(file) << "1\n2\n3\n";
+  RunningChart held({file, "--window", "--set", "Title=Rig 7", "--out", dir_});
+  std::string title;
+  const Window w = FindChartWindow(20, &title);
+  ASSERT_NE(w, 0u) << "no chart window appeared";
+  // The three rows take no time; the run is then waiting for the window to close.
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  while (FilesEndingWith(dir_, ".png").empty() && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(FindChartWindow(1), w) << "the window went away before it was closed";
+  EXPECT_EQ(title, "Rig 7 - " + file + " - kavrin-chart");
+  Close(w);
+  const auto r = held.Wait(30);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, testing::HasSubstr("3 tick(s)"));
+
+  RunningChart once({file, "--window", "--no-hold", "--out", dir_});
+  const auto r2 = once.Wait(30);
+  EXPECT_EQ(r2.exitCode, 0) << r2.err;
+  EXPECT_THAT(r2.err, testing::HasSubstr("3 tick(s)"));
+  EXPECT_THAT(r2.err, testing::Not(testing::HasSubstr("close the window")));
+}
+
 // A display that goes away under a run (the X server ended) ends it as a stop signal does:
 // every row read is in the log, the pictures are written, and the exit code says why.
 TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
@@ -181,7 +212,7 @@ TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
   const char* previous = std::getenv("DISPLAY");
   const std::string kept = previous != nullptr ? previous : "";
   setenv("DISPLAY", server.Name().c_str(), 1);
-  RunningChart run({"--window", "--out", dir});
+  RunningChart run({"--window", "--fixed", "--out", dir});  // one log part: rows reach it eleven at a time
   if (kept.empty()) unsetenv("DISPLAY");
   else setenv("DISPLAY", kept.c_str(), 1);
   std::string rows;
@@ -190,8 +221,8 @@ TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
   // Rows reach the log eleven ticks at a time: two row lines mean the rows were read.
   const auto deadline = Clock::now() + std::chrono::seconds(30);
   while (Clock::now() < deadline) {
-    const auto logs = FilesEndingWith(dir, ".log");
-    if (!logs.empty() && LogRows(logs[0]).size() >= 22) break;
+    const auto logs = RunLogs(dir);
+    if (!logs.empty() && RunLogRows(logs[0]).size() >= 22) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -199,10 +230,10 @@ TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
   const auto r = run.Wait(30);
   EXPECT_EQ(r.exitCode, 5) << r.err;
   EXPECT_THAT(r.err, testing::HasSubstr("connection to the display was lost"));
-  const auto logs = FilesEndingWith(dir, ".log");
+  const auto logs = RunLogs(dir);
   ASSERT_EQ(logs.size(), 1u);
-  EXPECT_EQ(LogRows(logs[0]).size(), 25u);
-  EXPECT_EQ(LogRows(logs[0]).back(), "[1]25");
+  EXPECT_EQ(RunLogRows(logs[0]).size(), 25u);
+  EXPECT_EQ(RunLogRows(logs[0]).back(), "[1]25");
   EXPECT_EQ(FilesEndingWith(dir, ".bmp").size(), 1u);
   EXPECT_EQ(FilesEndingWith(dir, ".png").size(), 1u);
 }

@@ -1,0 +1,63 @@
+// The host's tick history: after a rebuild the replay draws what a chart built at the new
+// settings shows when fed every tick from the start.
+#include <gtest/gtest.h>
+
+#include "control/kavrin_line_chart.h"
+#include "host/chart_history.h"
+#include "host/form.h"
+#include "host/standard_controls.h"
+#include "tests/support/pixels.h"
+
+namespace kavrin::host {
+namespace {
+
+// Line 1 every tick; line 2 once early and then only on every seventh tick from tick 110,
+// so that a value from before the kept ticks decides where its next segment starts.
+struct Feed {
+  bool has2(int t) const { return t == 3 || (t >= 110 && t % 7 == 0); }
+  double v1(int t) const { return (t * 37 % 91) - 45.0; }
+  double v2(int t) const { return t == 3 ? 30.0 : (t % 5) * 8.0 - 20.0; }
+};
+
+template <typename Chart>
+void Tick(Chart& c, const Feed& f, int t) {
+  c.SetValue(1, f.v1(t));
+  if (f.has2(t)) c.SetValue(2, f.v2(t));
+  c.Movie();
+}
+
+test::Image Pixels(ControlSite& site) {
+  return test::Capture(site.GetSurface().Dc(), site.GetSurface().Width(), site.GetSurface().Height());
+}
+
+TEST(ChartHistory, ResizedMidRunShowsWhatARunAtTheNewSizeShows) {
+  const Feed feed;
+  // Both parities of the ticks before the resize: the time grid must stand where it stood.
+  for (int before : {120, 121}) {
+    Form resized;
+    RegisterStandardControls(resized);
+    ControlSite& a = resized.Add("KavrinLineChart");
+    ChartHistory history(a, *a.ControlAs<KavrinLineChart>(), 400);
+    history.AddLine("one", RGB(255, 255, 0));
+    history.AddLine("two", RGB(0, 255, 255));
+    for (int t = 0; t < before; ++t) Tick(history, feed, t);
+    a.SetSize(400, 300);
+    ASSERT_TRUE(history.Rebuilt());
+    EXPECT_LT(history.Restore(), before);  // the ring, not every tick
+    for (int t = before; t < before + 15; ++t) Tick(history, feed, t);
+
+    Form fresh;
+    RegisterStandardControls(fresh);
+    ControlSite& b = fresh.Add("KavrinLineChart", "", 400, 300);
+    KavrinLineChart& chart = *b.ControlAs<KavrinLineChart>();
+    chart.AddLine("one", RGB(255, 255, 0));
+    chart.AddLine("two", RGB(0, 255, 255));
+    for (int t = 0; t < before + 15; ++t) Tick(chart, feed, t);
+
+    const auto d = test::Compare(Pixels(b), Pixels(a), test::OutputDir() + "/history-replay-diff.png");
+    EXPECT_EQ(d.count, 0) << before << " ticks before: " << d.Describe();
+  }
+}
+
+}  // namespace
+}  // namespace kavrin::host
