@@ -27,7 +27,7 @@ std::vector<uint32_t> frmAbout::ClientPixels() {
   return px;
 }
 
-#ifndef KAVRIN_HAVE_X11
+#if !defined(KAVRIN_HAVE_X11) && !defined(_WIN32)
 // Built without a window system: there is nowhere to show the window.
 struct frmAbout::Window {};
 void frmAbout::Show() { Raise(err::kInvalidCall, "Cannot show the About box: no X display"); }

@@ -30,15 +30,16 @@ class frmAbout {
   // The client area as the window shows it: the picture at (0, 0) on the form background.
   std::vector<uint32_t> ClientPixels();
 
-  // Shows the window modally on the X display ($DISPLAY); returns once it is unloaded.
-  // Raises 5 when there is no display to show it on.
+  // Shows the window modally (on Linux on the X display $DISPLAY, on Windows as a top-level
+  // window without owner); returns once it is unloaded. Raises 5 when the window cannot be
+  // created (on Linux: no display to show it on).
   void Show();
   // Unloads the window if it is loaded (ends the modal wait of the Show that showed it).
   void Unload();
   bool Visible() const;
   // True once the visible window has been mapped and painted.
   bool Painted() const;
-  // The X window id of the visible window (0 when none); for tests and window managers.
+  // The X window id (on Windows the HWND) of the visible window, 0 when none; for tests.
   unsigned long WindowId() const;
 
   // Called repeatedly during the modal wait (about every 10 ms), so that the host's own

@@ -20,11 +20,6 @@ Long FromColor(OLE_COLOR v) { return static_cast<Long>(v); }
 VARIANT_BOOL ToVariantBool(Boolean v) { return v ? VARIANT_TRUE : VARIANT_FALSE; }
 Boolean FromVariantBool(VARIANT_BOOL v) { return v ? True : False; }
 
-template <typename T>
-HRESULT Out(T* slot) {
-  return slot ? S_OK : E_POINTER;
-}
-
 }  // namespace
 
 // ---- IDispatch ----
@@ -85,8 +80,10 @@ class CompletedArguments {
       const ParamInfo& p = m->params[i];
       const bool present = i < given->cArgs && !IsLeftOut(given->rgvarg[given->cArgs - 1 - i]);
       if (present || !p.optional) {
-        if (i < given->cArgs) slot = given->rgvarg[given->cArgs - 1 - i];  // borrowed
-        else VariantInit(&slot);
+        if (i < given->cArgs)
+          slot = given->rgvarg[given->cArgs - 1 - i];  // borrowed
+        else
+          VariantInit(&slot);
         continue;
       }
       changed = true;
@@ -159,34 +156,34 @@ STDMETHODIMP ChartObject::InterfaceSupportsErrorInfo(REFIID riid) {
 
 // ---- properties: a Get reads the control's field, a Let or Set stores through it ----
 
-#define KAVRIN_PROPERTY(Name, ComType, ToCom, FromCom)                          \
-  STDMETHODIMP ChartObject::get_##Name(ComType* v) {                           \
-    if (FAILED(Out(v))) return E_POINTER;                                      \
-    return Call([&] { *v = ToCom(control_.Name()); });                         \
-  }                                                                            \
-  STDMETHODIMP ChartObject::put_##Name(ComType v) {                            \
-    return Call([&] { control_.Name(FromCom(v)); });                           \
+#define KAVRIN_PROPERTY(Name, ComType, ToCom, FromCom) \
+  STDMETHODIMP ChartObject::get_##Name(ComType* v) {   \
+    if (!v) return E_POINTER;                          \
+    return Call([&] { *v = ToCom(control_.Name()); }); \
+  }                                                    \
+  STDMETHODIMP ChartObject::put_##Name(ComType v) {    \
+    return Call([&] { control_.Name(FromCom(v)); });   \
   }
 
-#define KAVRIN_TEXT_PROPERTY(Name)                                             \
-  STDMETHODIMP ChartObject::get_##Name(BSTR* v) {                              \
-    if (FAILED(Out(v))) return E_POINTER;                                      \
-    *v = nullptr;                                                              \
-    return Call([&] { *v = ToBstr(control_.Name()); });                        \
-  }                                                                            \
-  STDMETHODIMP ChartObject::put_##Name(BSTR v) {                               \
-    return Call([&] { control_.Name(ToAnsi(v)); });                            \
+#define KAVRIN_TEXT_PROPERTY(Name)                      \
+  STDMETHODIMP ChartObject::get_##Name(BSTR* v) {       \
+    if (!v) return E_POINTER;                           \
+    *v = nullptr;                                       \
+    return Call([&] { *v = ToBstr(control_.Name()); }); \
+  }                                                     \
+  STDMETHODIMP ChartObject::put_##Name(BSTR v) {        \
+    return Call([&] { control_.Name(ToAnsi(v)); });     \
   }
 
 // A font property hands out the host's own font object and takes a reference to the one set.
-#define KAVRIN_FONT_PROPERTY(Name)                                             \
-  STDMETHODIMP ChartObject::get_##Name(IFontDisp** v) {                        \
-    if (FAILED(Out(v))) return E_POINTER;                                      \
-    *v = nullptr;                                                              \
-    return Call([&] { *v = ComFont(control_.Name()); });                       \
-  }                                                                            \
-  STDMETHODIMP ChartObject::putref_##Name(IFontDisp* v) {                      \
-    return Call([&] { control_.Name(fonts_.Link(v)); });                       \
+#define KAVRIN_FONT_PROPERTY(Name)                        \
+  STDMETHODIMP ChartObject::get_##Name(IFontDisp** v) {   \
+    if (!v) return E_POINTER;                             \
+    *v = nullptr;                                         \
+    return Call([&] { *v = ComFont(control_.Name()); });  \
+  }                                                       \
+  STDMETHODIMP ChartObject::putref_##Name(IFontDisp* v) { \
+    return Call([&] { control_.Name(fonts_.Link(v)); });  \
   }
 
 #define KAVRIN_SAME(v) (v)
@@ -217,7 +214,7 @@ KAVRIN_TEXT_PROPERTY(Dist)
 
 // BackColor repaints the chart at once, with the fonts as the host holds them now.
 STDMETHODIMP ChartObject::get_BackColor(OLE_COLOR* v) {
-  if (FAILED(Out(v))) return E_POINTER;
+  if (!v) return E_POINTER;
   return Call([&] { *v = ToColor(control_.BackColor()); });
 }
 
@@ -286,6 +283,8 @@ STDMETHODIMP ChartObject::ExportPicture(VARIANT* sPath, BSTR* sName, VARIANT_BOO
   });
 }
 
-STDMETHODIMP ChartObject::About() { return E_NOTIMPL; }
+STDMETHODIMP ChartObject::About() {
+  return Call([&] { control_.About(); });
+}
 
 }  // namespace kavrin::win32

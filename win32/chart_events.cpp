@@ -1,8 +1,11 @@
 // IConnectionPointContainer with two connection points: the control's event interface
 // (which has no members: nothing is ever called on its sinks) and IPropertyNotifySink,
 // told of every property change the control reports.
+#include <vector>
+
 #include "control/automation.h"
 #include "win32/chart_object.h"
+#include "win32/enumerator.h"
 
 namespace kavrin::win32 {
 
@@ -11,7 +14,13 @@ namespace kavrin::win32 {
 STDMETHODIMP ChartObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
   if (!points) return E_POINTER;
   *points = nullptr;
-  return E_NOTIMPL;
+  try {
+    std::vector<IConnectionPoint*> all{&events_, &propertyNotify_};
+    *points = new Enumerator<IEnumConnectionPoints, IConnectionPoint*>(IID_IEnumConnectionPoints, std::move(all));
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
 }
 
 STDMETHODIMP ChartObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
@@ -93,7 +102,15 @@ STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
 STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) {
   if (!connections) return E_POINTER;
   *connections = nullptr;
-  return E_NOTIMPL;
+  try {
+    std::vector<CONNECTDATA> advised;
+    for (size_t i = 0; i < sinks_.size(); ++i)
+      if (sinks_[i]) advised.push_back({sinks_[i], static_cast<DWORD>(i + 1)});
+    *connections = new Enumerator<IEnumConnections, CONNECTDATA>(IID_IEnumConnections, std::move(advised));
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
 }
 
 }  // namespace kavrin::win32

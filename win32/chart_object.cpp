@@ -13,12 +13,18 @@ ChartObject::ChartObject()
       control_(site_),
       events_(*this, EventsIid()),
       propertyNotify_(*this, IID_IPropertyNotifySink) {
+  site_.AmbientFontSource([this] { return ReadAmbientFont(); });
   // Without a container the object is a new instance: the defaults, no engine yet.
   control_.InitProperties();
   ModuleLock();
 }
 
 ChartObject::~ChartObject() {
+  refs_ = 1;  // a container called while the object goes must not delete it again
+  InPlaceDeactivate();
+  if (clientSite_) clientSite_->Release();
+  if (adviseHolder_) adviseHolder_->Release();
+  if (viewSink_) viewSink_->Release();
   control_.Terminate();
   if (dispatchInfo_) dispatchInfo_->Release();
   ModuleUnlock();
@@ -42,6 +48,20 @@ STDMETHODIMP ChartObject::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IProvideClassInfo2*>(this);
   } else if (riid == IID_ICategorizeProperties) {
     *ppv = static_cast<ICategorizeProperties*>(this);
+  } else if (riid == IID_IOleObject) {
+    *ppv = static_cast<IOleObject*>(this);
+  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) {
+    *ppv = static_cast<IOleInPlaceObject*>(this);
+  } else if (riid == IID_IOleInPlaceActiveObject) {
+    *ppv = static_cast<IOleInPlaceActiveObject*>(this);
+  } else if (riid == IID_IOleControl) {
+    *ppv = static_cast<IOleControl*>(this);
+  } else if (riid == IID_IViewObject || riid == IID_IViewObject2) {
+    *ppv = static_cast<IViewObject2*>(this);
+  } else if (riid == IID_IPersistStorage) {
+    *ppv = static_cast<IPersistStorage*>(this);
+  } else if (riid == IID_IQuickActivate) {
+    *ppv = static_cast<IQuickActivate*>(this);
   } else {
     *ppv = nullptr;
     return E_NOINTERFACE;

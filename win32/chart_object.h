@@ -6,11 +6,16 @@
 //   chart_persist.cpp    IPersistPropertyBag, IPersistStreamInit
 //   chart_events.cpp     IConnectionPointContainer and its connection points
 //   chart_classinfo.cpp  IProvideClassInfo2, ICategorizeProperties
+//   chart_oleobject.cpp  IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
+//                        IQuickActivate: the client site, extents, verbs, in-place activation
+//   chart_view.cpp       IViewObject2
+//   chart_storage.cpp    IPersistStorage
 // Every method is a thin translation onto the one control; a run-time error leaves as its
 // HRESULT through com_error.h. A new object holds the settings of a new instance, unconfigured
 // until a container loads it.
 #include <windows.h>
 #include <ocidl.h>
+#include <oleidl.h>
 #include <olectl.h>
 
 #include <string>
@@ -62,7 +67,14 @@ class ChartObject final : public _KavrinLineChart,
                           public IPersistStreamInit,
                           public IConnectionPointContainer,
                           public IProvideClassInfo2,
-                          public ICategorizeProperties {
+                          public ICategorizeProperties,
+                          public IOleObject,
+                          public IOleInPlaceObject,
+                          public IOleInPlaceActiveObject,
+                          public IOleControl,
+                          public IViewObject2,
+                          public IPersistStorage,
+                          public IQuickActivate {
  public:
   ChartObject();
   ~ChartObject();
@@ -162,6 +174,71 @@ class ChartObject final : public _KavrinLineChart,
   STDMETHODIMP MapPropertyToCategory(DISPID id, PROPCAT* category) override;
   STDMETHODIMP GetCategoryName(PROPCAT category, LCID lcid, BSTR* name) override;
 
+  // ---- IOleObject (chart_oleobject.cpp) ----
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+  STDMETHODIMP SetHostNames(LPCOLESTR app, LPCOLESTR object) override;
+  STDMETHODIMP Close(DWORD saveOption) override;
+  STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) override;
+  STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+  STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+  STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* activeSite, LONG index, HWND parent,
+                      LPCRECT posRect) override;
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+  STDMETHODIMP Update() override;
+  STDMETHODIMP IsUpToDate() override;
+  STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+  STDMETHODIMP Unadvise(DWORD connection) override;
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+  STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+
+  // ---- IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject (chart_oleobject.cpp) ----
+  STDMETHODIMP GetWindow(HWND* hwnd) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL enterMode) override;
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP UIDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT posRect, LPCRECT clipRect) override;
+  STDMETHODIMP ReactivateAndUndo() override;
+  STDMETHODIMP TranslateAccelerator(LPMSG msg) override;
+  STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
+  STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
+  STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow) override;
+  STDMETHODIMP EnableModeless(BOOL enable) override;
+
+  // ---- IOleControl, IQuickActivate (chart_oleobject.cpp) ----
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+  STDMETHODIMP OnMnemonic(MSG* msg) override;
+  STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
+  STDMETHODIMP FreezeEvents(BOOL freeze) override;
+  STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+  STDMETHODIMP SetContentExtent(LPSIZEL size) override;
+  STDMETHODIMP GetContentExtent(LPSIZEL size) override;
+
+  // ---- IViewObject2 (chart_view.cpp) ----
+  STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDc, HDC drawDc,
+                    LPCRECTL bounds, LPCRECTL windowBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+                    ULONG_PTR contArg) override;
+  STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDc,
+                           LOGPALETTE** colors) override;
+  STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* freeze) override;
+  STDMETHODIMP Unfreeze(DWORD freeze) override;
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+  STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+
+  // ---- IPersistStorage (chart_storage.cpp) ----
+  STDMETHODIMP InitNew(IStorage* storage) override;
+  STDMETHODIMP Load(IStorage* storage) override;
+  STDMETHODIMP Save(IStorage* storage, BOOL sameAsLoad) override;
+  STDMETHODIMP SaveCompleted(IStorage* storage) override;
+  STDMETHODIMP HandsOffStorage() override;
+
  private:
   // Runs a call on the control and turns what it raises into the result.
   template <typename Body>
@@ -175,9 +252,32 @@ class ChartObject final : public _KavrinLineChart,
   void PropertyChanged(const std::string& name);
   // The type description of _KavrinLineChart, loaded on first use (chart_dispatch.cpp).
   HRESULT DispatchInfo(ITypeInfo** info);
+  // ---- the container side (chart_oleobject.cpp) ----
+  // A copy of the client site's ambient font (DISPID_AMBIENT_FONT), or null when the site
+  // has no ambient properties or no font among them.
+  FontRef ReadAmbientFont();
+  // Shows the window in the in-place site's window; ui also makes the control UI-active.
+  HRESULT InPlaceActivate(IOleClientSite* activeSite, bool ui);
+  // The container gave the control a size in pixels: a new surface, then Resize once shown.
+  HRESULT SizeTo(int width, int height);
+  // The first time the container shows the control, it gets its first Resize.
+  void FirstShow();
+  void ReleaseInPlace();
 
   LONG refs_ = 1;
   bool dirty_ = false;
+  IOleClientSite* clientSite_ = nullptr;
+  IOleInPlaceSite* inPlaceSite_ = nullptr;  // while in-place active
+  IOleInPlaceFrame* frame_ = nullptr;
+  IOleInPlaceUIWindow* uiWindow_ = nullptr;
+  IOleAdviseHolder* adviseHolder_ = nullptr;
+  IAdviseSink* viewSink_ = nullptr;
+  DWORD viewAspects_ = 0;
+  DWORD viewFlags_ = 0;
+  SIZEL extent_{8467, 6350};  // 320 x 240 pixels in HIMETRIC
+  bool uiActive_ = false;
+  bool shown_ = false;            // the first Resize has been fired
+  bool initedWithoutSite_ = false;  // InitNew came before the client site
   ITypeInfo* dispatchInfo_ = nullptr;
   FontLinks fonts_;
   ControlSite site_;

@@ -17,6 +17,8 @@ STDMETHODIMP ChartObject::InitNew() {
   return Call([&] {
     control_.InitProperties();
     dirty_ = false;
+    // A host that sets the client site afterwards gets the fonts of its ambient font then.
+    initedWithoutSite_ = clientSite_ == nullptr;
   });
 }
 
@@ -30,6 +32,7 @@ STDMETHODIMP ChartObject::Load(IPropertyBag* bag, IErrorLog* log) {
     ComPropertyBag entries(bag, log, fonts_);
     control_.ReadProperties(entries);
     dirty_ = false;
+    initedWithoutSite_ = false;
   });
 }
 
@@ -52,6 +55,7 @@ STDMETHODIMP ChartObject::Load(LPSTREAM stream) {
     if (FAILED(hr)) return hr;
     control_.ReadProperties(entries);
     dirty_ = false;
+    initedWithoutSite_ = false;
     return S_OK;
   });
 }

@@ -5,6 +5,7 @@
 
 #include "common/vb_error.h"
 #include "draw/win32.h"
+#include "win32/site_window.h"
 
 namespace kavrin::win32 {
 
@@ -12,34 +13,72 @@ ControlSite::ControlSite(FontLinks& fonts, std::function<void(const std::string&
     : fonts_(fonts), changed_(std::move(changed)) {}
 
 ControlSite::~ControlSite() {
+  if (window_) DestroyWindow(window_);
   if (dc_) {
     SelectObject(dc_, displaced_);
     DeleteDC(dc_);
   }
   if (bitmap_) DeleteObject(bitmap_);
-  if (window_) DestroyWindow(window_);
 }
 
-void ControlSite::MakeSurface() {
+namespace {
+// Largest control side accepted, in pixels (bounds what a resize allocates), as on Linux.
+constexpr int kMaxSide = 16384;
+
+bool SizeAccepted(int width, int height) { return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide; }
+}  // namespace
+
+HBITMAP ControlSite::NewBitmap(int width, int height) {
+  if (!SizeAccepted(width, height)) Raise(err::kInvalidPropertyValue);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) Raise(err::kOutOfMemory);
+  bits_ = bits;
+  return bitmap;
+}
+
+void ControlSite::MakeSurface() {
   HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-  if (!bitmap) {
-    if (dc) DeleteDC(dc);
-    Raise(err::kOutOfMemory);
+  if (!dc) Raise(err::kOutOfMemory);
+  try {
+    bitmap_ = NewBitmap(width_, height_);
+  } catch (...) {
+    DeleteDC(dc);
+    throw;
   }
   dc_ = dc;
-  bitmap_ = bitmap;
   displaced_ = SelectObject(dc_, bitmap_);
   SetBkMode(dc_, TRANSPARENT);
   Cls();
+}
+
+FontRef ControlSite::AmbientFont() {
+  if (ambient_) {
+    if (FontRef font = ambient_()) return font;
+  }
+  return fonts_.NewDefault();
+}
+
+bool ControlSite::SetSize(int width, int height) {
+  if (width == width_ && height == height_) return false;
+  if (!SizeAccepted(width, height)) Raise(err::kInvalidPropertyValue);
+  if (dc_) {
+    HBITMAP fresh = NewBitmap(width, height);
+    SelectObject(dc_, fresh);
+    DeleteObject(bitmap_);
+    bitmap_ = fresh;
+  }
+  width_ = width;
+  height_ = height;
+  Cls();
+  return true;
 }
 
 Long ControlSite::hDC() {
@@ -47,13 +86,64 @@ Long ControlSite::hDC() {
   return HandleToLong(dc_);
 }
 
-// A message-only window: the chart invalidates it after each tick, which shows nothing.
 Long ControlSite::hWnd() {
   if (!window_) {
-    window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, width_, height_, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    window_ = CreateSiteWindow(*this, width_, height_);
     if (!window_) Raise(err::kOutOfMemory);
   }
   return HandleToLong(window_);
+}
+
+void ControlSite::ShowIn(HWND parent, const RECT& rect) {
+  hWnd();
+  SetParent(window_, parent);
+  SetWindowPos(window_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void ControlSite::MoveTo(const RECT& rect) {
+  if (window_)
+    SetWindowPos(window_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlSite::Park() {
+  if (!window_) return;
+  ShowWindow(window_, SW_HIDE);
+  SetParent(window_, HWND_MESSAGE);
+}
+
+void ControlSite::PaintTo(HDC dc) {
+  if (dc_) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+}
+
+void ControlSite::DrawTo(HDC dc, const RECT& bounds) {
+  hDC();
+  const int w = bounds.right - bounds.left;
+  const int h = bounds.bottom - bounds.top;
+  const DWORD kind = GetObjectType(dc);
+  if (kind == OBJ_MEMDC || kind == OBJ_DC) {
+    if (w == width_ && h == height_) {
+      BitBlt(dc, bounds.left, bounds.top, w, h, dc_, 0, 0, SRCCOPY);
+    } else {
+      const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+      StretchBlt(dc, bounds.left, bounds.top, w, h, dc_, 0, 0, width_, height_, SRCCOPY);
+      SetStretchBltMode(dc, mode);
+    }
+    return;
+  }
+  // A metafile or a printer keeps no reference to our DC: it gets the pixels themselves.
+  GdiFlush();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -height_;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+  StretchDIBits(dc, bounds.left, bounds.top, w, h, 0, 0, width_, height_, bits_, &info, DIB_RGB_COLORS, SRCCOPY);
+  SetStretchBltMode(dc, mode);
 }
 
 void ControlSite::Cls() {
@@ -62,10 +152,13 @@ void ControlSite::Cls() {
   HBRUSH brush = CreateSolidBrush(back_);
   FillRect(dc_, &all, brush);
   DeleteObject(brush);
+  if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
 void ControlSite::Refresh() {
-  if (window_) UpdateWindow(window_);
+  if (!window_) return;
+  InvalidateRect(window_, nullptr, FALSE);
+  UpdateWindow(window_);
 }
 
 void ControlSite::BackColor(Long color) {
@@ -98,7 +191,8 @@ void Put(std::vector<BYTE>& out, const void* data, size_t size) {
   out.insert(out.end(), p, p + size);
 }
 
-// The Windows bitmap file of a picture: 24 bits per pixel, rows bottom-up, 96 dpi.
+// The Windows bitmap file of a picture: 24 bits per pixel, rows bottom-up, each padded with
+// zero bytes to a multiple of four, 96 dpi; byte for byte what the Linux build writes.
 std::vector<BYTE> BitmapFile(const StdPicture& picture) {
   const int width = picture.Width();
   const int height = picture.Height();
@@ -106,31 +200,45 @@ std::vector<BYTE> BitmapFile(const StdPicture& picture) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  std::vector<BYTE> pixels(static_cast<size_t>(rowBytes) * height);
+  std::vector<DWORD> pixels(static_cast<size_t>(width) * height);  // 0x00RRGGBB, top-down
   HDC dc = CreateCompatibleDC(nullptr);
   const int lines = GetDIBits(dc, picture.Handle(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
   DeleteDC(dc);
   if (lines != height) Raise(err::kInvalidPicture);
 
-  info.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size());
-  info.bmiHeader.biXPelsPerMeter = 3780;
-  info.bmiHeader.biYPelsPerMeter = 3780;
-  info.bmiHeader.biClrUsed = 0;
-  info.bmiHeader.biClrImportant = 0;
+  const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = imageBytes;
+  header.biXPelsPerMeter = 3780;
+  header.biYPelsPerMeter = 3780;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  file.bfSize = file.bfOffBits + imageBytes;
   std::vector<BYTE> out;
   out.reserve(file.bfSize);
   Put(out, &file, sizeof file);
-  Put(out, &info.bmiHeader, sizeof info.bmiHeader);
-  Put(out, pixels.data(), pixels.size());
+  Put(out, &header, sizeof header);
+  for (int y = height - 1; y >= 0; --y) {
+    const DWORD* row = pixels.data() + static_cast<size_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      out.push_back(static_cast<BYTE>(row[x]));        // blue
+      out.push_back(static_cast<BYTE>(row[x] >> 8));   // green
+      out.push_back(static_cast<BYTE>(row[x] >> 16));  // red
+    }
+    out.resize(out.size() + (rowBytes - static_cast<DWORD>(width) * 3), 0);
+  }
   return out;
 }
 

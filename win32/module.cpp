@@ -4,6 +4,7 @@
 #include <string>
 
 #include "win32/registration.h"
+#include "win32/site_window.h"
 
 namespace {
 
@@ -17,10 +18,12 @@ void ModuleLock() { InterlockedIncrement(&g_locks); }
 void ModuleUnlock() { InterlockedDecrement(&g_locks); }
 bool ModuleCanUnload() { return InterlockedCompareExchange(&g_locks, 0, 0) == 0; }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_instance = instance;
     DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    kavrin::win32::UnregisterSiteWindowClass();  // unloaded by FreeLibrary, not at process exit
   }
   return TRUE;
 }

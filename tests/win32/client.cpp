@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,7 +57,9 @@ struct Ref {
   Ref() = default;
   Ref(const Ref&) = delete;
   Ref& operator=(const Ref&) = delete;
-  ~Ref() { if (p) p->Release(); }
+  ~Ref() {
+    if (p) p->Release();
+  }
   T* operator->() const { return p; }
   T** out() { return &p; }
   void** vout() { return reinterpret_cast<void**>(&p); }
@@ -68,7 +69,6 @@ struct Bstr {
   BSTR b;
   explicit Bstr(const wchar_t* s) : b(SysAllocString(s)) {}
   ~Bstr() { SysFreeString(b); }
-  std::string text() const { return Narrow(b); }
 };
 
 CLSID ControlClass() {
@@ -117,9 +117,27 @@ HRESULT CallByName(IDispatch* d, const wchar_t* name, WORD flags, std::vector<VA
   return d->Invoke(IdOf(d, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, ex, &argErr);
 }
 
-VARIANT Lng(LONG v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I4; V_I4(&x) = v; return x; }
-VARIANT Str(BSTR v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BSTR; V_BSTR(&x) = v; return x; }
-VARIANT ByRef(VARIANT* v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BYREF | VT_VARIANT; V_VARIANTREF(&x) = v; return x; }
+VARIANT Lng(LONG v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_I4;
+  V_I4(&x) = v;
+  return x;
+}
+VARIANT Str(BSTR v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BSTR;
+  V_BSTR(&x) = v;
+  return x;
+}
+VARIANT ByRef(VARIANT* v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&x) = v;
+  return x;
+}
 
 void ClearExcep(EXCEPINFO& ex) {
   SysFreeString(ex.bstrSource);
@@ -132,9 +150,14 @@ void ClearExcep(EXCEPINFO& ex) {
 
 class Bag final : public IPropertyBag {
  public:
-  ~Bag() { for (auto& e : entries) VariantClear(&e.second); }
+  ~Bag() {
+    for (auto& e : entries) VariantClear(&e.second);
+  }
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown || riid == IID_IPropertyBag) { *ppv = this; return S_OK; }
+    if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
+      *ppv = this;
+      return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
@@ -176,12 +199,18 @@ std::string DoubleText(double v) {
 
 std::string ValueText(const VARIANT& v) {
   switch (V_VT(&v)) {
-    case VT_I2: return std::to_string(V_I2(&v)) + "%";
-    case VT_I4: return std::to_string(V_I4(&v)) + "&";
-    case VT_R8: return DoubleText(V_R8(&v));
-    case VT_BOOL: return V_BOOL(&v) ? "True" : "False";
-    case VT_BSTR: return "\"" + Narrow(V_BSTR(&v)) + "\"";
-    default: return "<type " + std::to_string(V_VT(&v)) + ">";
+    case VT_I2:
+      return std::to_string(V_I2(&v)) + "%";
+    case VT_I4:
+      return std::to_string(V_I4(&v)) + "&";
+    case VT_R8:
+      return DoubleText(V_R8(&v));
+    case VT_BOOL:
+      return V_BOOL(&v) ? "True" : "False";
+    case VT_BSTR:
+      return "\"" + Narrow(V_BSTR(&v)) + "\"";
+    default:
+      return "<type " + std::to_string(V_VT(&v)) + ">";
   }
 }
 
@@ -228,20 +257,41 @@ std::vector<std::string> BagText(const Bag& bag) {
   return out;
 }
 
+// The whole file ("" when it cannot be read).
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+// The lines of a text file, without comment lines (') and blank ones.
 std::vector<std::string> FileLines(const char* path) {
   std::vector<std::string> lines;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
+  const std::string text = FileText(path);
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] != '\'') lines.push_back(line);
+    at = end + 1;
   }
   return lines;
 }
 
 IFontDisp* NewFont(const wchar_t* name, LONGLONG sizeCy, bool bold) {
-  FONTDESC d{sizeof(FONTDESC), const_cast<LPOLESTR>(name), {}, static_cast<SHORT>(bold ? 700 : 400),
-             DEFAULT_CHARSET, FALSE, FALSE, FALSE};
+  FONTDESC d{sizeof(FONTDESC),
+             const_cast<LPOLESTR>(name),
+             {},
+             static_cast<SHORT>(bold ? 700 : 400),
+             DEFAULT_CHARSET,
+             FALSE,
+             FALSE,
+             FALSE};
   d.cySize.int64 = sizeCy;
   IFontDisp* f = nullptr;
   OleCreateFontIndirect(&d, IID_IFontDisp, reinterpret_cast<void**>(&f));
@@ -368,8 +418,7 @@ void PropertyBagRoundTrip(const char* expectedFile, const std::string& scratch) 
   ExpectHr(c2->ExportData(&open, &folder.b, &log.b), S_OK, "ExportData opens the log");
   Bstr none(L"");
   ExpectHr(c2->ExportData(&close, &none.b, &none.b), S_OK, "ExportData closes the log");
-  std::ifstream header(scratch + "\\log.txt");
-  std::string text((std::istreambuf_iterator<char>(header)), std::istreambuf_iterator<char>());
+  const std::string text = FileText(scratch + "\\log.txt");
   const size_t at = text.find("[TitleFont]");
   Expect(at != std::string::npos && text.substr(at, text.find('[', at + 1) - at).find(":False:") != std::string::npos,
          "the log header shows the host's font as changed (Bold off)");
@@ -390,10 +439,7 @@ void PropertyBagRoundTrip(const char* expectedFile, const std::string& scratch) 
   Expect(V_VT(&path) == VT_BSTR && Narrow(V_BSTR(&path)) == scratch + "\\", "sPath comes back with its \\");
   CallByName(d2.p, L"ExportPicture", DISPATCH_METHOD, {ByRef(&path), name}, &r, &ex);
   Expect(V_VT(&r) == VT_BOOL && V_BOOL(&r) == VARIANT_FALSE, "an existing file is not overwritten");
-  std::ifstream bmp(scratch + "\\chart.bmp", std::ios::binary);
-  char magic[2] = {};
-  bmp.read(magic, 2);
-  Expect(magic[0] == 'B' && magic[1] == 'M', "the picture is a Windows bitmap");
+  Expect(FileText(scratch + "\\chart.bmp").rfind("BM", 0) == 0, "the picture is a Windows bitmap");
   VariantClear(&path);
   VariantClear(&name);
 
@@ -476,9 +522,9 @@ void ClassInfoAndCategories() {
 
   const IID categorize = {0x4D07FC10, 0xF931, 0x11CE, {0xB0, 0x01, 0x00, 0xAA, 0x00, 0x68, 0x84, 0xE5}};
   if (FAILED(d->QueryInterface(categorize, cat.vout()))) return Fail("ICategorizeProperties");
-  const std::pair<const wchar_t*, const char*> cases[] = {
-      {L"Zoom", "Skin"}, {L"bTimeLineDisp", "TimeLine"}, {L"CutLineFont", "CutLine"},
-      {L"MeasureWidth", "Measure"}, {L"TitlePos", "Title"}, {L"UnitFont", "Unit"}};
+  const std::pair<const wchar_t*, const char*> cases[] = {{L"Zoom", "Skin"},           {L"bTimeLineDisp", "TimeLine"},
+                                                          {L"CutLineFont", "CutLine"}, {L"MeasureWidth", "Measure"},
+                                                          {L"TitlePos", "Title"},      {L"UnitFont", "Unit"}};
   for (const auto& [prop, expected] : cases) {
     int category = 0;
     BSTR name = nullptr;
@@ -493,13 +539,19 @@ void ClassInfoAndCategories() {
 class NotifySink final : public IPropertyNotifySink {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown || riid == IID_IPropertyNotifySink) { *ppv = this; return S_OK; }
+    if (riid == IID_IUnknown || riid == IID_IPropertyNotifySink) {
+      *ppv = this;
+      return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP OnChanged(DISPID id) override { changed.push_back(id); return S_OK; }
+  STDMETHODIMP OnChanged(DISPID id) override {
+    changed.push_back(id);
+    return S_OK;
+  }
   STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
   std::vector<DISPID> changed;
 };
@@ -516,6 +568,17 @@ void PropertyNotification() {
   NotifySink sink;
   DWORD cookie = 0;
   ExpectHr(cp->Advise(&sink, &cookie), S_OK, "Advise");
+  // Both points and the one connection can be enumerated.
+  Ref<IEnumConnectionPoints> points;
+  Ref<IEnumConnections> connections;
+  IConnectionPoint* found[3] = {};
+  CONNECTDATA data[2] = {};
+  ULONG count = 0, connected = 0;
+  if (SUCCEEDED(cpc->EnumConnectionPoints(points.out()))) points->Next(3, found, &count);
+  for (ULONG i = 0; i < count; ++i) found[i]->Release();
+  if (SUCCEEDED(cp->EnumConnections(connections.out()))) connections->Next(2, data, &connected);
+  Expect(count == 2 && connected == 1 && data[0].dwCookie == cookie, "connection points and connections enumerated");
+  if (connected) data[0].pUnk->Release();
   c->put_Min(-5);
   c->put_TitlePos(9);  // ignored: no notification
   ExpectHr(cp->Unadvise(cookie), S_OK, "Unadvise");
@@ -556,7 +619,8 @@ DWORD MessageWindows() {
 
 void Cycles(int count) {
   HMODULE ocx = GetModuleHandleW(L"KavrinLineChart.ocx");
-  auto canUnload = ocx ? reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow"))) : nullptr;
+  auto canUnload =
+      ocx ? reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow"))) : nullptr;
   if (!canUnload) return Fail("DllCanUnloadNow not found in the loaded module");
 
   // One saved stream that every cycle loads: a configured control with a line.
@@ -576,6 +640,11 @@ void Cycles(int count) {
     s->Seek(zero, STREAM_SEEK_SET, nullptr);
     s->Read(saved.data(), static_cast<ULONG>(saved.size()), nullptr);
   }
+  // A line's point picture is the host's bitmap picture object; the chart copies it.
+  Ref<IPictureDisp> picture;
+  PICTDESC desc{sizeof(PICTDESC), PICTYPE_BITMAP, {}};
+  desc.bmp.hbitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+  ExpectHr(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.vout()), S_OK, "a bitmap picture");
   auto cycle = [&] {
     Ref<IDispatch> d;
     if (FAILED(NewControl(d.out()))) return false;
@@ -593,7 +662,7 @@ void Cycles(int count) {
     VARIANT_BOOL showTip = VARIANT_TRUE;
     short id = 1;
     double value = 12.5;
-    return SUCCEEDED(c->AddLine(&key.b, &color, nullptr, &showTip, &tip)) && SUCCEEDED(c->SetValue(&id, &value)) &&
+    return SUCCEEDED(c->AddLine(&key.b, &color, &picture.p, &showTip, &tip)) && SUCCEEDED(c->SetValue(&id, &value)) &&
            SUCCEEDED(c->Movie()) && SUCCEEDED(c->Movie());
   };
   cycle();  // the first object loads what stays loaded (the type library, fonts)
@@ -602,10 +671,10 @@ void Cycles(int count) {
   for (int i = 0; i < count; ++i) failed += cycle() ? 0 : 1;
   const DWORD gdiAfter = LiveGdiObjects(), handlesAfter = OpenHandles(), windowsAfter = MessageWindows();
   Expect(failed == 0, "every cycle succeeds (" + std::to_string(failed) + " failed)");
-  Expect(gdi > 0 && gdiAfter == gdi, "no GDI object left behind (" + std::to_string(gdi) + " before, " +
-                                         std::to_string(gdiAfter) + " after)");
-  Expect(handles > 0 && handlesAfter == handles, "no handle left behind (" + std::to_string(handles) +
-                                                     " before, " + std::to_string(handlesAfter) + " after)");
+  Expect(gdi > 0 && gdiAfter == gdi,
+         "no GDI object left behind (" + std::to_string(gdi) + " before, " + std::to_string(gdiAfter) + " after)");
+  Expect(handles > 0 && handlesAfter == handles,
+         "no handle left behind (" + std::to_string(handles) + " before, " + std::to_string(handlesAfter) + " after)");
   Expect(windowsAfter == windows, "no window left behind");
   ExpectHr(canUnload(), S_OK, "DllCanUnloadNow once every object is gone");
   std::printf("cycles: %d, GDI objects %lu, handles %lu\n", count, static_cast<unsigned long>(gdi),

@@ -25,19 +25,25 @@ status=0
 rm -rf "$work"
 mkdir -p "$work"
 
-# A private X server; it picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-trap '"$server" -k 2>/dev/null; kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null' EXIT
-for _ in $(seq 200); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-"$server" -k 2>/dev/null  # Wine's desktop process starts again, now with the display
-"$server" -w 2>/dev/null
-export DISPLAY=:$(head -n 1 "$work/display")
+# A private X server: the caller's (KAVRIN_PRIVATE_DISPLAY, which tools/test-windows.sh
+# starts before the prefix), else one of our own, which picks a free display itself and
+# writes its number once it is ready; Wine's desktop process then starts again with it.
+if [ -n "${KAVRIN_PRIVATE_DISPLAY:-}" ]; then
+  export DISPLAY=$KAVRIN_PRIVATE_DISPLAY
+else
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  trap '"$server" -k 2>/dev/null; kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null' EXIT
+  for _ in $(seq 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+  "$server" -k 2>/dev/null
+  "$server" -w 2>/dev/null
+  export DISPLAY=:$(head -n 1 "$work/display")
+fi
 echo "private X display $DISPLAY"
 
 # The faces the control asks for: their metric twins stand in for them, as they do on Linux.
