@@ -99,7 +99,7 @@ class AtlDriver final : public kavrin::formtest::Driver {
     VARIANT v = ToVariant(value);
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&v, &put, 1, 1};
-    Invoke(name, DISPATCH_PROPERTYPUT, &params);
+    Invoke(name, value.kind == kavrin::formtest::Arg::kFont ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &params);
     VariantClear(&v);
   }
   void Call(const std::string& name, const std::vector<kavrin::formtest::Arg>& args) override {
@@ -202,6 +202,15 @@ class AtlDriver final : public kavrin::formtest::Driver {
       case Arg::kFolder: V_VT(&v) = VT_BSTR, V_BSTR(&v) = SysAllocString(Wide(folder_).c_str()); break;
       case Arg::kBool: V_VT(&v) = VT_BOOL, V_BOOL(&v) = a.number ? VARIANT_TRUE : VARIANT_FALSE; break;
       case Arg::kPicture: V_VT(&v) = VT_DISPATCH, V_DISPATCH(&v) = PointPicture(); break;
+      case Arg::kFont: {
+        std::wstring face = Wide(a.text);
+        FONTDESC fd{sizeof(FONTDESC), face.data(), {{static_cast<unsigned long>(a.real * 10000 + 0.5), 0}},
+                    static_cast<SHORT>(a.number ? FW_BOLD : FW_NORMAL), ANSI_CHARSET, FALSE, FALSE, FALSE};
+        V_VT(&v) = VT_DISPATCH;
+        if (FAILED(OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&V_DISPATCH(&v)))))
+          V_VT(&v) = VT_EMPTY, Fail("a font object could not be made");
+        break;
+      }
     }
     return v;
   }

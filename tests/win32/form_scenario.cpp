@@ -8,6 +8,7 @@ Arg Long(int32_t v) { return Arg{Arg::kLong, v, 0, {}}; }
 Arg Double(double v) { return Arg{Arg::kDouble, 0, v, {}}; }
 Arg Text(std::string v) { return Arg{Arg::kText, 0, 0, std::move(v)}; }
 Arg Bool(bool v) { return Arg{Arg::kBool, v ? -1 : 0, 0, {}}; }
+Arg Font(std::string face, double points, bool bold) { return Arg{Arg::kFont, bold ? -1 : 0, points, std::move(face)}; }
 Arg Picture() { return Arg{Arg::kPicture, 0, 0, {}}; }
 Arg Folder() { return Arg{Arg::kFolder, 0, 0, {}}; }
 
@@ -70,6 +71,12 @@ void ThreeLines(Driver& d, bool alt) {
   d.Let("Min", Double(-40));
   d.Let("Max", Double(40));
   d.Let("Dist", Text("40,40,20,30"));
+  // Faces that Wine and the Linux build realize from the same font files with the same
+  // metrics, at sizes that are whole pixels (a font object reports the size it realizes).
+  d.Let("TitleFont", Font("DejaVu Sans", 12, true));
+  d.Let("MeasureFont", Font("DejaVu Sans Mono", 8.25, false));
+  d.Let("CutLineFont", Font("Liberation Mono", 9.75, false));
+  d.Let("UnitFont", Font("DejaVu Sans", 9, false));
   d.Resize(420, 300);
   d.Call("AddLine", {Text("Alpha"), Long(0x00FF00), Picture(), Bool(true), Long(c.tip1)});
   d.Call("AddLine", {Text("Beta"), Long(0x0080FF)});

@@ -10,11 +10,12 @@
 
 namespace kavrin::formtest {
 
-// An argument passed by name to the control: a number, a text, a Boolean, the point
-// picture (a small bitmap both sides build from PointPicture()), or a folder the side
-// writes its files to (each side puts its own).
+// An argument passed by name to the control: a number, a text, a Boolean, a new font object
+// (face in text, points in real, bold in number), the point picture (a small bitmap both
+// sides build from PointPicture()), or a folder the side writes its files to (each side
+// puts its own).
 struct Arg {
-  enum Kind { kLong, kDouble, kText, kBool, kPicture, kFolder } kind = kLong;
+  enum Kind { kLong, kDouble, kText, kBool, kFont, kPicture, kFolder } kind = kLong;
   int32_t number = 0;
   double real = 0;
   std::string text;
@@ -23,6 +24,7 @@ Arg Long(int32_t v);
 Arg Double(double v);
 Arg Text(std::string v);
 Arg Bool(bool v);
+Arg Font(std::string face, double points, bool bold);
 Arg Picture();
 Arg Folder();
 
@@ -31,7 +33,7 @@ class Driver {
   virtual ~Driver() = default;
   // A new control of 320 x 240 pixels, placed as a new instance.
   virtual void Place() = 0;
-  // Property put and method call by name.
+  // Property put (of an object reference for a font) and method call by name.
   virtual void Let(const std::string& name, const Arg& value) = 0;
   virtual void Call(const std::string& name, const std::vector<Arg>& args) = 0;
   // The container gives the control a new size.
