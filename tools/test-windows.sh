@@ -3,12 +3,15 @@
 # here: wine64 given a 32-bit program exits 0 without running it, so nothing 32-bit is ever
 # run), the 64-bit twin registers and unregisters under wine64 in a fresh prefix, and
 # programs built with MinGW check its type library and entry points, once in the default
-# locale and once with the ANSI code page 936.
+# locale and once with the ANSI code page 936; on a private X display the control is placed
+# on forms (Wine's ATL container, compared pixel for pixel with the Linux form, and a
+# container of our own) and the README's Windows examples run as shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The Linux build that holds the host tools and the Linux half of the form comparison: the
 # one KAVRIN_HOST_BUILD names (test-all.sh passes its own), else one of our own with tests.
 if [ -z "${KAVRIN_HOST_BUILD:-}" ]; then
+  bash tools/install-deps.sh
   export KAVRIN_HOST_BUILD=build/windows/host-tests
   cmake -S . -B "$KAVRIN_HOST_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BENCH=OFF -DKAVRIN_DIFFERENTIAL=OFF \
     >/dev/null
