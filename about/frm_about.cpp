@@ -5,6 +5,10 @@
 
 namespace kavrin {
 
+#ifndef _WIN32
+std::span<const unsigned char> about::AboutJpeg() { return {about::kAboutJpeg, about::kAboutJpegSize}; }
+#endif
+
 frmAbout& frmAbout::Default() {
   static frmAbout instance;
   return instance;
@@ -12,7 +16,8 @@ frmAbout& frmAbout::Default() {
 
 const DecodedImage& frmAbout::Picture() {
   if (!decoded_) {
-    picture_ = DecodeImage(about::kAboutJpeg, about::kAboutJpegSize);
+    const std::span<const unsigned char> jpeg = about::AboutJpeg();
+    picture_ = DecodeImage(jpeg.data(), jpeg.size());
     decoded_ = true;
   }
   return picture_;

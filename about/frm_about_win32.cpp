@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "about/about_picture.h"
 #include "about/frm_about.h"
 #include "common/vb_error.h"
 
@@ -92,6 +93,15 @@ void EnableAgain(const Disabled& d) {
 }
 
 }  // namespace
+
+std::span<const unsigned char> about::AboutJpeg() {
+  const HINSTANCE module = ThisModule();
+  HRSRC found = FindResourceW(module, L"ABOUT_JPEG", reinterpret_cast<LPCWSTR>(RT_RCDATA));
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return {};
+  return {static_cast<const unsigned char*>(bytes), SizeofResource(module, found)};
+}
 
 struct frmAbout::Window {
   HWND hwnd = nullptr;

@@ -1,9 +1,10 @@
-// The control on a form, as Wine's ATL container places it: InitNew, then the container
-// attaches it to a window (client site, extent, in-place activation). Checks that the
-// control's window is a child of the container's window showing the surface, that a resize by
-// the container reconfigures the chart, that ticks reach the window, that IViewObject::Draw
-// gives the window's pixels, that About opens and closes on a right-button press, and that
-// everything is released at the end.
+// A smoke test of the control on a form, as Wine's ATL container places it: InitNew, then
+// the container attaches it to a window (client site, extent, in-place activation). The
+// control's window is a child of the container's window showing the surface; a resize by the
+// container reconfigures the chart; ticks and BackColor reach the window; IViewObject::Draw
+// gives the window's pixels, also stretched and into a metafile; About shows its picture;
+// settings go through a storage; nothing is left at the end. (The full form checks, our own
+// container and the comparison with the Linux build are tests/win32's.)
 //
 //   activation_test PATH\KavrinLineChart.ocx      (needs a display: run under Xvfb)
 #include <windows.h>
@@ -89,8 +90,44 @@ void CALLBACK PressOnAbout(HWND, UINT, UINT_PTR, DWORD) {
     RECT rc;
     GetClientRect(about, &rc);
     Check(rc.right == 242 && rc.bottom == 135, "the About window's client area is 242 x 135");
+    UpdateWindow(about);
+    HDC dc = GetDC(about);
+    CheckEq(GetPixel(dc, 241, 60), static_cast<COLORREF>(0xF0F0F0), "the About window's last column is the form's");
+    Check(GetPixel(dc, 120, 5) != 0xF0F0F0, "the About picture is painted");
+    ReleaseDC(about, dc);
     PostMessageW(about, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
   }
+}
+
+
+// A control saved into a storage (IPersistStorage) and loaded from it by another one.
+void CheckStorage(IClassFactory* factory) {
+  IStorage* storage = nullptr;
+  StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &storage);
+  IPersistStorage* saved = nullptr;
+  IPersistStorage* loaded = nullptr;
+  factory->CreateInstance(nullptr, IID_IPersistStorage, reinterpret_cast<void**>(&saved));
+  factory->CreateInstance(nullptr, IID_IPersistStorage, reinterpret_cast<void**>(&loaded));
+  saved->InitNew(storage);
+  IDispatch* chart = nullptr;
+  saved->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
+  CallByName(chart, L"Max", {I4(75)}, DISPATCH_PROPERTYPUT);
+  chart->Release();
+  CheckEq(saved->Save(storage, FALSE), S_OK, "IPersistStorage::Save");
+  CheckEq(loaded->Load(storage), S_OK, "IPersistStorage::Load");
+  loaded->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&chart));
+  DISPID id = 0;
+  LPOLESTR name = const_cast<LPOLESTR>(L"Max");
+  chart->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+  DISPPARAMS none{};
+  VARIANT v;
+  VariantInit(&v);
+  chart->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
+  Check(v.vt == VT_R8 && v.dblVal == 75, "the loaded control has the saved Max");
+  chart->Release();
+  saved->Release();
+  loaded->Release();
+  storage->Release();
 }
 
 }  // namespace
@@ -110,7 +147,6 @@ int main(int argc, char** argv) {
   getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
   IUnknown* control = nullptr;
   factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control));
-  factory->Release();
   IPersistStreamInit* persist = nullptr;
   control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
   CheckEq(persist->InitNew(), S_OK, "InitNew before the client site");
@@ -177,6 +213,19 @@ int main(int argc, char** argv) {
   Check(px == drawnPixels(400, 300), "after ticks, Draw still gives the window's pixels");
   const std::vector<DWORD> half = drawnPixels(200, 150);
   CheckEq(half[2 * 200 + 2], 0xFFFF00u, "Draw at half size stretches the surface");
+  CheckEq(half[0], 0x808080u, "the frame shows at half size");
+  // Into an enhanced metafile at half size, played back into a bitmap.
+  HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+  RECTL metaBounds{0, 0, 200, 150};
+  CheckEq(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, recorder, &metaBounds, nullptr, nullptr, 0), S_OK,
+          "Draw into a metafile");
+  HENHMETAFILE meta = CloseEnhMetaFile(recorder);
+  const std::vector<DWORD> played = Capture(200, 150, [&](HDC dc) {
+    const RECT all{0, 0, 200, 150};
+    PlayEnhMetaFile(dc, meta, &all);
+  });
+  DeleteEnhMetaFile(meta);
+  CheckEq(played[2 * 200 + 2], 0xFFFF00u, "the metafile holds the surface's pixels");
 
   // About: modal until the right button is pressed on it.
   const UINT_PTR timer = SetTimer(nullptr, 0, 20, PressOnAbout);
@@ -188,6 +237,8 @@ int main(int argc, char** argv) {
   view->Release();
   chart->Release();
   inPlace->Release();
+  CheckStorage(factory);
+  factory->Release();
   DestroyWindow(form);  // ATL closes the control and takes its client site away
   if (container) container->Release();
   control->Release();
