@@ -504,9 +504,17 @@ BOOL CALLBACK FindAbout(HWND w, LPARAM out) {
 
 // Runs inside About's modal loop: at the first About window calls About again (which must
 // replace it with a fresh one); the fresh one is closed by a right-button press.
+// Timer messages come only when the queue is empty: a window still shown at the tick after
+// the press was posted did not close on it (it is then destroyed, so that About returns).
+bool pressPosted = false;
 void CALLBACK AboutTimer(HWND, UINT, UINT_PTR, DWORD) {
   HWND w = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindAbout, reinterpret_cast<LPARAM>(&w));
+  if (pressPosted && w) {
+    Fail("the About window did not close on a right-button press");
+    DestroyWindow(w);
+    return;
+  }
   if (!w || (aboutWindowsSeen > 0 && w == aboutWindows[aboutWindowsSeen - 1])) return;
   if (aboutWindowsSeen >= 2) return Fail("a third About window appeared");
   aboutWindows[aboutWindowsSeen++] = w;
@@ -519,6 +527,7 @@ void CALLBACK AboutTimer(HWND, UINT, UINT_PTR, DWORD) {
   } else {
     PostMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 60));
     PostMessageW(w, WM_RBUTTONUP, 0, MAKELPARAM(100, 60));
+    pressPosted = true;
   }
 }
 
