@@ -8,7 +8,7 @@
 // changes, so the chart keeps invalidating the window it was given.
 //
 // Call order: AmbientFontSource -> SetSize / hDC / hWnd in any order -> ShowIn(parent, rect)
-//   and Park any number of times -> destructor (window, then surface).
+//   / MoveTo / Park any number of times -> destructor (window, then surface).
 #include <windows.h>
 
 #include <functional>
@@ -42,7 +42,6 @@ class ControlSite final : public ContainerSite {
   // is full, 57 for another write failure (the partial file is removed).
   void SavePicture(const PictureRef& picture, const std::string& path) override;
 
- 
   // Where the ambient font comes from: a new font object, or null when the container has none.
   void AmbientFontSource(std::function<FontRef()> source) { ambient_ = std::move(source); }
   int Width() const { return width_; }
