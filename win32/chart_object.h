@@ -274,7 +274,7 @@ class ChartObject final : public _KavrinLineChart,
   IAdviseSink* viewSink_ = nullptr;
   DWORD viewAspects_ = 0;
   DWORD viewFlags_ = 0;
-  SIZEL extent_{8467, 6350};  // 320 x 240 pixels in HIMETRIC
+  SIZEL extent_{0, 0};  // the last extent the container set (GetExtent checks it still holds)
   bool uiActive_ = false;
   bool shown_ = false;            // the first Resize has been fired
   bool initedWithoutSite_ = false;  // InitNew came before the client site

@@ -11,9 +11,21 @@ namespace kavrin::win32 {
 
 namespace {
 
-// HIMETRIC (hundredths of a millimetre) and pixels at 96 per inch.
-int ToPixels(LONG himetric) { return MulDiv(himetric, 96, 2540); }
-LONG ToHimetric(int pixels) { return MulDiv(pixels, 2540, 96); }
+// The screen's pixels per inch across and down, as containers convert HIMETRIC with them.
+int ScreenDpi(int axis) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, axis) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+// HIMETRIC (hundredths of a millimetre) and pixels.
+SIZE ToPixels(const SIZEL& himetric) {
+  return {MulDiv(himetric.cx, ScreenDpi(LOGPIXELSX), 2540), MulDiv(himetric.cy, ScreenDpi(LOGPIXELSY), 2540)};
+}
+SIZEL ToHimetric(int width, int height) {
+  return {MulDiv(width, 2540, ScreenDpi(LOGPIXELSX)), MulDiv(height, 2540, ScreenDpi(LOGPIXELSY))};
+}
 
 DWORD MiscStatus() {
   const TypeInfoEntry* type = FindType("KavrinLineChart");
@@ -144,20 +156,20 @@ STDMETHODIMP ChartObject::EnumAdvise(IEnumSTATDATA** advise) {
 STDMETHODIMP ChartObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (!size) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  const int width = ToPixels(size->cx);
-  const int height = ToPixels(size->cy);
-  if (width < 1 || height < 1) return E_INVALIDARG;
-  const SIZEL before = extent_;
-  extent_ = *size;
-  const HRESULT hr = SizeTo(width, height);
-  if (FAILED(hr)) extent_ = before;
+  const SIZE pixels = ToPixels(*size);
+  if (pixels.cx < 1 || pixels.cy < 1) return E_INVALIDARG;
+  const HRESULT hr = SizeTo(pixels.cx, pixels.cy);
+  if (SUCCEEDED(hr)) extent_ = *size;
   return hr;
 }
 
 STDMETHODIMP ChartObject::GetExtent(DWORD aspect, SIZEL* size) {
   if (!size) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  *size = extent_;
+  // The extent the container gave while the size is still the one it gave; else the size.
+  const SIZE pixels = ToPixels(extent_);
+  *size = pixels.cx == site_.Width() && pixels.cy == site_.Height() ? extent_
+                                                                     : ToHimetric(site_.Width(), site_.Height());
   return S_OK;
 }
 
@@ -165,7 +177,6 @@ STDMETHODIMP ChartObject::SetContentExtent(LPSIZEL size) { return SetExtent(DVAS
 STDMETHODIMP ChartObject::GetContentExtent(LPSIZEL size) { return GetExtent(DVASPECT_CONTENT, size); }
 
 HRESULT ChartObject::SizeTo(int width, int height) {
-  if (ToPixels(extent_.cx) != width || ToPixels(extent_.cy) != height) extent_ = {ToHimetric(width), ToHimetric(height)};
   return Call([&] {
     if (site_.SetSize(width, height) && shown_) control_.Resize();
   });

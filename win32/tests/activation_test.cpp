@@ -2,9 +2,10 @@
 // the container attaches it to a window (client site, extent, in-place activation). The
 // control's window is a child of the container's window showing the surface; a resize by the
 // container reconfigures the chart; ticks and BackColor reach the window; IViewObject::Draw
-// gives the window's pixels, also stretched and into a metafile; About shows its picture;
-// settings go through a storage; nothing is left at the end. (The full form checks, our own
-// container and the comparison with the Linux build are tests/win32's.)
+// gives the window's pixels, also stretched and into a metafile; About shows its picture and
+// a second About replaces it; settings go through a storage; nothing is left at the end.
+// (The full form checks, our own container and the comparison with the Linux build are
+// tests/win32's.)
 //
 //   activation_test PATH\KavrinLineChart.ocx      (needs a display: run under Xvfb)
 #include <windows.h>
@@ -83,10 +84,19 @@ VARIANT Str(const wchar_t* s) {
   return x;
 }
 
-// Presses the right button on the About window once it has painted (a timer, so that the
-// press comes from inside the modal loop of About).
+IDispatch* g_chart = nullptr;
+bool g_aboutAgain = true;
+
+// From inside the modal loop of About (a timer): the first time, calls About again, which
+// closes the visible window and shows a fresh one; then presses the right button on it.
 void CALLBACK PressOnAbout(HWND, UINT, UINT_PTR, DWORD) {
   if (HWND about = FindWindowW(L"KavrinLineChartAbout", L"frmAbout"); about && IsWindowVisible(about)) {
+    if (g_aboutAgain) {
+      g_aboutAgain = false;
+      CheckEq(CallByName(g_chart, L"About", {}), S_OK, "About while About is visible");
+      Check(!IsWindow(about), "the second About closed the first window");
+      return;
+    }
     RECT rc;
     GetClientRect(about, &rc);
     Check(rc.right == 242 && rc.bottom == 135, "the About window's client area is 242 x 135");
@@ -98,7 +108,6 @@ void CALLBACK PressOnAbout(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageW(about, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
   }
 }
-
 
 // A control saved into a storage (IPersistStorage) and loaded from it by another one.
 void CheckStorage(IClassFactory* factory) {
@@ -151,6 +160,12 @@ int main(int argc, char** argv) {
   control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
   CheckEq(persist->InitNew(), S_OK, "InitNew before the client site");
   persist->Release();
+  IOleObject* ole = nullptr;
+  control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole));
+  SIZEL extent{};
+  ole->GetExtent(DVASPECT_CONTENT, &extent);
+  Check(extent.cx == 8467 && extent.cy == 6350, "a new control measures 320 x 240 pixels in HIMETRIC");
+  ole->Release();
 
   HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
                               nullptr, nullptr);
@@ -228,8 +243,10 @@ int main(int argc, char** argv) {
   CheckEq(played[2 * 200 + 2], 0xFFFF00u, "the metafile holds the surface's pixels");
 
   // About: modal until the right button is pressed on it.
+  g_chart = chart;
   const UINT_PTR timer = SetTimer(nullptr, 0, 20, PressOnAbout);
   CheckEq(CallByName(chart, L"About", {}), S_OK, "About returns after a right-button press");
+  Check(!g_aboutAgain, "About was called again while visible");
   KillTimer(nullptr, timer);
   Check(FindWindowW(L"KavrinLineChartAbout", nullptr) == nullptr, "the About window is gone");
   Check(IsWindowEnabled(form), "the form is enabled again");
