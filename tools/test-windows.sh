@@ -3,10 +3,22 @@
 # here: wine64 given a 32-bit program exits 0 without running it, so nothing 32-bit is ever
 # run), the 64-bit twin registers and unregisters under wine64 in a fresh prefix, and
 # programs built with MinGW check its type library and entry points, once in the default
-# locale and once with the ANSI code page 936.
+# locale and once with the ANSI code page 936; on a private X display the control is placed
+# on forms (Wine's ATL container, compared pixel for pixel with the Linux form, and a
+# container of our own) and the README's Windows examples run as shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The Linux build that holds the host tools and the Linux half of the form comparison: the
+# one KAVRIN_HOST_BUILD names (test-all.sh passes its own), else one of our own with tests.
+if [ -z "${KAVRIN_HOST_BUILD:-}" ]; then
+  bash tools/install-deps.sh
+  export KAVRIN_HOST_BUILD=build/windows/host-tests
+  cmake -S . -B "$KAVRIN_HOST_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BENCH=OFF -DKAVRIN_DIFFERENTIAL=OFF \
+    >/dev/null
+fi
 bash tools/build-windows.sh
+host=$(cd "$KAVRIN_HOST_BUILD" && pwd)
+ninja -C "$host" -j"${KAVRIN_JOBS:-$(nproc)}" win32_form_pixels_tests
 
 out=$PWD/build/windows
 ocx32=$out/x86/KavrinLineChart.ocx
@@ -119,6 +131,10 @@ grep -q '^typelib_test: ALL [0-9]* CHECKS PASSED$' "$out/typelib_test_936.log" |
 
 echo "-- clients of the control: a script (cscript) and a C++ program"
 bash tests/win32/run_wine_client_tests.sh "$WINEPREFIX" "$tests" || fail "client tests"
+
+echo "-- the control on forms: Wine's ATL container, our own container, the README's examples"
+KAVRIN_PRIVATE_DISPLAY=$DISPLAY bash tests/win32/run_wine_form_tests.sh "$WINEPREFIX" "$tests" "$host" "$out/forms" ||
+  fail "form tests"
 
 "$wine" regsvr32 /s /u "$ocx" || fail "regsvr32 could not unregister the control"
 for key in "${roots[@]}"; do
