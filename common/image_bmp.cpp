@@ -1,9 +1,11 @@
-// Windows bitmap files: core (OS/2 1.x) and info headers up to version 5; 1, 4, 8, 16,
-// 24 and 32 bits per pixel; uncompressed, bit fields, RLE8 and RLE4.
+// Windows bitmap files. Read: core (OS/2 1.x) and info headers up to version 5; 1, 4, 8,
+// 16, 24 and 32 bits per pixel; uncompressed, bit fields, RLE8 and RLE4. Written: 24 bits
+// per pixel, uncompressed.
 #include <algorithm>
 #include <bit>
 #include <string>
 
+#include "common/image_bmp.h"
 #include "common/image_decode_internal.h"
 
 namespace kavrin::image {
@@ -264,3 +266,56 @@ DecodedImage DecodeBmp(const uint8_t* data, size_t size, const PictureLimits& li
 }
 
 }  // namespace kavrin::image
+
+namespace kavrin {
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBitmapFile(int width, int height, const uint32_t* pixels) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(height);
+  constexpr uint32_t kHeaders = image::kFileHeaderSize + 40;
+  std::vector<uint8_t> out;
+  out.reserve(kHeaders + imageBytes);
+  // File header: "BM", file size, two reserved words, offset of the pixels.
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, kHeaders + imageBytes);
+  Put32(out, 0);
+  Put32(out, kHeaders);
+  // Info header; the height is positive, so rows run bottom-up.
+  Put32(out, 40);
+  Put32(out, static_cast<uint32_t>(width));
+  Put32(out, static_cast<uint32_t>(height));
+  Put16(out, 1);   // planes
+  Put16(out, 24);  // bits per pixel
+  Put32(out, image::kBiRgb);
+  Put32(out, imageBytes);
+  Put32(out, 3780);  // 96 dpi, horizontally
+  Put32(out, 3780);  // and vertically
+  Put32(out, 0);     // colours used
+  Put32(out, 0);     // colours important
+  for (int y = height - 1; y >= 0; --y) {
+    const uint32_t* row = pixels + static_cast<size_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      out.push_back(static_cast<uint8_t>(row[x]));        // blue
+      out.push_back(static_cast<uint8_t>(row[x] >> 8));   // green
+      out.push_back(static_cast<uint8_t>(row[x] >> 16));  // red
+    }
+    out.resize(out.size() + (rowBytes - static_cast<uint32_t>(width) * 3), 0);
+  }
+  return out;
+}
+
+}  // namespace kavrin

@@ -1,8 +1,10 @@
 #include "win32/control_site.h"
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "common/image_bmp.h"
 #include "common/vb_error.h"
 #include "draw/win32.h"
 #include "win32/site_window.h"
@@ -186,14 +188,8 @@ PictureRef ControlSite::Image() {
 
 namespace {
 
-void Put(std::vector<BYTE>& out, const void* data, size_t size) {
-  const BYTE* p = static_cast<const BYTE*>(data);
-  out.insert(out.end(), p, p + size);
-}
-
-// The Windows bitmap file of a picture: 24 bits per pixel, rows bottom-up, each padded with
-// zero bytes to a multiple of four, 96 dpi; byte for byte what the Linux build writes.
-std::vector<BYTE> BitmapFile(const StdPicture& picture) {
+// The Windows bitmap file of a picture, byte for byte what the Linux build writes.
+std::vector<uint8_t> BitmapFile(const StdPicture& picture) {
   const int width = picture.Width();
   const int height = picture.Height();
   if (width <= 0 || height <= 0) Raise(err::kInvalidPicture);
@@ -204,49 +200,20 @@ std::vector<BYTE> BitmapFile(const StdPicture& picture) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  std::vector<DWORD> pixels(static_cast<size_t>(width) * height);  // 0x00RRGGBB, top-down
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);  // 0x00RRGGBB, top-down
   HDC dc = CreateCompatibleDC(nullptr);
   const int lines = GetDIBits(dc, picture.Handle(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
   DeleteDC(dc);
   if (lines != height) Raise(err::kInvalidPicture);
 
-  const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  header.biSizeImage = imageBytes;
-  header.biXPelsPerMeter = 3780;
-  header.biYPelsPerMeter = 3780;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  file.bfSize = file.bfOffBits + imageBytes;
-  std::vector<BYTE> out;
-  out.reserve(file.bfSize);
-  Put(out, &file, sizeof file);
-  Put(out, &header, sizeof header);
-  for (int y = height - 1; y >= 0; --y) {
-    const DWORD* row = pixels.data() + static_cast<size_t>(y) * width;
-    for (int x = 0; x < width; ++x) {
-      out.push_back(static_cast<BYTE>(row[x]));        // blue
-      out.push_back(static_cast<BYTE>(row[x] >> 8));   // green
-      out.push_back(static_cast<BYTE>(row[x] >> 16));  // red
-    }
-    out.resize(out.size() + (rowBytes - static_cast<DWORD>(width) * 3), 0);
-  }
-  return out;
+  return EncodeBitmapFile(width, height, pixels.data());
 }
 
 }  // namespace
 
 void ControlSite::SavePicture(const PictureRef& picture, const std::string& path) {
   if (!picture || !picture->Handle()) Raise(err::kObjectNotSet);
-  const std::vector<BYTE> data = BitmapFile(*picture);
+  const std::vector<uint8_t> data = BitmapFile(*picture);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) Raise(err::kPathFileAccess);
   DWORD written = 0;
