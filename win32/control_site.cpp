@@ -215,7 +215,15 @@ void ControlSite::SavePicture(const PictureRef& picture, const std::string& path
   if (!picture || !picture->Handle()) Raise(err::kObjectNotSet);
   const std::vector<uint8_t> data = BitmapFile(*picture);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) Raise(err::kPathFileAccess);
+  if (file == INVALID_HANDLE_VALUE) {
+    // Created new: a file that is already there, even one another process made a moment
+    // ago, is never replaced, and says so with its own error, as on Linux.
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && !folder) Raise(err::kFileAlreadyExists);
+    Raise(err::kPathFileAccess);
+  }
   DWORD written = 0;
   const BOOL ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
   const DWORD error = ok ? 0 : GetLastError();
