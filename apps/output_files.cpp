@@ -47,14 +47,27 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(NativePath(path), ec));
 }
 
-Written WriteTextFile(const std::string& text, const std::string& name, std::string& error) {
-  const std::string path = NativePath(name);
+namespace {
+
+// Creates the file new ("x"), never replacing one that is there, even one another process
+// made a moment ago; on failure null, with why in failed and error.
+FILE* CreateNew(const std::string& path, Written& failed, std::string& error) {
   FILE* f = std::fopen(path.c_str(), "wbx");
   if (f == nullptr) {
     const int e = errno;
     error = path + ": " + std::strerror(e);
-    return e == EEXIST ? Written::kNameTaken : Written::kFailed;
+    failed = e == EEXIST ? Written::kNameTaken : Written::kFailed;
   }
+  return f;
+}
+
+}  // namespace
+
+Written WriteTextFile(const std::string& text, const std::string& name, std::string& error) {
+  const std::string path = NativePath(name);
+  Written failed = Written::kFailed;
+  FILE* f = CreateNew(path, failed, error);
+  if (f == nullptr) return failed;
   const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (std::fclose(f) != 0 || !ok) {
     error = path + ": could not be written";
@@ -66,13 +79,9 @@ Written WriteTextFile(const std::string& text, const std::string& name, std::str
 
 Written WritePngFile(const gdi::PixelView& view, const std::string& name, std::string& error) {
   const std::string path = NativePath(name);
-  // "x": created new, never replacing a file, even one another process made a moment ago.
-  FILE* f = std::fopen(path.c_str(), "wbx");
-  if (f == nullptr) {
-    const int e = errno;
-    error = path + ": " + std::strerror(e);
-    return e == EEXIST ? Written::kNameTaken : Written::kFailed;
-  }
+  Written failed = Written::kFailed;
+  FILE* f = CreateNew(path, failed, error);
+  if (f == nullptr) return failed;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   std::vector<png_byte> row(static_cast<size_t>(view.width) * 3);
