@@ -309,13 +309,13 @@ TEST(FormPixels, WindowsControlInAtlContainerShowsWhatTheLinuxFormShows) {
       std::string base = linDir + "/" + key;
       std::replace(base.begin() + static_cast<long>(linDir.size()) + 1, base.end(), '/', '_');
       std::replace(base.begin(), base.end(), ' ', '_');
-      // The default chart draws in the default face, MS Sans Serif, which Wine does not have:
-      // its stand-in has other metrics than Windows' (and the Linux build's), so the text
-      // lies elsewhere. Outside text the pixels must still agree.
+      // The default chart draws in the default face, MS Sans Serif. Wine's own bitmap font of
+      // that name has Windows' cell, but not its glyphs, and without it Wine's stand-in has
+      // other metrics: text ink may lie elsewhere. Outside text the pixels must still agree.
       const bool defaultFace = shot == "default";
       std::string boxes;
       check(key, Compare(l, w, base, defaultFace ? &boxes : nullptr));
-      if (!boxes.empty()) std::printf("unsettled %s (Wine has no MS Sans Serif): %s\n", key.c_str(), boxes.c_str());
+      if (!boxes.empty()) std::printf("unsettled %s (Wine's MS Sans Serif draws other glyphs than the real one): %s\n", key.c_str(), boxes.c_str());
     }
   }
   EXPECT_EQ(compared, 12) << "three captures of four snapshots";
