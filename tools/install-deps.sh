@@ -8,7 +8,7 @@ packages=(
   libx11-dev libxtst-dev xvfb xauth
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  mingw-w64 mingw-w64-tools libwine-dev icoutils wine64 fonts-wine locales
+  mingw-w64 mingw-w64-tools libwine-dev wine64-tools icoutils wine64 fonts-wine locales
 )
 if [ "${KAVRIN_MINIMAL_DEPS:-0}" = 1 ]; then
   # The demo needs no test tools, cross compiler or Wine.
