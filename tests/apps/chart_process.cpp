@@ -22,7 +22,7 @@ namespace {
 
 // stdinPath: the child reads that file instead of a pipe from the test.
 pid_t Spawn(const std::vector<std::string>& args, bool unsetDisplay, const std::string& stdinPath, int& inFd,
-            int& errFd) {
+            int& errFd, const std::string& cwd = "") {
   int in[2];
   int err[2];
   if (pipe(in) != 0 || pipe(err) != 0) return -1;
@@ -43,6 +43,7 @@ pid_t Spawn(const std::vector<std::string>& args, bool unsetDisplay, const std::
     close(err[0]);
     close(err[1]);
     if (unsetDisplay) unsetenv("DISPLAY");
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     static std::string exe = KAVRIN_CHART_EXE;
     argv.push_back(exe.data());
@@ -112,7 +113,7 @@ ChartResult RunChartProcess(const ChartCall& call) {
   signal(SIGPIPE, SIG_IGN);
   int in = -1;
   int err = -1;
-  const pid_t pid = Spawn(call.args, call.unsetDisplay, call.inputFile, in, err);
+  const pid_t pid = Spawn(call.args, call.unsetDisplay, call.inputFile, in, err, call.cwd);
   if (pid < 0) return {};
   std::thread writer([in, &call] {
     WriteAll(in, call.input);

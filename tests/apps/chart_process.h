@@ -26,6 +26,7 @@ struct ChartCall {
   std::string inputFile;  // else: its stdin is this file
   bool unsetDisplay = false;
   int timeoutSeconds = 120;  // killed after this, and the result says so
+  std::string cwd;           // its working folder; empty: the test's
 };
 
 ChartResult RunChartProcess(const ChartCall& call);

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <thread>
 
+#include "apps/output_files.h"
 #include "tests/apps/chart_process.h"
 #include "tests/support/pixels.h"
 
@@ -168,6 +170,24 @@ TEST_F(ChartRun, FilesOfEarlierRunsAreNeverOverwritten) {
   for (const auto& l : logs)
     for (const auto& row : RunLogRows(l)) all.push_back(row);
   EXPECT_THAT(all, testing::UnorderedElementsAre("[1]1", "[1]2", "[1]3", "[1]4", "[1]5", "[1]6"));
+}
+
+TEST_F(ChartRun, FilesNamedAsThisRunsWouldBeAreLeftAlone) {
+  // A form and a snapshot of another run, under the names this run would give its own in
+  // the next seconds.
+  const std::time_t now = std::time(nullptr);
+  std::vector<std::string> theirs;
+  for (int s = 0; s < 5; ++s) {
+    const std::string base = dir_ + "/" + app::StampName(now + s);
+    for (const char* suffix : {".form", "-tick000001.png"}) {
+      theirs.push_back(base + suffix);
+      std::ofstream(theirs.back()) << "theirs\n";
+    }
+  }
+  const auto r = Run({"--snapshot-every", "1"}, Seq(1, 2));
+  EXPECT_THAT(r.err, HasSubstr("2 tick(s)"));
+  for (const auto& f : theirs) EXPECT_THAT(FileLines(f), ElementsAre("theirs")) << f;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "[1]2"));
 }
 
 TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {

@@ -79,6 +79,34 @@ TEST(LogTools, AllPartsAreReadInPartOrderAndADamagedPartIsRefusedAtItsLine) {
   EXPECT_TRUE(std::filesystem::exists(dir + "/other-replay.png"));
 }
 
+TEST(LogTools, EveryRowOfALaterLineAndNamesThatNeedQuotes) {
+  // Line 1 never has a number: every row holds line 2 only, and the CSV still has both columns.
+  const std::string dir = test::FreshDir("LogToolsLaterLine");
+  const auto run = test::RunChartProcess(
+      {{"--headless", "--fixed", "--column", "1,2", "--name", "1=a,b", "--name", "2=say \"hi\"", "--out", dir},
+       "x 1\nx 2\n"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::ostringstream csv, err;
+  ASSERT_EQ(RunLog2Csv({test::RunLogs(dir).at(0)}, csv, err), 0) << err.str();
+  EXPECT_EQ(csv.str(), "tick,\"a,b\",\"say \"\"hi\"\"\"\n1,,1\n2,,2\n");
+}
+
+TEST(LogTools, ReplayFromTheLogsFolderAndAPictureItCannotWrite) {
+  const std::string dir = test::FreshDir("LogToolsReplayHere");
+  WriteFile(dir + "/r.log", Header() + "[1]2/[1]1/\r\n");
+  test::ChartCall here({"replay", "r.log"});
+  here.cwd = dir;
+  auto r = test::RunChartProcess(here);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir + "/r-replay.png")) << r.err;
+  // A log name of 248 characters leaves no room for "-replay.png" in a file name.
+  const std::string longName = dir + "/" + std::string(248, 'n') + ".log";
+  WriteFile(longName, Header() + "[1]2/\r\n");
+  r = test::RunChartProcess({{"replay", longName}});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("cannot write the picture"));
+}
+
 TEST(LogTools, LogValueTextsBecomePlainDecimals) {
   const std::pair<const char*, const char*> cases[] = {
       {"-.5", "-0.5"}, {".25", "0.25"}, {"3,25", "3.25"}, {"-1,5E-20", "-1.5E-20"}, {"12", "12"}, {"1.5", "1.5"}};
