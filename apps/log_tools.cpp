@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "apps/chart_run.h"
+#include "apps/exit_codes.h"
 #include "apps/line_colors.h"
 #include "apps/log_reader.h"
 #include "apps/output_files.h"

@@ -1,10 +1,12 @@
 #include "apps/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "apps/line_colors.h"
+#include "apps/settings.h"
 #include "common/file_path.h"
 
 namespace kavrin::app {
@@ -232,6 +234,37 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   if (holdGiven && o.display == Display::kHeadless)
     return fail("--hold keeps a window open; it cannot go with --headless");
   return r;
+}
+
+std::string LineKeyFor(const Options& options, size_t index, const std::string& planned) {
+  std::string key = planned;
+  for (const auto& n : options.names)
+    if (static_cast<size_t>(n.line) == index + 1) key = n.text;
+  return key;
+}
+
+uint32_t LineColorFor(const Options& options, size_t index, uint32_t fallback) {
+  uint32_t color = fallback;
+  for (const auto& c : options.colors)
+    if (static_cast<size_t>(c.line) == index + 1) color = c.color;
+  return color;
+}
+
+std::string LineNumbersError(const Options& options, size_t lines) {
+  auto beyond = [lines](const char* option, int line) {
+    return std::string(option) + " " + std::to_string(line) + "=...: the chart has " + std::to_string(lines) + " line" +
+           (lines == 1 ? "" : "s");
+  };
+  for (const auto& n : options.names)
+    if (static_cast<size_t>(n.line) > lines) return beyond("--name", n.line);
+  for (const auto& c : options.colors)
+    if (static_cast<size_t>(c.line) > lines) return beyond("--color", c.line);
+  return {};
+}
+
+bool SetsProperty(const Options& options, const std::string& lowerName) {
+  return std::any_of(options.sets.begin(), options.sets.end(),
+                     [&](const std::string& s) { return SettingName(s) == lowerName; });
 }
 
 double DefaultRate(Source resolved) { return resolved == Source::kDemo ? 10.0 : 0.0; }

@@ -57,6 +57,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args);
 // The --help text.
 std::string UsageText();
 
+// What the command line says of line `index` (0-based): its --name (else `planned`), its
+// --color (else `fallback`).
+std::string LineKeyFor(const Options& options, size_t index, const std::string& planned);
+uint32_t LineColorFor(const Options& options, size_t index, uint32_t fallback);
+// --name and --color name lines by number: empty when every one names one of `lines` lines,
+// else the usage error.
+std::string LineNumbersError(const Options& options, size_t lines);
+// A --set names this property (in lower case).
+bool SetsProperty(const Options& options, const std::string& lowerName);
+
 // Ticks per second when --rate is not given: the demo ticks at a watchable pace, data
 // streams tick as fast as rows arrive.
 double DefaultRate(Source resolved);

@@ -1,0 +1,67 @@
+#include "apps/stream_ticks.h"
+
+#include <unistd.h>
+
+#include <string_view>
+
+#include "apps/exit_codes.h"
+#include "common/vb_error.h"
+
+namespace kavrin::app {
+
+StreamTicks::StreamTicks(const Options& options, Source source, Messages& messages)
+    : options_(options), messages_(messages), plan_(options.columns) {
+  if (source == Source::kStdin) {
+    input_ = std::make_unique<InputStream>(STDIN_FILENO, false);
+  } else {
+    std::string error;
+    input_ = InputStream::Open(options.inputPath, error);
+    if (!input_) throw UsageFailure{kExitInput, "cannot read " + error};
+  }
+  input_->Rules(SplitRules{options.delimiter, options.decimalComma});
+}
+
+StreamTicks::Step StreamTicks::Next(int timeoutMs) {
+  switch (input_->NextRow(timeoutMs)) {
+    case InputStream::Status::kWaiting:
+      return Step::kWaiting;
+    case InputStream::Status::kEnd:
+      return Step::kEnd;
+    case InputStream::Status::kError:
+      throw RuntimeError(err::kDeviceIo, "reading the input failed: " + input_->Error());
+    case InputStream::Status::kRow:
+      break;
+  }
+  const RowSplitter& row = input_->Row();
+  if (!ticks_) {
+    std::vector<std::string_view> fields;
+    for (size_t i = 0; i < row.Count(); ++i) fields.emplace_back(row.At(i).text);
+    switch (plan_.Offer(fields, row.DecimalComma())) {
+      case ColumnPlan::Verdict::kSkipped:
+      case ColumnPlan::Verdict::kHeader:
+        return Step::kRow;
+      case ColumnPlan::Verdict::kFailed:
+        throw UsageFailure{kExitUsage, plan_.Error()};
+      case ColumnPlan::Verdict::kData:
+        break;
+    }
+    PlanLines();
+  }
+  tick_ = &ticks_->Take(row);
+  return Step::kTick;
+}
+
+// The columns are known: --name and --color must name lines that exist; the time column is
+// told about.
+void StreamTicks::PlanLines() {
+  const std::string error = LineNumbersError(options_, plan_.Lines().size());
+  if (!error.empty()) throw UsageFailure{kExitUsage, error};
+  if (const auto t = plan_.TimeColumn()) {
+    const auto& header = plan_.Header();
+    const std::string name = *t < header.size() && !header[*t].empty() ? " (" + header[*t] + ")" : "";
+    messages_.Tell("column " + std::to_string(*t + 1) + name + " holds the rows' time and is not charted");
+  }
+  ticks_ = std::make_unique<TickMaker>(plan_.Lines(), plan_.HeaderWidth(), messages_);
+}
+
+}  // namespace kavrin::app
