@@ -152,9 +152,11 @@ void ChartRun::SetUp() {
 }
 
 int ChartRun::Finish(int code) {
+  // An input that ended without a data row charted nothing: no pictures, and a failure.
+  const bool noData = stream_ && inputEnded_ && !chart_->HasLines() && o_.ticks.value_or(1) != 0;
   // The log first: its pending rows are what the user must not lose.
   if (!files_->CloseLog()) code = kExitFailure;
-  if (!files_->SavePictures()) code = kExitFailure;
+  if (!noData && !files_->SavePictures()) code = kExitFailure;
   if (!files_->SnapshotsWritten()) code = kExitFailure;
   messages_.GapSummary();
   const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
@@ -162,8 +164,10 @@ int ChartRun::Finish(int code) {
   err << "kavrin-chart: " << ticks_ << " tick(s)";
   if (ticks_ > 0 && secs > 0) err << " in " << secs << " s (" << static_cast<int64_t>(ticks_ / secs) << " per second)";
   err << "\n";
-  if (source_ != Source::kDemo && !chart_->HasLines() && code == kExitOk && o_.ticks.value_or(1) != 0)
-    messages_.Tell("the input held no data rows");
+  if (noData && code == kExitOk) {
+    messages_.Tell("the input held no data rows: " + stream_->NoDataReason());
+    code = kExitInput;
+  }
   files_->ListFiles();
 
   // The input or --ticks ended: the window stays until it is closed (--no-hold: not).

@@ -74,23 +74,34 @@ bool IsTimestamp(std::string_view text) {
 }
 
 ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields, bool decimalComma) {
+  return Offer(fields, std::vector<uint8_t>(fields.size(), decimalComma ? 1 : 0));
+}
+
+ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields,
+                                      const std::vector<uint8_t>& decimalCommas) {
   if (fields.empty()) return Verdict::kSkipped;
-  const bool anyNumber = std::any_of(fields.begin(), fields.end(), [decimalComma](std::string_view f) {
-    return FieldNumber(f, decimalComma).has_value();
-  });
+  fields_ = &fields;
+  commas_ = &decimalCommas;
+  bool anyNumber = false;
+  for (size_t c = 0; c < fields.size() && !anyNumber; ++c) anyNumber = IsNumber(c);
   if (!anyNumber && headerRows_ < kMaxHeaderRows) {
     ++headerRows_;
     header_.clear();
     for (auto f : fields) header_.push_back(KeyText(f));
     return Verdict::kHeader;
   }
-  return Decide(fields, decimalComma);
+  return Decide();
 }
 
-void ColumnPlan::FindTime(const std::vector<std::string_view>& fields, bool decimalComma) {
+bool ColumnPlan::IsNumber(size_t field) const {
+  return FieldNumber((*fields_)[field], field < commas_->size() && (*commas_)[field] != 0).has_value();
+}
+
+void ColumnPlan::FindTime() {
+  const auto& fields = *fields_;
   for (size_t c = 0; c < fields.size(); ++c) {
     const bool named = c < header_.size() && IsTimeName(header_[c]);
-    if (IsTimestamp(fields[c]) || (named && FieldNumber(fields[c], decimalComma))) {
+    if (IsTimestamp(fields[c]) || (named && IsNumber(c))) {
       time_ = c;
       // "2026-12-08 10:00:00" under one header name: the time is the next field.
       std::string_view date = fields[c];
@@ -152,11 +163,12 @@ bool ColumnPlan::Choose(const std::string& choice, size_t fieldCount) {
   return true;
 }
 
-ColumnPlan::Verdict ColumnPlan::Decide(const std::vector<std::string_view>& fields, bool decimalComma) {
-  FindTime(fields, decimalComma);
+ColumnPlan::Verdict ColumnPlan::Decide() {
+  const auto& fields = *fields_;
+  FindTime();
   if (choices_.empty()) {
     for (size_t c = 0; c < fields.size(); ++c) {
-      if (c != time_ && FieldNumber(fields[c], decimalComma)) lines_.push_back({c, KeyOf(c)});
+      if (c != time_ && IsNumber(c)) lines_.push_back({c, KeyOf(c)});
     }
     // A first data row without any number (binary, or words only): chart every column,
     // each a gap until numbers come.

@@ -15,6 +15,7 @@
 // Call order: ColumnPlan(choices) -> Offer(row) until it returns kData or kFailed ->
 //   Lines() (or Error()).
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,7 +43,9 @@ class ColumnPlan {
   // header name.
   explicit ColumnPlan(std::vector<std::string> choices) : choices_(std::move(choices)) {}
 
-  // decimalComma: numbers in the fields may have a decimal comma.
+  // decimalCommas: per field, its number may have a decimal comma.
+  Verdict Offer(const std::vector<std::string_view>& fields, const std::vector<uint8_t>& decimalCommas);
+  // The same rule for every field.
   Verdict Offer(const std::vector<std::string_view>& fields, bool decimalComma = false);
 
   const std::vector<PlannedLine>& Lines() const { return lines_; }
@@ -54,14 +57,17 @@ class ColumnPlan {
   size_t HeaderWidth() const { return header_.empty() ? 0 : header_.size() + (splitStamp_ ? 1 : 0); }
 
  private:
-  Verdict Decide(const std::vector<std::string_view>& fields, bool decimalComma);
-  void FindTime(const std::vector<std::string_view>& fields, bool decimalComma);
+  bool IsNumber(size_t field) const;
+  Verdict Decide();
+  void FindTime();
   // The header's name of a field, and the field of a header column.
   std::string KeyOf(size_t field) const;
   size_t FieldOf(size_t headerColumn) const;
   bool Choose(const std::string& choice, size_t fieldCount);
 
   std::vector<std::string> choices_;
+  const std::vector<std::string_view>* fields_ = nullptr;  // the row being offered, during Offer
+  const std::vector<uint8_t>* commas_ = nullptr;
   std::vector<std::string> header_;
   int headerRows_ = 0;
   std::optional<size_t> time_;

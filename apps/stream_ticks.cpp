@@ -35,8 +35,12 @@ StreamTicks::Step StreamTicks::Next(int timeoutMs) {
   const RowSplitter& row = input_->Row();
   if (!ticks_) {
     std::vector<std::string_view> fields;
-    for (size_t i = 0; i < row.Count(); ++i) fields.emplace_back(row.At(i).text);
-    switch (plan_.Offer(fields, row.DecimalComma())) {
+    std::vector<uint8_t> decimalCommas;
+    for (size_t i = 0; i < row.Count(); ++i) {
+      fields.emplace_back(row.At(i).text);
+      decimalCommas.push_back(row.DecimalComma() || row.At(i).quoted ? 1 : 0);
+    }
+    switch (plan_.Offer(fields, decimalCommas)) {
       case ColumnPlan::Verdict::kSkipped:
       case ColumnPlan::Verdict::kHeader:
         return Step::kRow;
@@ -62,6 +66,16 @@ void StreamTicks::PlanLines() {
     messages_.Tell("column " + std::to_string(*t + 1) + name + " holds the rows' time and is not charted");
   }
   ticks_ = std::make_unique<TickMaker>(plan_.Lines(), plan_.HeaderWidth(), messages_);
+}
+
+std::string StreamTicks::NoDataReason() const {
+  const int64_t rows = input_->Row().RowNumber();
+  if (rows == 0) return "it was empty";
+  const std::string counted = std::to_string(rows) + " row" + (rows == 1 ? "" : "s");
+  if (plan_.Header().empty()) return "its " + counted + " held no fields";
+  std::string names;
+  for (const auto& h : plan_.Header()) names += " " + h;
+  return "no field of its " + counted + " was a number (the last row of words, taken as the header:" + names + ")";
 }
 
 }  // namespace kavrin::app

@@ -5,6 +5,7 @@
 // Call order: StreamTicks(options, source, messages) -> Next(timeout) until kEnd; after
 //   kTick, Lines() and Current() hold the lines and the tick.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "apps/column_plan.h"
@@ -35,6 +36,8 @@ class StreamTicks {
   bool LinesKnown() const { return ticks_ != nullptr; }
   const std::vector<PlannedLine>& Lines() const { return plan_.Lines(); }
   const Tick& Current() const { return *tick_; }
+  // Why no row was data, for an input that ended before its lines were known.
+  std::string NoDataReason() const;
 
  private:
   void PlanLines();

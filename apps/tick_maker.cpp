@@ -24,7 +24,6 @@ const Tick& TickMaker::Take(const RowSplitter& row) {
                    std::to_string(row.RowNumber()) + " has " + std::to_string(row.Count()) +
                    "; its fields are taken by position");
   }
-  const bool decimalComma = row.DecimalComma();
   for (size_t i = 0; i < lines_.size(); ++i) {
     tick_.given[i] = 0;
     const size_t c = lines_[i].column;
@@ -32,8 +31,7 @@ const Tick& TickMaker::Take(const RowSplitter& row) {
       messages_.Count(Gap::kMissing);
       continue;
     }
-    const Field& f = row.At(c);
-    const auto v = f.overlong ? std::nullopt : FieldNumber(f.text, decimalComma);
+    const auto v = row.Number(c);
     if (!v) {
       if (messages_.Count(Gap::kNotNumber)) messages_.First(Gap::kNotNumber, tick_.where(i));
       continue;

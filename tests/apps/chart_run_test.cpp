@@ -106,6 +106,27 @@ TEST_F(ChartRun, SemicolonInputWithDecimalCommasAndATimeColumn) {
   EXPECT_THAT(r.err, HasSubstr("column 1 (time) holds the rows' time"));
 }
 
+TEST_F(ChartRun, SpreadsheetFilesAndTabsWithDecimalCommas) {
+  // Quoted fields with CR LF; a byte order mark before a time column's name; tabs between
+  // numbers with decimal commas. Each file is charted as two lines, or one beside its time.
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"\"time\",\"temp\",\"rh\"\r\n\"10:00:00\",\"21,5\",\"40\"\r\n\"10:00:01\",\"22\",\"41\"\r\n",
+       {"[1]21.5,[2]40", "[1]22,[2]41"}},
+      {"\xEF\xBB\xBFtimestamp,temp\r\n1765188000,21\r\n1765188001,22\r\n", {"[1]21", "[1]22"}},
+      {"time\ttemp\trh\n10:00:00\t21,50\t40,1\n10:00:01\t22,00\t41\n", {"[1]21.5,[2]40.1", "[1]22,[2]41"}},
+  };
+  int n = 0;
+  for (const auto& [text, rows] : cases) {
+    const std::string file = dir_ + "/in" + std::to_string(++n) + ".csv";
+    std::ofstream(file, std::ios::binary) << text;
+    const std::string out = dir_ + "/out" + std::to_string(n);
+    const auto r = RunChartProcess({{"--headless", "--fixed", "--out", out, file}});
+    ASSERT_EQ(r.exitCode, 0) << text << "\n" << r.err;
+    EXPECT_THAT(r.err, HasSubstr("holds the rows' time")) << text;
+    EXPECT_EQ(RunLogRows(RunLogs(out).at(0)), rows) << text;
+  }
+}
+
 TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
   const auto r = Run({}, "a b c\n1 2\n3 4\n5 6 7 8\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -378,11 +399,18 @@ TEST_F(ChartRun, VeryWideRowsAreCappedAndReported) {
   EXPECT_THAT(r.err, HasSubstr("2 row(s) had more than 256 columns"));
 }
 
-TEST_F(ChartRun, EmptyInputWritesThePictureAndSaysSo) {
-  const auto r = Run({}, "");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(r.err, HasSubstr("no data rows"));
-  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
+TEST_F(ChartRun, AnInputWithoutDataRowsFailsAndSaysWhy) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "no data rows: it was empty"},
+      {"\n \n", "no data rows: its 2 rows held no fields"},
+      {"\"a\" b\nc d\n", "no field of its 2 rows was a number (the last row of words, taken as the header: c d)"},
+  };
+  for (const auto& [input, why] : cases) {
+    const auto r = Run({}, input);
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(why));
+  }
+  EXPECT_TRUE(FilesEndingWith(dir_, ".png").empty());
   EXPECT_TRUE(RunLogs(dir_).empty());
 }
 

@@ -183,10 +183,41 @@ TEST(RowSplitter, DelimiterGivenAndDecimalCommaRules) {
   EXPECT_EQ(Split("a|b\n1|2\n", 1, SplitRules{'|', false}), (Rows{{"a", "b"}, {"1", "2"}}));
 }
 
+TEST(RowSplitter, QuotesByteOrderMarkAndDecimalCommasBetweenBlanks) {
+  struct Case {
+    SplitRules rules;
+    std::string text;
+    Rows rows;
+  };
+  const Case cases[] = {
+      {{}, "\"10:00:00\",\"21.5\"\r\n", {{"10:00:00", "21.5"}}},
+      {{}, "\"a \"\"b\"\"\",c\n", {{"a \"b\"", "c"}}},           // "" is one quote
+      {{}, "\"x\ny; z\",1\n", {{"x\ny; z", "1"}}},                   // a line end inside quotes
+      {{}, "a\"b\" \"\"\n", {{"a\"b\"", ""}}},                        // quotes inside a field are its bytes
+      {{}, "\xEF\xBB\xBFtime,v\n", {{"time", "v"}}},
+      {{}, "\xEF\xBBx\n", {{"\xEF\xBBx"}}},                               // not a byte order mark
+      {{}, "21,50\t40,1 7\n3,5 4\n", {{"21,50", "40,1", "7"}, {"3,5", "4"}}},
+      {{}, "2,3,4 5\n", {{"2", "3", "4", "5"}}},                        // "2,3,4" is no number
+      {{}, "1, 2 3\n", {{"1", "2", "3"}}},                              // a blank after the comma
+      {{}, "x,1 2\n", {{"x", "1", "2"}}},
+      {{',', false}, " \"a \" , 1\n", {{"a ", "1"}}},                    // blanks inside quotes stay
+  };
+  for (const auto& c : cases) EXPECT_EQ(Split(c.text, 1 << 20, c.rules), c.rows) << c.text;
+  RowSplitter s;
+  size_t used = 0;
+  const std::string row = "10:00:00,\"21,50\",\"1,5\"\n";
+  ASSERT_TRUE(s.Feed(row.data(), row.size(), used));
+  EXPECT_FALSE(s.DecimalComma());
+  EXPECT_EQ(s.Number(1), 21.5);  // a comma in quotes separates nothing: a decimal comma
+  EXPECT_FALSE(s.Number(0).has_value());
+}
+
 TEST(RowSplitter, RowsSplitTheSameWhateverTheChunks) {
-  const std::string text = "a b c\n1,5;20\t30\n;x,\n  7  \n";
-  const auto whole = Split(text);
-  for (size_t chunk : {1u, 2u, 3u, 5u}) EXPECT_EQ(Split(text, chunk), whole) << "chunk " << chunk;
+  for (const std::string text : {"a b c\n1,5;20\t30\n;x,\n  7  \n",
+                                 "\xEF\xBB\xBF\"a\"\"b\",\"1,5\"\n2,\"x\ny\"\n\"\"\"\"\n", "1,5\t2\n3,5\t4\n"}) {
+    const auto whole = Split(text);
+    for (size_t chunk : {1u, 2u, 3u, 5u}) EXPECT_EQ(Split(text, chunk), whole) << "chunk " << chunk << ": " << text;
+  }
 }
 
 TEST(RowSplitter, LongFieldsAndWideRowsAreCapped) {
