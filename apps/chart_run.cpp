@@ -158,7 +158,7 @@ int ChartRun::Finish(int code) {
   if (!files_->CloseLog()) code = kExitFailure;
   if (!noData && !files_->SavePictures()) code = kExitFailure;
   if (!files_->SnapshotsWritten()) code = kExitFailure;
-  messages_.GapSummary();
+  messages_.Summary();
   const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
   std::ostream& err = messages_.Stream();
   err << "kavrin-chart: " << ticks_ << " tick(s)";

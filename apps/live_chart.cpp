@@ -87,9 +87,9 @@ bool LiveChart::Settle(const Tick& tick) {
     if (tick.given[i] == 0) continue;
     const double v = tick.values[i];
     if (!autoscale_ && OutsideFixedRange(v)) {
-      if (messages_.Count(Gap::kOutsideRange)) {
+      if (messages_.Count(Warning::kOutsideRange)) {
         const double top = chart.Min() + std::fabs(chart.Max() - chart.Min()) / chart.Zoom();
-        messages_.First(Gap::kOutsideRange, tick.where(i), LabelText(chart.Min()) + " .. " + LabelText(top));
+        messages_.First(Warning::kOutsideRange, tick.where(i), LabelText(chart.Min()) + " .. " + LabelText(top));
       }
       continue;
     }
@@ -122,9 +122,10 @@ void LiveChart::Draw(const Tick& tick) {
       if (e.Number() != err::kOverflow) throw;
       refused = true;
     }
-    if (refused && messages_.Count(Gap::kTooLarge)) messages_.First(Gap::kTooLarge, tick.where(i));
+    if (refused && messages_.Count(Warning::kTooLarge)) messages_.First(Warning::kTooLarge, tick.where(i));
   }
   history_->Movie();
+  if (messages_.Kinds() != titledKinds_) NameWindow(input_);
 }
 
 // A window resize replaces the chart's engine: its lines and drawn history are gone and
@@ -161,11 +162,15 @@ bool LiveChart::OutsideFixedRange(double value) const {
 }
 
 void LiveChart::NameWindow(const std::string& input) {
+  input_ = input;
+  titledKinds_ = messages_.Kinds();
   if (!parts_.window) return;
   const std::string& title = parts_.chart->Title();
   const bool sameName =
       input.size() >= title.size() && input.compare(input.size() - title.size(), title.size(), title) == 0;
-  parts_.site->Window().Title((title.empty() || sameName ? "" : title + " - ") + input + " - kavrin-chart");
+  const std::string note = messages_.TitleNote();
+  parts_.site->Window().Title((title.empty() || sameName ? "" : title + " - ") + input + " - kavrin-chart" +
+                              (note.empty() ? "" : " - " + note));
 }
 
 }  // namespace kavrin::app

@@ -58,7 +58,7 @@ class LiveChart {
   std::optional<int64_t> AfterEvents();
 
   // The window's name: the chart's title (when it says more than the input's name), the
-  // input, and the program.
+  // input, the program, and the kinds of warning told so far.
   void NameWindow(const std::string& input);
 
  private:
@@ -77,6 +77,8 @@ class LiveChart {
   bool hasLines_ = false;
   std::vector<uint8_t> shown_;  // per line: the tick's value goes to the chart
   std::pair<int, int> refusedSize_{0, 0};  // the window size last refused, told once
+  std::string input_;    // the input's name, for the window's
+  int titledKinds_ = 0;  // the kinds of warning the window's name shows
 };
 
 }  // namespace kavrin::app

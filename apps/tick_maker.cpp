@@ -17,23 +17,22 @@ TickMaker::TickMaker(std::vector<PlannedLine> lines, size_t headerWidth, Message
 const Tick& TickMaker::Take(const RowSplitter& row) {
   row_ = &row;
   tick_.row = row.RowNumber();
-  if (row.Truncated()) messages_.Count(Gap::kWideRow);
-  if (row.Count() != headerWidth_ && headerWidth_ > 0 && !widthWarned_ && row.Count() > 0) {
-    widthWarned_ = true;
-    messages_.Tell("warning: the header names " + std::to_string(headerWidth_) + " columns but row " +
-                   std::to_string(row.RowNumber()) + " has " + std::to_string(row.Count()) +
-                   "; its fields are taken by position");
-  }
+  const auto rowName = [&row] { return "row " + std::to_string(row.RowNumber()); };
+  if (row.Truncated() && messages_.Count(Warning::kWideRow)) messages_.First(Warning::kWideRow, rowName());
+  if (row.Count() != headerWidth_ && headerWidth_ > 0 && row.Count() > 0 && messages_.Count(Warning::kRowWidth))
+    messages_.First(Warning::kRowWidth, rowName(),
+                    "names " + std::to_string(headerWidth_) + " columns but " + rowName() + " has " +
+                        std::to_string(row.Count()));
   for (size_t i = 0; i < lines_.size(); ++i) {
     tick_.given[i] = 0;
     const size_t c = lines_[i].column;
     if (c >= row.Count()) {
-      messages_.Count(Gap::kMissing);
+      if (messages_.Count(Warning::kMissing)) messages_.First(Warning::kMissing, rowName(), std::to_string(c + 1));
       continue;
     }
     const auto v = row.Number(c);
     if (!v) {
-      if (messages_.Count(Gap::kNotNumber)) messages_.First(Gap::kNotNumber, tick_.where(i));
+      if (messages_.Count(Warning::kNotNumber)) messages_.First(Warning::kNotNumber, tick_.where(i));
       continue;
     }
     tick_.values[i] = *v;

@@ -1,7 +1,7 @@
 #pragma once
 // The ticks of a data stream: each data row gives the value of every planned line from its
-// column, or a gap where the row has no such column or the field is not a number. Gaps and
-// rows of another width than the header are reported here, where they are seen.
+// column, or a gap where the row has no such column or the field is not a number. Gaps, rows
+// of another width than the header and rows too wide are reported here, where they are seen.
 //
 // Call order: TickMaker(lines, headerWidth, messages) -> Take(row) for every data row.
 #include <vector>
@@ -27,7 +27,6 @@ class TickMaker {
   std::vector<PlannedLine> lines_;
   size_t headerWidth_;
   Messages& messages_;
-  bool widthWarned_ = false;
   const RowSplitter* row_ = nullptr;
   Tick tick_;
 };

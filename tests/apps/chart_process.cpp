@@ -146,9 +146,24 @@ void RunningChart::CloseInput() {
 
 void RunningChart::Signal(int sig) { kill(pid_, sig); }
 
+std::string RunningChart::ErrUntil(const std::string& text, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (errSoFar_.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{err_, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) continue;
+    char buf[4096];
+    const ssize_t got = read(err_, buf, sizeof buf);
+    if (got <= 0) break;
+    errSoFar_.append(buf, static_cast<size_t>(got));
+  }
+  return errSoFar_;
+}
+
 ChartResult RunningChart::Wait(int timeoutSeconds) {
   done_ = true;
-  return Collect(pid_, err_, timeoutSeconds);
+  ChartResult r = Collect(pid_, err_, timeoutSeconds);
+  r.err.insert(0, errSoFar_);
+  return r;
 }
 
 std::string FreshDir(const std::string& name) {

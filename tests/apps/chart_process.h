@@ -42,6 +42,8 @@ class RunningChart {
   void Write(const std::string& bytes);
   void CloseInput();
   void Signal(int sig);
+  // What it wrote to stderr so far, read until that holds `text` or the time is up.
+  std::string ErrUntil(const std::string& text, int seconds = 20);
   // Waits for the end (kills it after the timeout) and collects stderr.
   ChartResult Wait(int timeoutSeconds = 60);
   pid_t Pid() const { return pid_; }
@@ -50,6 +52,7 @@ class RunningChart {
   pid_t pid_ = -1;
   int in_ = -1;
   int err_ = -1;
+  std::string errSoFar_;
   bool done_ = false;
 };
 

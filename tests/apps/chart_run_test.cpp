@@ -352,6 +352,23 @@ TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
                                "\"1e308\"); widen it with --set Min=... --set Max=..."));
 }
 
+TEST_F(ChartRun, WarningsAreToldWhenTheyHappenOncePerKind) {
+  RunningChart run({"--headless", "--set", "Min=0", "--set", "Max=100", "--out", dir_});
+  run.Write("1\n200\n300\nx\n");
+  // The input stays open: the warnings come while the run waits for more.
+  const std::string soFar = run.ErrUntil("not a number");
+  EXPECT_THAT(soFar, HasSubstr("warning: row 2, column 1 \"200\" is outside the range 0 .. 100"));
+  EXPECT_THAT(soFar, HasSubstr("warning: row 4, column 1 \"x\" is not a number"));
+  run.Write("400\n");
+  run.CloseInput();
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::regex warning("warning:");
+  EXPECT_EQ(std::distance(std::sregex_iterator(r.err.begin(), r.err.end(), warning), std::sregex_iterator()), 2)
+      << r.err;  // once per kind
+  EXPECT_THAT(r.err, HasSubstr("3 value(s) were outside the range 0 .. 100 and left gaps (first: row 2"));
+}
+
 // ---- malformed input ----
 
 TEST_F(ChartRun, BinaryDataKeepsEarlierRows) {

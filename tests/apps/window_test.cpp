@@ -180,7 +180,8 @@ TEST_F(ChartWindow, ResizingDrawsTheHistoryAgainAndTheLogGoesOnInAPart) {
 TEST_F(ChartWindow, AFiniteInputKeepsItsWindowUntilItIsClosed) {
   const std::string file = dir_ + "/rig.csv";
   std::ofstream(file) << "1\n2\n3\n";
-  RunningChart held({file, "--window", "--set", "Title=Rig 7", "--out", dir_});
+  // 3 lies outside the range 0 .. 2: the window's name says so once it happened.
+  RunningChart held({file, "--window", "--set", "Title=Rig 7", "--set", "Min=0", "--set", "Max=2", "--out", dir_});
   std::string title;
   const Window w = FindChartWindow(20, &title);
   ASSERT_NE(w, 0u) << "no chart window appeared";
@@ -189,8 +190,8 @@ TEST_F(ChartWindow, AFiniteInputKeepsItsWindowUntilItIsClosed) {
   while (FilesEndingWith(dir_, ".png").empty() && Clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(FindChartWindow(1), w) << "the window went away before it was closed";
-  EXPECT_EQ(title, "Rig 7 - " + file + " - kavrin-chart");
+  EXPECT_EQ(FindChartWindow(1, &title), w) << "the window went away before it was closed";
+  EXPECT_EQ(title, "Rig 7 - " + file + " - kavrin-chart - warning: values outside the range");
   Close(w);
   const auto r = held.Wait(30);
   EXPECT_EQ(r.exitCode, 0) << r.err;
