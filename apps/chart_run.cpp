@@ -76,7 +76,7 @@ void ChartRun::Pump(bool force) {
   if (const auto replayed = chart_->AfterEvents(); replayed && files_->LogOpen()) {
     files_->StartLogPart();
     messages_.Tell("the window was resized; the chart was drawn again with its " + std::to_string(*replayed) +
-                   " most recent ticks and the data log goes on in " + files_->LastLog());
+                   " most recent ticks and the data log goes on in part " + std::to_string(files_->LogPart()));
   }
 }
 

@@ -1,12 +1,14 @@
 #include "apps/run_files.h"
 
-#include <algorithm>
+#include <unistd.h>
+
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 
 #include "apps/exit_codes.h"
 #include "chart/line_chart.h"
+#include "common/file_path.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 
@@ -23,50 +25,37 @@ void RunFiles::Prepare() {
   // change the folder a user named.
   std::error_code ec;
   const auto absolute = std::filesystem::absolute(o_.outDir, ec).lexically_normal();
-  folder_ = FolderPath(ec ? o_.outDir : absolute.string());
-  stamp_ = StampName(std::time(nullptr));
-  base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
-}
-
-bool RunFiles::BaseTaken(const std::string& b) const {
-  return std::find(refusedBases_.begin(), refusedBases_.end(), b) != refusedBases_.end() ||
-         FileExists(folder_ + b + ".log") || FileExists(folder_ + b + ".bmp") || FileExists(folder_ + b + ".png");
-}
-
-// write(base) creates one of the run's files new, named after base. Until the run has made a
-// file of its own, a name another run took moves it to the next free base name.
-Written RunFiles::WriteNamed(const Writer& write) {
-  for (;;) {
-    const Written w = write(base_);
-    if (w == Written::kYes) baseClaimed_ = true;
-    if (w != Written::kNameTaken || baseClaimed_) return w;
-    refusedBases_.push_back(base_);
-    base_ = FreeBase(stamp_, [this](const std::string& b) { return BaseTaken(b); });
+  const std::string parent = FolderPath(ec ? o_.outDir : absolute.string());
+  // Made new: a name another run took (in the same second, even at the same moment) moves
+  // this one to the next.
+  const std::string stamp = StampName(std::time(nullptr));
+  for (int n = 1;; ++n) {
+    base_ = n == 1 ? stamp : stamp + "-" + std::to_string(n);
+    const Written w = MakeNewFolder(parent + base_, error);
+    if (w == Written::kYes) break;
+    if (w == Written::kFailed) throw UsageFailure{kExitFailure, "cannot make the run's folder " + error};
   }
+  folder_ = parent + base_ + "/";
 }
 
 void RunFiles::StartLogPart() {
   if (!o_.log) return;
   KavrinLineChart& chart = *parts_.chart;
-  ++part_;
   for (;;) {
-    std::string name;
-    const Written w = WriteNamed([&](const std::string& base) {
-      name = base + (part_ == 1 ? "" : "-part" + std::to_string(part_)) + ".log";
-      std::string path = folder_;
-      chart.ExportData(True, path, name);
-      // The engine creates its log new: when it holds one now, the file is this run's own.
-      if (chart.Chart() != nullptr && chart.Chart()->bExport() != False) return Written::kYes;
-      if (FileExists(folder_ + name)) return Written::kNameTaken;
-      throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
-    });
-    if (w == Written::kYes) {
-      logs_.push_back(folder_ + name);
+    ++part_;
+    const std::string name = base_ + (part_ == 1 ? "" : "-part" + std::to_string(part_)) + ".log";
+    std::string path = folder_;
+    chart.ExportData(True, path, name);
+    // The engine creates its log new: when it holds one now, the file is this run's own.
+    if (chart.Chart() != nullptr && chart.Chart()->bExport() != False) {
+      ++logs_;
       logOpen_ = true;
-      SaveLogForm(logs_.back());
+      SaveLogForm(folder_ + name);
       return;
     }
-    ++part_;  // a later part's name was taken: the part after it
+    // Something put in the run's folder took the name: the part after it.
+    if (!FileExists(folder_ + name))
+      throw RuntimeError(err::kPathFileAccess, "the data log " + folder_ + name + " could not be created");
   }
 }
 
@@ -92,11 +81,10 @@ void RunFiles::Snapshot(int64_t tick) {
   std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(tick));
   ++snapshots_;
   std::string error;
-  const auto& surface = parts_.site->GetSurface();
-  const Written w =
-      WriteNamed([&](const std::string& base) { return WritePngFile(surface.View(), folder_ + base + suffix, error); });
   // The first failure is told at once; the count comes at the end.
-  if (w != Written::kYes && failedSnapshots_++ == 0) messages_.Tell("cannot write the snapshot " + error);
+  if (WritePngFile(parts_.site->GetSurface().View(), folder_ + base_ + suffix, error) != Written::kYes &&
+      failedSnapshots_++ == 0)
+    messages_.Tell("cannot write the snapshot " + error);
 }
 
 bool RunFiles::CloseLog() {
@@ -114,35 +102,29 @@ bool RunFiles::CloseLog() {
 // The BMP through the control, the PNG from the surface.
 bool RunFiles::SavePictures() {
   if (!o_.picture || folder_.empty()) return true;
-  std::string file;
-  std::string error;
-  const Writer bmp = [&](const std::string& base) {
-    file = folder_ + base + ".bmp";
-    Variant path(folder_);
-    if (parts_.chart->ExportPicture(path, base + ".bmp") != False) return Written::kYes;
-    // The control writes nothing, quietly, when the name is taken or the folder is gone.
-    const bool taken = FileExists(file);
-    error = file + (taken ? ": a file of that name is in the way" : ": the folder is no longer there");
-    return taken ? Written::kNameTaken : Written::kFailed;
-  };
-  const Writer png = [&](const std::string& base) {
-    file = folder_ + base + ".png";
-    return WritePngFile(parts_.site->GetSurface().View(), file, error);
-  };
   bool ok = true;
-  for (const Writer& write : {bmp, png}) {
-    Written w = Written::kFailed;
-    try {
-      w = WriteNamed(write);
-    } catch (const RuntimeError& e) {
-      error = file + ": " + e.what();
-    }
-    if (w == Written::kYes) {
-      pictures_.push_back(file);
-    } else {
-      messages_.Tell("cannot write the picture " + error);
-      ok = false;
-    }
+  const std::string bmp = folder_ + base_ + ".bmp";
+  Variant path(folder_);
+  bool written = false;
+  try {
+    written = parts_.chart->ExportPicture(path, base_ + ".bmp") != False;
+  } catch (const RuntimeError& e) {
+    messages_.Tell("cannot write the picture " + bmp + ": " + e.what());
+    ok = false;
+  }
+  if (ok && !written) {
+    // The control writes nothing, quietly, when the name is taken or the folder is gone.
+    messages_.Tell("cannot write the picture " + bmp +
+                   (FileExists(bmp) ? ": a file of that name is in the way" : ": the folder is no longer there"));
+    ok = false;
+  }
+  pictures_ += written ? 1 : 0;
+  std::string error;
+  if (WritePngFile(parts_.site->GetSurface().View(), folder_ + base_ + ".png", error) == Written::kYes) {
+    ++pictures_;
+  } else {
+    messages_.Tell("cannot write the picture " + error);
+    ok = false;
   }
   return ok;
 }
@@ -155,8 +137,20 @@ bool RunFiles::SnapshotsWritten() {
 }
 
 void RunFiles::ListFiles() {
-  for (const auto& l : logs_) messages_.Tell("data log: " + l);
-  for (const auto& p : pictures_) messages_.Tell("picture: " + p);
+  if (folder_.empty()) return;
+  const int64_t snapshots = snapshots_ - failedSnapshots_;
+  if (logs_ == 0 && pictures_ == 0 && snapshots == 0) {
+    ::rmdir(NativePath(folder_).c_str());  // nothing was written: no empty folder stays behind
+    return;
+  }
+  std::string held;
+  const auto add = [&held](const std::string& what) { held += (held.empty() ? "" : ", ") + what; };
+  if (logs_ > 0)
+    add("the data log " + base_ + ".log" +
+        (logs_ > 1 ? " (in " + std::to_string(logs_) + " parts, each with its form)" : " with its form"));
+  if (pictures_ > 0) add("the final picture" + std::string(pictures_ > 1 ? "s" : ""));
+  if (snapshots > 0) add(std::to_string(snapshots) + " snapshot" + (snapshots > 1 ? "s" : ""));
+  messages_.Tell("the run's files are in " + folder_ + ": " + held);
 }
 
 }  // namespace kavrin::app

@@ -1,15 +1,15 @@
 #pragma once
-// A run's files: the data log (in parts, a new one whenever the chart is rebuilt) with a
-// form beside each part, snapshots and the final pictures, all in one folder under one base
-// name, kavrin-chart-YYYYmmdd-HHMMSS. Every file is created new, never replacing one: until
-// the run has made a file of its own, a name another run took moves it to the next base.
+// A run's files, all in one folder of its own inside --out, named after the run's start,
+// kavrin-chart-YYYYmmdd-HHMMSS (another run that started in the same second gets "-2", ...):
+// the data log in parts (a new one whenever the chart is rebuilt), X.log, X-part2.log, ...,
+// with a form beside each part, snapshots X-tickNNNNNN.png and the final pictures X.bmp
+// and X.png. The folder is made new, so the run's names are its own; every file is
+// created new all the same.
 //
 // Call order: RunFiles(options, parts, messages) -> Prepare -> StartLogPart at the first tick
 //   and after every rebuild -> Snapshot(tick) -> CloseLog -> SavePictures -> ListFiles.
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "apps/chart_setup.h"
 #include "apps/messages.h"
@@ -22,8 +22,8 @@ class RunFiles {
  public:
   RunFiles(const Options& options, ChartParts& parts, Messages& messages);
 
-  // Makes the output folder and picks the base name; throws UsageFailure (exit 1) when the
-  // folder cannot be made. Nothing when no file is wanted.
+  // Makes the run's folder; throws UsageFailure (exit 1) when it cannot be made. Nothing
+  // when no file is wanted.
   void Prepare();
 
   // Opens the log's next part (the first one first) with the form beside it; nothing with
@@ -31,7 +31,7 @@ class RunFiles {
   void StartLogPart();
   bool LogStarted() const { return part_ > 0; }
   bool LogOpen() const { return logOpen_; }
-  const std::string& LastLog() const { return logs_.back(); }
+  int LogPart() const { return part_; }
 
   // The snapshot of this tick, when one is due; a failure is told the first time and counted.
   void Snapshot(int64_t tick);
@@ -42,27 +42,21 @@ class RunFiles {
   bool SavePictures();
   // False when some snapshots could not be written (told, with their count).
   bool SnapshotsWritten();
-  // The log's parts and the pictures, one line each.
+  // One line: the run's folder and what it holds; a folder left empty is removed.
   void ListFiles();
 
  private:
-  bool BaseTaken(const std::string& base) const;
-  using Writer = std::function<Written(const std::string& base)>;
-  Written WriteNamed(const Writer& write);
   void SaveLogForm(const std::string& logPath);
 
   const Options& o_;
   ChartParts& parts_;
   Messages& messages_;
-  std::string folder_;  // with a trailing "/"; empty when no file is wanted
-  std::string stamp_;   // the start time's name; base_ is it or it with "-2", "-3", ...
-  std::string base_;
-  bool baseClaimed_ = false;
-  std::vector<std::string> refusedBases_;
-  int part_ = 0;
-  std::vector<std::string> logs_;
+  std::string folder_;  // the run's own, with a trailing "/"; empty when no file is wanted
+  std::string base_;    // the run's name: the files' and the folder's
+  int part_ = 0;        // the log's part being written
+  int logs_ = 0;        // parts written
   bool logOpen_ = false;
-  std::vector<std::string> pictures_;
+  int pictures_ = 0;
   int64_t snapshots_ = 0;
   int64_t failedSnapshots_ = 0;
 };

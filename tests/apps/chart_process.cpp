@@ -176,7 +176,7 @@ std::string FreshDir(const std::string& name) {
 std::vector<std::string> FilesEndingWith(const std::string& dir, const std::string& suffix) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec)) {
     const std::string p = e.path().string();
     if (p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0) out.push_back(p);
   }

@@ -58,12 +58,14 @@ class RunningChart {
 
 // A fresh, empty folder for one test's outputs.
 std::string FreshDir(const std::string& name);
-// The files in dir whose names end with suffix, sorted.
+// The files in dir and the folders in it (a run writes into a folder of its own) whose
+// names end with suffix, sorted.
 std::vector<std::string> FilesEndingWith(const std::string& dir, const std::string& suffix);
 // The data rows of an export log in tick order (oldest first): each row line holds its
 // rows newest first, each followed by "/".
 std::vector<std::string> LogRows(const std::string& path);
-// The first part of each run's data log in dir (a rebuilt chart goes on in -partN files).
+// The first part of each run's data log in dir and its folders (a rebuilt chart goes on
+// in -partN files).
 std::vector<std::string> RunLogs(const std::string& dir);
 // The rows of a run's whole data log, its first part given: every part in order.
 std::vector<std::string> RunLogRows(const std::string& firstPart);

@@ -75,6 +75,11 @@ TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
   EXPECT_EQ(rows[999], "[1]1000");
   const auto parts = FilesEndingWith(dir_, ".log");
   ASSERT_GT(parts.size(), 1u);
+  // One run, one place: every part and its form in the run's folder, named once on stderr.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
+  EXPECT_EQ(FilesEndingWith(dir_, ".form").size(), parts.size());
+  EXPECT_THAT(r.err, HasSubstr("(in " + std::to_string(parts.size()) + " parts, each with its form)"));
+  EXPECT_EQ(r.err.find(".log", r.err.find(".log") + 1), std::string::npos) << r.err;
   EXPECT_EQ(FileLines(OnlyFile(".log"))[2], "[Min]0.9");  // 1 and a tenth of it each side
   // The last part's range holds the last value.
   std::string last = OnlyFile(".log");
@@ -224,16 +229,16 @@ TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {
   const auto rb = b.Wait(30);
   ASSERT_EQ(ra.exitCode, 0) << ra.err;
   ASSERT_EQ(rb.exitCode, 0) << rb.err;
-  const std::regex logLine("data log: (\\S+)");
+  const std::regex runLine("the run's files are in (\\S+): the data log (\\S+)");
   std::smatch ma;
   std::smatch mb;
-  ASSERT_TRUE(std::regex_search(ra.err, ma, logLine)) << ra.err;
-  ASSERT_TRUE(std::regex_search(rb.err, mb, logLine)) << rb.err;
+  ASSERT_TRUE(std::regex_search(ra.err, ma, runLine)) << ra.err;
+  ASSERT_TRUE(std::regex_search(rb.err, mb, runLine)) << rb.err;
   ASSERT_NE(ma[1].str(), mb[1].str());
-  EXPECT_EQ(RunLogRows(ma[1]).size(), 100u);
-  EXPECT_EQ(RunLogRows(ma[1]).back(), "[1]100");
-  EXPECT_EQ(RunLogRows(mb[1]).size(), 100u);
-  EXPECT_EQ(RunLogRows(mb[1]).back(), "[1]1100");
+  EXPECT_EQ(RunLogRows(ma[1].str() + ma[2].str()).size(), 100u);
+  EXPECT_EQ(RunLogRows(ma[1].str() + ma[2].str()).back(), "[1]100");
+  EXPECT_EQ(RunLogRows(mb[1].str() + mb[2].str()).size(), 100u);
+  EXPECT_EQ(RunLogRows(mb[1].str() + mb[2].str()).back(), "[1]1100");
   EXPECT_EQ(RunLogs(dir_).size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 2u);

@@ -107,6 +107,32 @@ TEST(LogTools, ReplayFromTheLogsFolderAndAPictureItCannotWrite) {
   EXPECT_THAT(r.err, HasSubstr("cannot write the picture"));
 }
 
+TEST(LogTools, ARunIsNamedByItsFolderAndTwoRunsAreNeverMixed) {
+  const std::string dir = test::FreshDir("LogToolsTwoRuns");
+  std::filesystem::create_directories(dir + "/run");
+  WriteFile(dir + "/run/r.log", Header() + "[1]2/[1]1/\r\n");
+  WriteFile(dir + "/run/r-part2.log", Header() + "[1]3/\r\n");
+  std::ostringstream csv, err;
+  ASSERT_EQ(RunLog2Csv({dir + "/run"}, csv, err), 0) << err.str();
+  EXPECT_EQ(csv.str(), "tick,line1\n1,1\n2,2\n3,3\n");
+  EXPECT_EQ(RunReplay({dir + "/run"}, err), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::exists(dir + "/run/r-replay.png"));
+
+  WriteFile(dir + "/run/s.log", Header() + "[1]9/\r\n");
+  for (const auto& args : std::vector<std::vector<std::string>>{{dir + "/run"}, {dir + "/run/r.log", dir + "/run/s.log"}}) {
+    std::ostringstream none, why;
+    EXPECT_EQ(RunLog2Csv(args, none, why), 2);
+    EXPECT_EQ(none.str(), "");
+    EXPECT_THAT(why.str(), HasSubstr("log2csv reads one run at a time, and these are 2 runs: " + dir + "/run/r, " +
+                                     dir + "/run/s"));
+    EXPECT_EQ(RunReplay(args, why), 2);
+  }
+  WriteFile(dir + "/data.csv", "time,temp\r\n10:00:00,21\r\n");
+  std::ostringstream why;
+  EXPECT_EQ(RunReplay({dir + "/data.csv"}, why), 3);
+  EXPECT_THAT(why.str(), HasSubstr("data.csv: Type mismatch: data log line 1: this is not a data log"));
+}
+
 TEST(LogTools, LogValueTextsBecomePlainDecimals) {
   const std::pair<const char*, const char*> cases[] = {
       {"-.5", "-0.5"}, {".25", "0.25"}, {"3,25", "3.25"}, {"-1,5E-20", "-1.5E-20"}, {"12", "12"}, {"1.5", "1.5"}};
