@@ -111,7 +111,11 @@ void ChartRun::DemoTick() {
 
 void ChartRun::AddStreamLines() {
   std::vector<ChartLine> lines;
-  for (const auto& l : stream_->Lines()) lines.push_back({l.key, std::nullopt, nullptr, false});
+  for (const auto& l : stream_->Lines()) {
+    lines.emplace_back();
+    lines.back().key = l.key;
+    lines.back().sameColorAsBefore = l.sameColorAsBefore;
+  }
   chart_->AddLines(lines);
 }
 
@@ -239,6 +243,13 @@ int ChartRun::Execute() {
     messages_.Fail(f);
     chart_->Parts().form->Unload();
     return f.code;
+  } catch (const RuntimeError& e) {
+    messages_.Tell("run-time error " + std::to_string(e.Number()) + ": " + e.what());
+    code = kExitFailure;
+  }
+  // Rows read for a tick to come are shown before the run ends, however it ends.
+  try {
+    if (code == kExitOk && stream_ && chart_->HasLines() && stream_->Flush()) Show(stream_->Current());
   } catch (const RuntimeError& e) {
     messages_.Tell("run-time error " + std::to_string(e.Number()) + ": " + e.what());
     code = kExitFailure;

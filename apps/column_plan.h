@@ -28,10 +28,6 @@ struct PlannedLine {
   std::string key;    // the legend text
 };
 
-// A field that is an ISO 8601 date, time of day, or both (T or a blank between them),
-// with optional seconds, fraction and zone (Z, +01:00).
-bool IsTimestamp(std::string_view text);
-
 class ColumnPlan {
  public:
   // More rows of words than this before any number: the next one is data after all.
@@ -51,8 +47,10 @@ class ColumnPlan {
   const std::vector<PlannedLine>& Lines() const { return lines_; }
   const std::vector<std::string>& Header() const { return header_; }
   const std::string& Error() const { return error_; }
-  // The field index of the rows' time, when there is such a column.
+  // The field index of the rows' time, when there is such a column; its date and time of
+  // day may be two fields, this one and the next.
   std::optional<size_t> TimeColumn() const { return time_; }
+  bool TimeSplit() const { return splitStamp_; }
   // The number of fields a data row has by the header; 0 without a header.
   size_t HeaderWidth() const { return header_.empty() ? 0 : header_.size() + (splitStamp_ ? 1 : 0); }
 

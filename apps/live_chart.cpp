@@ -67,8 +67,11 @@ void LiveChart::AddLines(const std::vector<ChartLine>& lines) {
   COLORREF back = 0;
   if (OleTranslateColor(static_cast<OLE_COLOR>(parts_.chart->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
   const std::vector<uint32_t> palette = LineColorsFor(static_cast<uint32_t>(back), lines.size());
+  size_t next = 0;  // the palette's next colour
+  uint32_t color = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
-    const uint32_t color = LineColorFor(o_, i, lines[i].color.value_or(palette[i]));
+    if (!lines[i].sameColorAsBefore || i == 0) color = lines[i].color.value_or(palette[next++]);
+    color = LineColorFor(o_, i, color);
     history_->AddLine(keys_[i], static_cast<Long>(color), lines[i].picture, ToBoolean(lines[i].tips),
                       static_cast<Long>(lines[i].tipColor));
   }

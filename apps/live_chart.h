@@ -29,6 +29,7 @@ struct ChartLine {
   PictureRef picture;
   bool tips = false;
   uint32_t tipColor = 0xFFFFFF;
+  bool sameColorAsBefore = false;  // takes the colour of the line before it
 };
 
 class LiveChart {

@@ -143,7 +143,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
     if (arg == "--column" || arg == "--form" || arg == "--save-form" || arg == "--set" || arg == "--size" ||
         arg == "--rate" || arg == "--ticks" || arg == "--out" || arg == "--snapshot-every" || arg == "--input" ||
-        arg == "--name" || arg == "--color" || arg == "--delimiter") {
+        arg == "--name" || arg == "--color" || arg == "--delimiter" || arg == "--mean" || arg == "--minmax" ||
+        arg == "--per") {
       std::string v;
       if (!take(v)) return fail(arg + " needs a value");
       if (arg == "--column") {
@@ -178,6 +179,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       } else if (arg == "--delimiter") {
         if (!ParseDelimiter(v, o.delimiter))
           return fail("--delimiter " + v + ": expected one character such as , ; | or tab or space");
+      } else if (arg == "--mean" || arg == "--minmax" || arg == "--per") {
+        if (o.aggregate != Aggregate::kNone) return fail("give one of --mean, --minmax and --per");
+        o.aggregate = arg == "--minmax" ? Aggregate::kMinMax : Aggregate::kMean;
+        if (arg == "--per") {
+          if (!ParseRate(v, o.perSeconds) || o.perSeconds <= 0)
+            return fail("--per " + v + ": expected the seconds of the time column one tick takes, for example 0.1");
+        } else if (!ParseInt(v, 1, 1000000, o.perRows)) {
+          return fail(arg + " " + v + ": expected the number of rows one tick takes, 1 to 1000000");
+        }
       } else if (arg == "--form") {
         o.formIn = NativePath(v);
       } else if (arg == "--save-form") {
@@ -227,8 +237,14 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.inputPath = NativePath(arg);
     }
   }
-  if (o.source == Source::kDemo && (!o.columns.empty() || o.delimiter != 0 || o.decimalComma))
-    return fail(std::string(!o.columns.empty() ? "--column" : o.delimiter != 0 ? "--delimiter" : "--decimal-comma") +
+  if (o.source == Source::kDemo &&
+      (!o.columns.empty() || o.delimiter != 0 || o.decimalComma || o.aggregate != Aggregate::kNone))
+    return fail(std::string(!o.columns.empty()     ? "--column"
+                            : o.delimiter != 0     ? "--delimiter"
+                            : o.decimalComma       ? "--decimal-comma"
+                            : o.perSeconds > 0     ? "--per"
+                            : o.aggregate == Aggregate::kMean ? "--mean"
+                                                              : "--minmax") +
                 " applies to data input, not to the demo");
   if (o.decimalComma && o.delimiter == ',') return fail("--decimal-comma cannot go with --delimiter ,");
   if (holdGiven && o.display == Display::kHeadless)

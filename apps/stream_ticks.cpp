@@ -26,7 +26,7 @@ StreamTicks::Step StreamTicks::Next(int timeoutMs) {
     case InputStream::Status::kWaiting:
       return Step::kWaiting;
     case InputStream::Status::kEnd:
-      return Step::kEnd;
+      return Flush() ? Step::kTick : Step::kEnd;
     case InputStream::Status::kError:
       throw RuntimeError(err::kDeviceIo, "reading the input failed: " + input_->Error());
     case InputStream::Status::kRow:
@@ -51,21 +51,27 @@ StreamTicks::Step StreamTicks::Next(int timeoutMs) {
     }
     PlanLines();
   }
-  tick_ = &ticks_->Take(row);
-  return Step::kTick;
+  return ticks_->Take(row) ? Step::kTick : Step::kRow;
 }
 
-// The columns are known: --name and --color must name lines that exist; the time column is
-// told about.
+bool StreamTicks::Flush() { return ticks_ && ticks_->Flush(); }
+
+// The columns are known: --name and --color must name lines that exist, --per needs the
+// rows' time; the time column is told about.
 void StreamTicks::PlanLines() {
-  const std::string error = LineNumbersError(options_, plan_.Lines().size());
+  auto ticks = std::make_unique<TickMaker>(plan_, options_, messages_);
+  const std::string error = LineNumbersError(options_, ticks->Lines().size());
   if (!error.empty()) throw UsageFailure{kExitUsage, error};
-  if (const auto t = plan_.TimeColumn()) {
+  const auto t = plan_.TimeColumn();
+  if (options_.perSeconds > 0 && !t)
+    throw UsageFailure{kExitUsage, "--per needs the rows' time, and no column holds it (dates or times of day, or "
+                                   "seconds under the name time, timestamp, date or datetime)"};
+  if (t) {
     const auto& header = plan_.Header();
     const std::string name = *t < header.size() && !header[*t].empty() ? " (" + header[*t] + ")" : "";
     messages_.Tell("column " + std::to_string(*t + 1) + name + " holds the rows' time and is not charted");
   }
-  ticks_ = std::make_unique<TickMaker>(plan_.Lines(), plan_.HeaderWidth(), messages_);
+  ticks_ = std::move(ticks);
 }
 
 std::string StreamTicks::NoDataReason() const {

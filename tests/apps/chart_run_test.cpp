@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -130,6 +132,34 @@ TEST_F(ChartRun, SpreadsheetFilesAndTabsWithDecimalCommas) {
     EXPECT_THAT(r.err, HasSubstr("holds the rows' time")) << text;
     EXPECT_EQ(RunLogRows(RunLogs(out).at(0)), rows) << text;
   }
+}
+
+TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
+  // A 2 Hz sine sampled at 1 kHz for one second, with the samples' times.
+  const std::string file = dir_ + "/sine.csv";
+  {
+    std::ofstream out(file);
+    out << "time,v\n";
+    char row[64];
+    for (int k = 0; k < 1000; ++k) {
+      std::snprintf(row, sizeof row, "10:00:%06.3f,%.4f\n", k / 1000.0, std::sin(4 * M_PI * k / 1000.0));
+      out << row;
+    }
+  }
+  // Fifty rows a tick as two lines: rows 101 to 150 run from sin(0.4 pi) = 0.9511 over the
+  // crest at 10:00:00.125.
+  auto r = RunChartProcess({{"--headless", "--minmax", "50", "--out", dir_ + "/minmax", file}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  auto rows = RunLogRows(RunLogs(dir_ + "/minmax").at(0));
+  ASSERT_EQ(rows.size(), 20u);
+  EXPECT_EQ(rows[2], "[1]0.9511,[2]1");
+  // A quarter second a tick: a half wave each, whose mean is cot(pi / 500) / 250 = 0.6366.
+  r = RunChartProcess({{"--headless", "--per", "0.25", "--out", dir_ + "/per", file}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  rows = RunLogRows(RunLogs(dir_ + "/per").at(0));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_NEAR(std::stod(rows[0].substr(3)), 0.6366, 0.0001);
+  EXPECT_NEAR(std::stod(rows[1].substr(3)), -0.6366, 0.0001);
 }
 
 TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
@@ -572,6 +602,8 @@ TEST_F(ChartRun, OptionErrorsExitTwoWithOneLine) {
       {{"--column", "9"}, "--column 9: the input has 2 columns"},
       {{"--name", "3=x"}, "--name 3=...: the chart has 2 lines"},
       {{"--color", "1=#12"}, "--color 1=#12: expected"},
+      {{"--per", "1"}, "--per needs the rows' time, and no column holds it"},
+      {{"--minmax", "2", "--name", "5=x"}, "--name 5=...: the chart has 4 lines"},
   };
   for (const auto& [args, message] : cases) {
     const auto r = Run(args, "1 2\n3 4\n");

@@ -10,6 +10,7 @@
 #include "apps/options.h"
 #include "apps/output_files.h"
 #include "apps/row_splitter.h"
+#include "apps/time_text.h"
 
 namespace kavrin::app {
 namespace {
@@ -27,7 +28,7 @@ TEST(Options, EveryOptionInBothSpellings) {
              "--set=Min=0",      "--size",   "640x480",  "--rate=2.5",    "--ticks",     "100",    "--out", "o",
              "--snapshot-every", "10",       "--window", "--hold",        "--no-log",    "--column=2, rh",
              "--name",           "2=Druck = hoch",       "--color=1=#0F8", "--color",    "3=Navy", "--delimiter",
-             "tab",              "--decimal-comma"});
+             "tab",              "--decimal-comma",      "--minmax=20"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_EQ(o.source, Source::kFile);
@@ -42,6 +43,8 @@ TEST(Options, EveryOptionInBothSpellings) {
   EXPECT_EQ(o.colors[1].color, 0x800000u);
   EXPECT_EQ(o.delimiter, ' ');
   EXPECT_TRUE(o.decimalComma);
+  EXPECT_EQ(o.aggregate, Aggregate::kMinMax);
+  EXPECT_EQ(o.perRows, 20);
   EXPECT_EQ(o.formIn, "a.form");
   EXPECT_EQ(o.formOut, "b.form");
   EXPECT_THAT(o.sets, ElementsAre("Title=A=B", "Min=0"));
@@ -101,6 +104,10 @@ TEST(Options, BadUsageNamesTheProblem) {
   EXPECT_THAT(Parse({"--delimiter", "."}).error, HasSubstr("--delimiter"));
   EXPECT_THAT(Parse({"--delimiter", ",", "--decimal-comma"}).error, HasSubstr("--decimal-comma"));
   EXPECT_THAT(Parse({"demo", "--delimiter", ";"}).error, HasSubstr("not to the demo"));
+  EXPECT_THAT(Parse({"demo", "--per", "1"}).error, HasSubstr("--per applies to data input"));
+  EXPECT_THAT(Parse({"--mean", "0"}).error, HasSubstr("1 to 1000000"));
+  EXPECT_THAT(Parse({"--per", "0"}).error, HasSubstr("--per 0: expected"));
+  EXPECT_THAT(Parse({"--mean", "2", "--minmax", "2"}).error, HasSubstr("one of --mean, --minmax and --per"));
   // Every error is one line.
   for (const auto& args : std::vector<std::vector<std::string>>{{"--bogus"}, {"--color", "1=x\ny"}, {"--name"}})
     EXPECT_EQ(Parse(args).error.find('\n'), std::string::npos);
