@@ -43,8 +43,8 @@ bool TickMaker::Take(const RowSplitter& row) {
   if (row.Truncated() && messages_.Count(Warning::kWideRow)) messages_.First(Warning::kWideRow, rowName());
   if (row.Count() != headerWidth_ && headerWidth_ > 0 && row.Count() > 0 && messages_.Count(Warning::kRowWidth))
     messages_.First(Warning::kRowWidth, rowName(),
-                    "names " + std::to_string(headerWidth_) + " columns but " + rowName() + " has " +
-                        std::to_string(row.Count()));
+                    "names " + std::to_string(headerWidth_) + (headerWidth_ == 1 ? " column" : " columns") +
+                        " but " + rowName() + " has " + std::to_string(row.Count()));
   const std::optional<double> time = timeColumn_ ? RowTime(row) : std::nullopt;
   bool completed = false;
   if (perSeconds_ > 0) {

@@ -163,10 +163,13 @@ TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
 }
 
 TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
-  const auto r = Run({}, "a b c\n1 2\n3 4\n5 6 7 8\n");
+  auto r = Run({}, "a b c\n1 2\n3 4\n5 6 7 8\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("the header names 3 columns but row 2 has 2"));
   EXPECT_EQ(r.err.find("the header names", r.err.find("the header names") + 1), std::string::npos);
+  EXPECT_THAT(r.err, HasSubstr("3 row(s) had another number of columns than the header"));
+  r = Run({}, "a\n1 2\n");
+  EXPECT_THAT(r.err, HasSubstr("the header names 1 column but row 2 has 2"));
 }
 
 TEST_F(ChartRun, LineNamesAndColoursFromTheCommandLine) {

@@ -133,6 +133,36 @@ TEST(LogTools, ARunIsNamedByItsFolderAndTwoRunsAreNeverMixed) {
   EXPECT_THAT(why.str(), HasSubstr("data.csv: Type mismatch: data log line 1: this is not a data log"));
 }
 
+TEST(LogTools, EveryHeaderSettingReachesAChartReplayedWithoutItsForm) {
+  const std::string dir = test::FreshDir("LogToolsHeader");
+  const std::string rows = "[1]20/[1]-5/[1]10/[1]0/[1]-20/[1]5/\r\n";
+  auto replayed = [&](const std::string& header, const std::string& name) {
+    WriteFile(dir + "/" + name + ".log", header + rows);
+    std::ostringstream err;
+    EXPECT_EQ(RunReplay({dir + "/" + name + ".log"}, err), 0) << name << ": " << err.str();
+    return test::ReadPng(dir + "/" + name + "-replay.png").value();
+  };
+  const auto plain = replayed(Header(), "plain");
+  const std::pair<const char*, const char*> changes[] = {
+      {"[Title]T", "[Title]Other"},         {"[Min]-50", "[Min]-30"},
+      {"[Max]50", "[Max]30"},               {"[Zoom]1", "[Zoom]2"},
+      {"[VerValueSpace]10", "[VerValueSpace]25"}, {"[BkGndColor]0", "[BkGndColor]FF0000"},
+      {"[ValueLineColor]8000", "[ValueLineColor]FF"}, {"[TimeLineColor]8000", "[TimeLineColor]FF"},
+      {"[bValueLineDsip]-1", "[bValueLineDsip]0"}, {"[bTimeLineDsip]-1", "[bTimeLineDsip]0"},
+      {"[TitleFont]Arial:False:8", "[TitleFont]Arial:True:12"}, {"[TitleColor]0", "[TitleColor]FF"},
+      {"[TitlePos]3", "[TitlePos]2"},       {"[CutLineFont]Arial:False:8", "[CutLineFont]Arial:True:12"},
+      {"[MeasureColor]C0", "[MeasureColor]FF0000"}, {"[MeasureFont]Arial:False:8", "[MeasureFont]Arial:True:12"},
+      {"[MeasurePos]0", "[MeasurePos]1"},   {"[MeasureWidth]3", "[MeasureWidth]6"},
+      {"[BorderColor]808080", "[BorderColor]FF"}, {"[BorderWidth]1", "[BorderWidth]3"},
+  };
+  int n = 0;
+  for (const auto& [from, to] : changes) {
+    std::string header = Header();
+    header.replace(header.find(std::string(from) + "\r\n"), std::string(from).size(), to);
+    EXPECT_GT(test::Compare(plain, replayed(header, "changed" + std::to_string(++n))).count, 0) << to;
+  }
+}
+
 TEST(LogTools, LogValueTextsBecomePlainDecimals) {
   const std::pair<const char*, const char*> cases[] = {
       {"-.5", "-0.5"}, {".25", "0.25"}, {"3,25", "3.25"}, {"-1,5E-20", "-1.5E-20"}, {"12", "12"}, {"1.5", "1.5"}};

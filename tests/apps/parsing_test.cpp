@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -247,6 +250,7 @@ TEST(RowSplitter, LongFieldsAndWideRowsAreCapped) {
   EXPECT_EQ(s.Count(), kMaxColumns);
   EXPECT_TRUE(s.Truncated());
   EXPECT_EQ(s.At(255).text, "255");
+  EXPECT_EQ(Split(wide, 1 << 20, SplitRules{',', false}).front().size(), kMaxColumns);  // trimmed fields too
   // The cap is per row: the next row is whole again.
   ASSERT_TRUE(s.Feed(wide.data() + pos, wide.size() - pos, used));
   EXPECT_EQ(s.Count(), 1u);
@@ -381,8 +385,18 @@ TEST(ColumnPlan, TimeColumnIsNotALine) {
     for (const auto& l : p.Lines()) keys.push_back(l.key);
     EXPECT_EQ(keys, c.keys) << c.row[0];
   }
-  for (const char* not_time : {"2026", "10", "1:2", "2026-12-8", "10:00:00x", "12:60x"})
+  for (const char* not_time : {"2026", "10", "1:2", "2026-12-8", "10:00:00x", "12:60x", "10:00:00+", "10:00:00."})
     EXPECT_FALSE(IsTimestamp(not_time)) << not_time;
+  // 2026-12-08 is day 20795 from 1970-01-01; a zone is taken off.
+  const std::pair<const char*, double> seconds[] = {
+      {"10:00:00.25", 36000.25},
+      {"9:05", 32700},
+      {"2026-12-08", 20795.0 * 86400},
+      {"2026-12-08T10:00:00+01:00", 20795.0 * 86400 + 9 * 3600},
+      {"2026-12-08 10:00:00,5Z", 20795.0 * 86400 + 36000.5},
+      {"10:00-0130", 36000 + 5400},
+  };
+  for (const auto& [text, value] : seconds) EXPECT_EQ(TimestampSeconds(text), value) << text;
   ColumnPlan chosen({"time"});
   chosen.Offer(F({"time", "v"}));
   EXPECT_EQ(chosen.Offer(F({"12:00", "1"})), ColumnPlan::Verdict::kFailed);
@@ -413,6 +427,16 @@ TEST(OutputFiles, StampedNamesNeverTakeAnExistingOne) {
   EXPECT_EQ(FreeBase("b", [](const std::string& n) { return n == "b" || n == "b-2"; }), "b-3");
   EXPECT_EQ(FolderPath("out"), "out/");
   EXPECT_EQ(FolderPath("out/"), "out/");
+  // Files are made new: a name in use is told apart from a failure.
+  const std::string dir = testing::TempDir() + "/output-files-" + std::to_string(::getpid());
+  std::string error;
+  ASSERT_EQ(MakeNewFolder(dir, error), Written::kYes) << error;
+  EXPECT_EQ(MakeNewFolder(dir, error), Written::kNameTaken);
+  EXPECT_EQ(WriteTextFile("one", dir + "/a.txt", error), Written::kYes);
+  EXPECT_EQ(WriteTextFile("two", dir + "/a.txt", error), Written::kNameTaken);
+  EXPECT_EQ(WriteTextFile("two", dir + "/missing/a.txt", error), Written::kFailed);
+  EXPECT_THAT(error, HasSubstr(dir + "/missing/a.txt: "));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
