@@ -1,5 +1,6 @@
 #include "apps/chart_setup.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 #include "apps/demo_signals.h"
 #include "apps/exit_codes.h"
 #include "apps/settings.h"
+#include "chart/label_text.h"
 #include "common/vb_error.h"
 #include "control/automation.h"
 #include "control/kavrin_line_chart.h"
@@ -109,6 +111,24 @@ void ApplySettings(ChartParts& parts, const Options& o, Messages& messages) {
   }
 }
 
+// The chart's scale runs from Min up by |Max - Min|: with Min above Max it shows Min ..
+// 2 Min - Max, which is not what anyone setting them meant. Refused for --set; a form that
+// holds it is drawn as it always was, with a warning.
+void CheckRange(const KavrinLineChart& chart, const Options& o, Messages& messages) {
+  const double min = chart.Min();
+  const double max = chart.Max();
+  if (min < max || !std::isfinite(min) || !std::isfinite(max)) return;
+  const std::string shows = min > max ? " (the chart would show " + LabelText(min) + " .. " +
+                                            LabelText(min + (min - max)) + ")"
+                                      : "";
+  if (SetsProperty(o, "min") || SetsProperty(o, "max"))
+    throw UsageFailure{kExitUsage, "--set: Min must be below Max, and Min is " + LabelText(min) + ", Max " +
+                                       LabelText(max) + shows};
+  if (min > max)
+    messages.Tell("warning: the form " + o.formIn + " has Min " + LabelText(min) + " above Max " + LabelText(max) +
+                  ": the chart shows " + LabelText(min) + " .. " + LabelText(min + (min - max)));
+}
+
 // Before the run: the settings at the size the chart will have must configure and tick on
 // a throwaway form (with the demo's lines, or one for a stream whose columns are not known
 // yet), or the run does not start (exit 2) and the message names the cause.
@@ -120,6 +140,15 @@ void CheckDrawable(ChartParts& parts, const Options& o, Source source) {
   const std::string why = TryChart(chart, parts.form->Font(), size, lines);
   if (why.empty()) return;
   const std::string sizeOption = o.width > 0 ? std::to_string(o.width) + "x" + std::to_string(o.height) : std::string();
+  // A size smaller than the chart's own, which draws: the size is too small, and the
+  // smallest that draws is named.
+  if (!sizeOption.empty() && (size.width < plain.width || size.height < plain.height) &&
+      TryChart(chart, parts.form->Font(), plain, lines).empty()) {
+    const TrialSize least = SmallestSize(chart, parts.form->Font(), plain, lines);
+    throw UsageFailure{kExitUsage, "--size " + sizeOption + " is too small for the chart with these settings: the " +
+                                       "smallest size it can be drawn at is " + std::to_string(least.width) + "x" +
+                                       std::to_string(least.height)};
+  }
   std::string blamed = BlameSettings(chart, parts.form->Font(), size, plain, lines, o.sets, sizeOption);
   if (blamed.empty()) blamed = o.formIn.empty() ? "these settings together" : "the settings of the form " + o.formIn;
   throw UsageFailure{kExitUsage, "the chart cannot be drawn with " + blamed + " at " + std::to_string(size.width) +
@@ -134,6 +163,7 @@ ChartParts SetUpChart(const Options& o, Source source, Messages& messages) {
   else PlaceChart(parts, o, source);
   ApplySettings(parts, o, messages);
   KavrinLineChart& chart = *parts.chart;
+  CheckRange(chart, o, messages);
   // A scale of the user's own without a grid spacing gets about ten grid steps, where the
   // control's default spacing of 10 would leave grid lines under a pixel apart.
   if (o.formIn.empty() && (SetsProperty(o, "min") || SetsProperty(o, "max")) && !SetsProperty(o, "valuespace")) {

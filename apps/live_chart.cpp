@@ -8,6 +8,7 @@
 #include "apps/exit_codes.h"
 #include "apps/line_colors.h"
 #include "chart/label_text.h"
+#include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "draw/win32.h"
@@ -49,9 +50,12 @@ void LiveChart::UserResize(int width, int height) {
   }
   if (refusedSize_ == std::pair{width, height}) return;
   refusedSize_ = {width, height};
+  const TrialSize least =
+      SmallestSize(*parts_.chart, parts_.form->Font(), TrialSize{surface.Width(), surface.Height()}, TrialLines());
   messages_.Tell("the chart cannot be drawn at " + std::to_string(width) + " x " + std::to_string(height) +
                  " pixels (" + why + "); it stays at " + std::to_string(surface.Width()) + " x " +
-                 std::to_string(surface.Height()));
+                 std::to_string(surface.Height()) + " (the smallest it can be drawn at is " +
+                 std::to_string(least.width) + " x " + std::to_string(least.height) + ")");
 }
 
 void LiveChart::AddLines(const std::vector<ChartLine>& lines) {
@@ -63,10 +67,9 @@ void LiveChart::AddLines(const std::vector<ChartLine>& lines) {
     throw UsageFailure{kExitUsage, std::string("the chart cannot be set up with these settings: ") + e.what()};
   }
   if (history_->Rebuilt()) history_->Restore();  // the margins were fitted: nothing to replay yet
-  // Colours that stand apart from the plot's background, whatever colour it is.
-  COLORREF back = 0;
-  if (OleTranslateColor(static_cast<OLE_COLOR>(parts_.chart->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
-  const std::vector<uint32_t> palette = LineColorsFor(static_cast<uint32_t>(back), lines.size());
+  // Colours that stand apart from the plot's background and the legend's, whatever they are.
+  const std::vector<uint32_t> palette = LineColorsFor(Resolved(parts_.chart->ChartBackColor(), 0),
+                                                      Resolved(parts_.chart->BackColor(), 0xFFFFFF), lines.size());
   size_t next = 0;  // the palette's next colour
   uint32_t color = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -77,6 +80,24 @@ void LiveChart::AddLines(const std::vector<ChartLine>& lines) {
   }
   shown_.assign(lines.size(), 0);
   hasLines_ = true;
+  TellLegendRoom();
+}
+
+// The legend lists the keys down from the plot's top, a cell and two pixels apart; keys below
+// the chart's bottom edge are cut off, and the user is told whose.
+void LiveChart::TellLegendRoom() {
+  const cLineChart* engine = parts_.chart->Chart();
+  if (engine == nullptr) return;
+  const int64_t cell = engine->iCutCharH();
+  const int64_t room = (parts_.site->GetSurface().Height() - engine->rcWork().top - cell) / (cell + 2);
+  const auto fits = static_cast<size_t>(std::max<int64_t>(room, 0));
+  if (keys_.size() <= fits) return;
+  std::string names;
+  for (size_t i = fits; i < keys_.size() && i < fits + 5; ++i) names += (i == fits ? "" : ", ") + keys_[i];
+  if (keys_.size() > fits + 5) names += ", ...";
+  messages_.Tell("warning: the legend has room for " + std::to_string(fits) + " of the " +
+                 std::to_string(keys_.size()) + " lines; the names of lines " + std::to_string(fits + 1) + " to " +
+                 std::to_string(keys_.size()) + " (" + names + ") are cut off: a taller chart (--size) shows them");
 }
 
 bool LiveChart::Settle(const Tick& tick) {

@@ -64,6 +64,7 @@ class LiveChart {
 
  private:
   void UserResize(int width, int height);
+  void TellLegendRoom();
   void ApplyRange(const host::ValueRange& range);
   bool OutsideFixedRange(double value) const;
   size_t TrialLines() const;

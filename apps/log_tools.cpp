@@ -324,9 +324,8 @@ class Replay {
     // get the program's default colours for the plot's background.
     const std::vector<host::SavedLine> saved = site->Lines();
     const size_t lines = std::max(saved.size(), static_cast<size_t>(run.lines));
-    COLORREF back = 0;
-    if (OleTranslateColor(static_cast<OLE_COLOR>(chart->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
-    const std::vector<uint32_t> spare = LineColorsFor(static_cast<uint32_t>(back), lines);
+    const std::vector<uint32_t> spare =
+        LineColorsFor(Resolved(chart->ChartBackColor(), 0), Resolved(chart->BackColor(), 0xFFFFFF), lines);
     for (size_t i = 0; i < lines; ++i) {
       if (i < saved.size()) chart->AddLine(saved[i].key, saved[i].color);
       else chart->AddLine(std::to_string(i + 1), static_cast<Long>(spare[i]));

@@ -194,7 +194,8 @@ TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
   // plot from row 20 to row 210 (191 rows), 1.91 pixels per unit, so 20 is row 172 and 80
   // row 57.
   const auto r =
-      Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30"}, Repeat("20\n", 10) + Repeat("80\n", 10));
+      Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30", "--color", "1=yellow"},
+          Repeat("20\n", 10) + Repeat("80\n", 10));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto png = ReadPng(OnlyFile(".png"));
   ASSERT_TRUE(png.has_value());
@@ -375,13 +376,13 @@ TEST_F(ChartRun, BadFieldsLeaveGapsAndAreReportedOnce) {
 }
 
 TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
-  // A range that follows the data reaches 1e308, but no round range holds it and -1e308.
+  // A range that follows the data does not follow it to 1e308 or -1e308.
   const std::string rows = "1\nnan\ninf\n-inf\n1e308\n-1e308\n1e999\n2\n";
   auto r = Run({}, rows);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "[1]1E+308", "", "", "[1]2"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
   EXPECT_THAT(r.err, HasSubstr("4 field(s) were not numbers"));  // nan, inf, -inf, 1e999
-  EXPECT_THAT(r.err, HasSubstr("1 value(s) were too large for the chart"));
+  EXPECT_THAT(r.err, HasSubstr("2 value(s) were too large for the chart"));
   // A fixed range shows neither, and says how to widen it.
   r = RunChartProcess({{"--headless", "--fixed", "--out", dir_ + "/fixed"}, rows});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -649,8 +650,14 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
     std::vector<std::string> args;
     std::string named;
   } cases[] = {
-      {{"--size", "320x50"}, "with --size 320x50 at"},
+      // Labels 13 pixels high need grid lines 26 / 3 pixels apart: ten steps need a plot 87
+      // rows high (136 with the margins 20 and 30), and two of them 18 columns wide (57).
+      {{"--size", "320x50"}, "--size 320x50 is too small for the chart with these settings: the smallest size it "
+                             "can be drawn at is 57x136"},
+      {{"--size", "120x80"}, "--size 120x80 is too small"},  // a pile of labels, not a chart
       {{"--size", "16384x16384"}, "with --size 16384x16384 at"},
+      {{"--set", "Min=10", "--set", "Max=0"}, "--set: Min must be below Max, and Min is 10, Max 0 (the chart would "
+                                              "show 10 .. 20)"},
       {{"--set", "ValueSpace=20000"}, "with --set ValueSpace=20000 at"},
       // Only the title is to blame, not the margins that come with it.
       {{"--set", "Dist=5,5,5,5", "--set", "Title=" + std::string(8000, 'a')}, "with --set Title=aaaa"},
@@ -663,7 +670,18 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
   }
   EXPECT_TRUE(RunLogs(dir_).empty());
   // A size is judged with the settings: narrow margins make room for a short chart.
-  EXPECT_EQ(Run({"--size", "320x50", "--set", "Dist=5,5,5,5"}, "1\n").exitCode, 0);
+  EXPECT_EQ(Run({"--size", "320x110"}, "1\n").exitCode, 2);
+  EXPECT_EQ(Run({"--size", "320x110", "--set", "Dist=5,5,5,5"}, "1\n").exitCode, 0);
+}
+
+TEST_F(ChartRun, ALegendTooShortForItsKeysSaysWhose) {
+  // Keys 13 pixels high, 15 apart from row 20 + 15 down: 240 rows hold 13 of them.
+  std::string row;
+  for (int i = 1; i <= 17; ++i) row += std::to_string(i) + " ";
+  const auto r = Run({}, row + "\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("warning: the legend has room for 13 of the 17 lines; the names of lines 14 to 17 "
+                               "(col 14, col 15, col 16, col 17) are cut off"));
 }
 
 TEST_F(ChartRun, SettingsTheChartIgnoresAreReported) {

@@ -251,6 +251,7 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, testing::HasSubstr("cannot be drawn at 320 x 50"));
+  EXPECT_THAT(r.err, testing::HasSubstr("it stays at 480 x 300 (the smallest it can be drawn at is "));
   // One log: the chart was not started afresh; the picture has the chart's last good size.
   EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
   const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));

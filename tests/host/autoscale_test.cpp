@@ -33,6 +33,8 @@ TEST(RoundRange, CoversTheValuesInAtMostTenSteps) {
   EXPECT_FALSE(RoundRange(0, inf));
   EXPECT_FALSE(RoundRange(2, 1));
   EXPECT_FALSE(RoundRange(-1e308, 1e308));
+  EXPECT_FALSE(RoundRange(1, 1e301));  // not followed so far out
+  EXPECT_TRUE(RoundRange(1, 1e300));
 }
 
 TEST(RoundRange, GridLabelsAreTheDecimalsAcrossZero) {
