@@ -44,6 +44,7 @@ class ChartRun {
   void DemoTick();
   bool StreamStep(int timeoutMs);
   void AddStreamLines();
+  void ShowStreamTick();
   int Finish(int code);
 
   const Options& o_;
@@ -62,7 +63,8 @@ class ChartRun {
 };
 
 bool ChartRun::Stopping() const {
-  return g_stop != 0 || (chart_->Window() && (chart_->Parts().form->CloseRequested() || chart_->Parts().form->DisplayLost()));
+  const host::Form& form = *chart_->Parts().form;
+  return g_stop != 0 || (chart_->Window() && (form.CloseRequested() || form.DisplayLost()));
 }
 
 void ChartRun::Pump(bool force) {
@@ -119,8 +121,8 @@ void ChartRun::AddStreamLines() {
   chart_->AddLines(lines);
 }
 
-// One step of the stream: a row read and used (a header, a skipped row or a tick), or
-// nothing within the timeout. False at the end of the input.
+// One step of the stream: a row read and used (a header, a skipped row, a row gathered or a
+// tick), or nothing within the timeout. False at the end of the input.
 bool ChartRun::StreamStep(int timeoutMs) {
   switch (stream_->Next(timeoutMs)) {
     case StreamTicks::Step::kWaiting:
@@ -132,9 +134,14 @@ bool ChartRun::StreamStep(int timeoutMs) {
     case StreamTicks::Step::kTick:
       break;
   }
+  ShowStreamTick();
+  return true;
+}
+
+// The stream's tick; its lines go on the chart with its first.
+void ChartRun::ShowStreamTick() {
   if (!chart_->HasLines()) AddStreamLines();
   Show(stream_->Current());
-  return true;
 }
 
 void ChartRun::SetUp() {
@@ -207,7 +214,8 @@ int ChartRun::Execute() {
     if (source_ == Source::kDemo) {
       if (!demoPicture_) demoPicture_ = DemoPointPicture();
       std::vector<ChartLine> lines;
-      for (const auto& l : kDemoLines) lines.push_back({l.key, l.color, l.picture ? demoPicture_ : nullptr, l.tips, 0x00C0C0C0});
+      for (const auto& l : kDemoLines)
+        lines.push_back({l.key, l.color, l.picture ? demoPicture_ : nullptr, l.tips, 0x00C0C0C0});
       chart_->AddLines(lines);
       demoTick_.values.assign(lines.size(), 0.0);
       demoTick_.given.assign(lines.size(), 1);
@@ -249,7 +257,7 @@ int ChartRun::Execute() {
   }
   // Rows read for a tick to come are shown before the run ends, however it ends.
   try {
-    if (code == kExitOk && stream_ && chart_->HasLines() && stream_->Flush()) Show(stream_->Current());
+    if (code == kExitOk && stream_ && stream_->Flush()) ShowStreamTick();
   } catch (const RuntimeError& e) {
     messages_.Tell("run-time error " + std::to_string(e.Number()) + ": " + e.what());
     code = kExitFailure;

@@ -97,7 +97,9 @@ double ContrastRatio(uint32_t a, uint32_t b) {
 }
 
 std::vector<uint32_t> LineColorsFor(uint32_t plot, uint32_t legend, size_t count) {
-  const auto contrast = [plot, legend](uint32_t c) { return std::min(ContrastRatio(c, plot), ContrastRatio(c, legend)); };
+  const auto contrast = [plot, legend](uint32_t c) {
+    return std::min(ContrastRatio(c, plot), ContrastRatio(c, legend));
+  };
   std::vector<uint32_t> order;
   std::vector<uint32_t> weak;
   for (uint32_t rgb : kPalette) (contrast(Rgb(rgb)) >= 3.0 ? order : weak).push_back(Rgb(rgb));

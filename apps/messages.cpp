@@ -7,7 +7,8 @@
 namespace kavrin::app {
 namespace {
 
-const char* const kWidenRange = "widen it with --set Min=... --set Max=..., or leave out Min, Max and --fixed to follow the data";
+const char* const kWidenRange =
+    "widen it with --set Min=... --set Max=..., or leave out Min, Max and --fixed to follow the data";
 
 // For the window's title, in the order of Warning.
 constexpr const char* kTitleTags[kWarningKinds] = {

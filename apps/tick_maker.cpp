@@ -58,8 +58,8 @@ bool TickMaker::Take(const RowSplitter& row) {
       span_ = span;
     } else if (messages_.Count(Warning::kNoTime)) {
       const size_t c = *timeColumn_;
-      messages_.First(Warning::kNoTime,
-                      Where(row.RowNumber(), c, c < row.Count() ? std::string_view(row.At(c).text) : std::string_view()));
+      const std::string_view text = c < row.Count() ? std::string_view(row.At(c).text) : std::string_view();
+      messages_.First(Warning::kNoTime, Where(row.RowNumber(), c, text));
     }
   }
   Read(row);
@@ -89,7 +89,8 @@ void TickMaker::Read(const RowSplitter& row) {
     }
     const auto v = row.Number(c);
     if (!v) {
-      if (messages_.Count(Warning::kNotNumber)) messages_.First(Warning::kNotNumber, Where(row.RowNumber(), c, row.At(c).text));
+      if (messages_.Count(Warning::kNotNumber))
+        messages_.First(Warning::kNotNumber, Where(row.RowNumber(), c, row.At(c).text));
       continue;
     }
     Gathered& g = gathered_[i];

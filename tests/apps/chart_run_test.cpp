@@ -494,6 +494,16 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
 }
 
+TEST_F(ChartRun, RowsGatheredWhenTheRunStopsMakeALastTick) {
+  RunningChart run({"--headless", "--mean", "10", "--out", dir_});
+  run.Write(Seq(1, 5));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  run.Signal(SIGINT);
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]3"));  // the mean of 1 to 5
+}
+
 TEST_F(ChartRun, SigtermAndSighupEndTheDemoCleanly) {
   for (const int sig : {SIGTERM, SIGHUP}) {
     const std::string dir = dir_ + "/" + std::to_string(sig);

@@ -119,7 +119,8 @@ TEST(LogTools, ARunIsNamedByItsFolderAndTwoRunsAreNeverMixed) {
   EXPECT_TRUE(std::filesystem::exists(dir + "/run/r-replay.png"));
 
   WriteFile(dir + "/run/s.log", Header() + "[1]9/\r\n");
-  for (const auto& args : std::vector<std::vector<std::string>>{{dir + "/run"}, {dir + "/run/r.log", dir + "/run/s.log"}}) {
+  const std::vector<std::vector<std::string>> twoRuns = {{dir + "/run"}, {dir + "/run/r.log", dir + "/run/s.log"}};
+  for (const auto& args : twoRuns) {
     std::ostringstream none, why;
     EXPECT_EQ(RunLog2Csv(args, none, why), 2);
     EXPECT_EQ(none.str(), "");
