@@ -496,8 +496,8 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
 
 TEST_F(ChartRun, RowsGatheredWhenTheRunStopsMakeALastTick) {
   RunningChart run({"--headless", "--mean", "10", "--out", dir_});
-  run.Write(Seq(1, 5));
-  std::this_thread::sleep_for(std::chrono::seconds(1));
+  run.Write(Seq(1, 5) + "x\n");
+  run.ErrUntil("not a number");  // told as the last row is read
   run.Signal(SIGINT);
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
