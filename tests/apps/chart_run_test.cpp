@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <thread>
 
@@ -139,20 +140,32 @@ TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
   const std::string file = dir_ + "/sine.csv";
   {
     std::ofstream out(file);
-    out << "time,v\n";
+    out << "time,v,w\n";
     char row[64];
     for (int k = 0; k < 1000; ++k) {
-      std::snprintf(row, sizeof row, "10:00:%06.3f,%.4f\n", k / 1000.0, std::sin(4 * M_PI * k / 1000.0));
+      const double v = std::sin(4 * M_PI * k / 1000.0);
+      std::snprintf(row, sizeof row, "10:00:%06.3f,%.4f,%.4f\n", k / 1000.0, v, -v);
       out << row;
     }
   }
-  // Fifty rows a tick as two lines: rows 101 to 150 run from sin(0.4 pi) = 0.9511 over the
-  // crest at 10:00:00.125.
+  // Fifty rows a tick, each column as two lines of its own colour: rows 101 to 150 run from
+  // sin(0.4 pi) = 0.9511 over the crest at 10:00:00.125.
   auto r = RunChartProcess({{"--headless", "--minmax", "50", "--out", dir_ + "/minmax", file}});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  auto rows = RunLogRows(RunLogs(dir_ + "/minmax").at(0));
+  const std::string log = RunLogs(dir_ + "/minmax").at(0);
+  auto rows = RunLogRows(log);
   ASSERT_EQ(rows.size(), 20u);
-  EXPECT_EQ(rows[2], "[1]0.9511,[2]1");
+  EXPECT_EQ(rows[2], "[1]0.9511,[2]1,[3]-1,[4]-0.9511");
+  std::map<std::string, std::string> colors;
+  for (const auto& line : FileLines(log.substr(0, log.size() - 4) + ".form")) {
+    std::smatch m;
+    if (std::regex_search(line, m, std::regex("(Key|Color)(\\d) = (.*)"))) colors[m[1].str() + m[2].str()] = m[3];
+  }
+  EXPECT_EQ(colors["Key1"], "\"v min\"");
+  EXPECT_EQ(colors["Key4"], "\"w max\"");
+  EXPECT_EQ(colors["Color1"], colors["Color2"]);
+  EXPECT_EQ(colors["Color3"], colors["Color4"]);
+  EXPECT_NE(colors["Color1"], colors["Color3"]);
   // A quarter second a tick: a half wave each, whose mean is cot(pi / 500) / 250 = 0.6366.
   r = RunChartProcess({{"--headless", "--per", "0.25", "--out", dir_ + "/per", file}});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -160,6 +173,7 @@ TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_NEAR(std::stod(rows[0].substr(3)), 0.6366, 0.0001);
   EXPECT_NEAR(std::stod(rows[1].substr(3)), -0.6366, 0.0001);
+  EXPECT_THAT(rows[1], HasSubstr(",[2]0.6366"));
 }
 
 TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
