@@ -66,6 +66,7 @@ TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
   EXPECT_EQ(header[1], "[Title]Kavrin Line Chart");
   EXPECT_THAT(r.err, HasSubstr("25 tick(s)"));
   EXPECT_THAT(r.err, Not(HasSubstr("gaps")));
+  EXPECT_THAT(r.err, Not(HasSubstr("row(s)")));
 }
 
 TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
@@ -147,6 +148,7 @@ TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
       std::snprintf(row, sizeof row, "10:00:%06.3f,%.4f,%.4f\n", k / 1000.0, v, -v);
       out << row;
     }
+    out << "later,0,0\n";  // a row without a time
   }
   // Fifty rows a tick, each column as two lines of its own colour: rows 101 to 150 run from
   // sin(0.4 pi) = 0.9511 over the crest at 10:00:00.125.
@@ -154,7 +156,7 @@ TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string log = RunLogs(dir_ + "/minmax").at(0);
   auto rows = RunLogRows(log);
-  ASSERT_EQ(rows.size(), 20u);
+  ASSERT_EQ(rows.size(), 21u);
   EXPECT_EQ(rows[2], "[1]0.9511,[2]1,[3]-1,[4]-0.9511");
   std::map<std::string, std::string> colors;
   for (const auto& line : FileLines(log.substr(0, log.size() - 4) + ".form")) {
@@ -174,6 +176,8 @@ TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
   EXPECT_NEAR(std::stod(rows[0].substr(3)), 0.6366, 0.0001);
   EXPECT_NEAR(std::stod(rows[1].substr(3)), -0.6366, 0.0001);
   EXPECT_THAT(rows[1], HasSubstr(",[2]0.6366"));
+  EXPECT_THAT(r.err, HasSubstr("warning: row 1002, column 1 \"later\" holds no time; its values join the tick before"));
+  EXPECT_THAT(r.err, HasSubstr("1 row(s) held no time (first: row 1002"));
 }
 
 TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
@@ -301,6 +305,28 @@ TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
   EXPECT_THAT(snaps, ElementsAre(HasSubstr("-tick000004.png"), HasSubstr("-tick000008.png"), Not(HasSubstr("-tick"))));
 }
 
+TEST_F(ChartRun, EachOutputCanBeLeftOut) {
+  const struct {
+    std::vector<std::string> args;
+    size_t logs, bmps, pngs;
+  } cases[] = {
+      {{"--no-log"}, 0, 1, 1},
+      {{"--no-picture"}, 1, 0, 0},
+      {{"--no-log", "--no-picture", "--snapshot-every", "2"}, 0, 0, 2},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string out = dir_ + "/" + std::to_string(++n);
+    std::vector<std::string> args = {"--headless", "--out", out};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = RunChartProcess({args, Seq(1, 4)});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(RunLogs(out).size(), c.logs) << c.args[0];
+    EXPECT_EQ(FilesEndingWith(out, ".bmp").size(), c.bmps) << c.args[0];
+    EXPECT_EQ(FilesEndingWith(out, ".png").size(), c.pngs) << c.args[0];
+  }
+}
+
 TEST_F(ChartRun, OutputFolderIsMadeAsNamedBlanksIncluded) {
   const std::string out = dir_ + "/ new folder /sub";
   const auto r = RunChartProcess({{"--headless", "--out", out}, "1\n"});
@@ -397,6 +423,7 @@ TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
   EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
   EXPECT_THAT(r.err, HasSubstr("4 field(s) were not numbers"));  // nan, inf, -inf, 1e999
   EXPECT_THAT(r.err, HasSubstr("2 value(s) were too large for the chart"));
+  EXPECT_THAT(r.err, HasSubstr("warning: row 5, column 1 \"1e308\" is too large for the chart and leaves a gap"));
   // A fixed range shows neither, and says how to widen it.
   r = RunChartProcess({{"--headless", "--fixed", "--out", dir_ + "/fixed"}, rows});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -407,19 +434,19 @@ TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
 
 TEST_F(ChartRun, WarningsAreToldWhenTheyHappenOncePerKind) {
   RunningChart run({"--headless", "--set", "Min=0", "--set", "Max=100", "--out", dir_});
-  run.Write("1\n200\n300\nx\n");
+  run.Write("1\n200\nx\n");
   // The input stays open: the warnings come while the run waits for more.
   const std::string soFar = run.ErrUntil("not a number");
   EXPECT_THAT(soFar, HasSubstr("warning: row 2, column 1 \"200\" is outside the range 0 .. 100"));
-  EXPECT_THAT(soFar, HasSubstr("warning: row 4, column 1 \"x\" is not a number"));
-  run.Write("400\n");
+  EXPECT_THAT(soFar, HasSubstr("warning: row 3, column 1 \"x\" is not a number"));
+  run.Write("50\n");
   run.CloseInput();
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::regex warning("warning:");
   EXPECT_EQ(std::distance(std::sregex_iterator(r.err.begin(), r.err.end(), warning), std::sregex_iterator()), 2)
       << r.err;  // once per kind
-  EXPECT_THAT(r.err, HasSubstr("3 value(s) were outside the range 0 .. 100 and left gaps (first: row 2"));
+  EXPECT_THAT(r.err, HasSubstr("1 value(s) were outside the range 0 .. 100 and left gaps (first: row 2"));
 }
 
 // ---- malformed input ----
