@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -687,6 +688,21 @@ TEST_F(ChartRun, ExitCodesSayWhatWentWrong) {
   EXPECT_EQ(r.exitCode, 3);
   std::ofstream(dir_ + "/bad.form") << "this is not a form\n";
   EXPECT_EQ(Run({"--form", dir_ + "/bad.form"}, "").exitCode, 2);
+  std::ofstream(dir_ + "/empty.form") << "Begin Form F\nEnd\n";
+  r = Run({"--form", dir_ + "/empty.form"}, "1\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("empty.form holds no KavrinLineChart"));
+  // A display that cannot be opened: a window is no must, --window is.
+  const std::string display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+  setenv("DISPLAY", ":7777", 1);
+  r = RunChartProcess({{"--no-log", "--no-picture", "--out", dir_}, "1\n"});
+  const auto r4 = RunChartProcess({{"--window", "--out", dir_}, "1\n"});
+  if (display.empty()) unsetenv("DISPLAY");
+  else setenv("DISPLAY", display.c_str(), 1);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("cannot open the display :7777; running without a window"));
+  EXPECT_EQ(r4.exitCode, 4) << r4.err;
+  EXPECT_THAT(r4.err, HasSubstr("cannot open the display :7777: "));
   ChartCall noDisplay({"demo", "--window", "--ticks", "1"});
   noDisplay.unsetDisplay = true;
   r = RunChartProcess(noDisplay);

@@ -244,20 +244,29 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
   const Window w = FindChartWindow();
   ASSERT_NE(w, 0u) << "no chart window appeared";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  XResizeWindow(display_, w, 320, 50);  // too short for the plot between the margins
-  XFlush(display_);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  auto resize = [&](int width, int height) {
+    XResizeWindow(display_, w, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  };
+  resize(320, 50);  // too short for the plot between the margins
+  // One log: the chart was not started afresh.
+  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
+  // A size that draws, then the refused one again: told again.
+  resize(470, 290);
+  resize(320, 50);
   Close(w);
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, testing::HasSubstr("cannot be drawn at 320 x 50"));
   EXPECT_THAT(r.err, testing::HasSubstr("it stays at 480 x 300 (the smallest it can be drawn at is "));
-  // One log: the chart was not started afresh; the picture has the chart's last good size.
-  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
+  EXPECT_NE(r.err.find("cannot be drawn at 320 x 50", r.err.find("cannot be drawn at 320 x 50") + 1),
+            std::string::npos);
+  // The picture has the chart's last good size.
   const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));
   ASSERT_TRUE(png);
-  EXPECT_EQ(png->width, 480);
-  EXPECT_EQ(png->height, 300);
+  EXPECT_EQ(png->width, 470);
+  EXPECT_EQ(png->height, 290);
 }
 
 }  // namespace
