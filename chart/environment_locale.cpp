@@ -15,9 +15,8 @@ std::string EnvText(const char* name) {
 }
 
 struct LoadedLocale {
-  std::string key;  // the variables it was loaded under
+  std::string key;  // the variables it was loaded under; empty before the first load
   locale_t locale = static_cast<locale_t>(0);
-  bool loaded = false;
 };
 
 }  // namespace
@@ -29,12 +28,11 @@ locale_t EnvironmentLocale(LocaleCategory category) {
   LoadedLocale& cached = isTime ? time : numeric;
   std::string key = EnvText("LC_ALL") + EnvText(isTime ? "LC_TIME" : "LC_NUMERIC") + EnvText("LANG") +
                     EnvText("LOCPATH");
-  if (cached.loaded && key == cached.key) return cached.locale;
+  if (key == cached.key) return cached.locale;
   if (cached.locale != static_cast<locale_t>(0)) freelocale(cached.locale);
   // A locale that cannot be loaded is remembered too: trying again would allocate again.
   cached.locale = newlocale(isTime ? LC_TIME_MASK : LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
   cached.key = std::move(key);
-  cached.loaded = true;
   return cached.locale;
 }
 

@@ -141,6 +141,20 @@ TEST(GeneralDateText, FollowsTheTimeZone) {
   EXPECT_EQ(GeneralDateText(Utc(2026, 12, 8, 0, 30, 0)), "12/8/2026 12:30:00 AM");
 }
 
+// A locale loaded for one setting is released when the setting changes.
+TEST(GeneralNumberText, SwitchingLocalesBackAndForthDoesNotGrowTheHeap) {
+  ScopedEnv all("LC_ALL", "C.UTF-8");
+  GeneralNumberText(1.5);  // the C library keeps the files of a locale it loaded once
+  setenv("LC_ALL", "C", 1);
+  ASSERT_EQ(GeneralNumberText(1.5), "1.5");
+  const auto before = static_cast<long long>(mallinfo2().uordblks);
+  for (int i = 0; i < 200; ++i) {
+    setenv("LC_ALL", i % 2 == 0 ? "C.UTF-8" : "C", 1);
+    GeneralNumberText(1.5);
+  }
+  EXPECT_LT(static_cast<long long>(mallinfo2().uordblks) - before, 4000);
+}
+
 TEST(GeneralNumberText, UnknownLocaleFallsBackToPoint) {
   ScopedEnv all("LC_ALL", "xx_NOWHERE.UTF-8");
   EXPECT_EQ(LocaleDecimalSeparator(), '.');
