@@ -20,12 +20,16 @@ mkdir -p "$work"
 base=${KAVRIN_BASE_TAR:-$work/base.tar}
 if [ ! -s "$base" ]; then
   echo "== base system (debootstrap minbase, once: $base)"
-  # The first Debian mirror this machine's apt is set up with.
-  mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null | grep -oE 'https?://[^ ]+/debian/?' | head -n 1 || true)
-  [ -n "$mirror" ] || { echo "check-package: no Debian mirror in this machine's apt sources"; exit 2; }
-  rm -rf "$work/boot"
-  debootstrap --variant=minbase bookworm "$work/boot" "$mirror" >"$work/debootstrap.log" 2>&1 ||
-    { tail -n 5 "$work/debootstrap.log"; echo "check-package: debootstrap failed"; exit 1; }
+  # The Debian mirrors this machine's apt is set up with (not those in comments), in order.
+  mirrors=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null | grep -v '^[[:space:]]*#' |
+    grep -oE 'https?://[^ ]+/debian/?' | awk '!seen[$0]++' || true)
+  [ -n "$mirrors" ] || { echo "check-package: no Debian mirror in this machine's apt sources"; exit 2; }
+  made=""
+  for mirror in $mirrors; do
+    rm -rf "$work/boot"
+    if debootstrap --variant=minbase bookworm "$work/boot" "$mirror" >"$work/debootstrap.log" 2>&1; then made=1; break; fi
+  done
+  [ -n "$made" ] || { tail -n 5 "$work/debootstrap.log"; echo "check-package: debootstrap failed with every mirror"; exit 1; }
   tar -C "$work/boot" -cf "$base.part" . && mv "$base.part" "$base" && rm -rf "$work/boot"
 fi
 
