@@ -283,7 +283,10 @@ STDMETHODIMP ChartObject::ExportPicture(VARIANT* sPath, BSTR* sName, VARIANT_BOO
   });
 }
 
+// The About box's modal loop runs the container's messages, in which it may release its last
+// reference to the control and free unused libraries.
 STDMETHODIMP ChartObject::About() {
+  const Hold hold(*this);
   return Call([&] { control_.About(); });
 }
 

@@ -240,6 +240,19 @@ class ChartObject final : public _KavrinLineChart,
   STDMETHODIMP HandsOffStorage() override;
 
  private:
+  // Keeps the object and the module loaded for the length of a call that may run a message
+  // loop, in which the container may drop its last reference and free unused libraries.
+  class Hold {
+   public:
+    explicit Hold(ChartObject& object);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    ChartObject& object_;
+  };
+
   // Runs a call on the control and turns what it raises into the result.
   template <typename Body>
   HRESULT Call(Body&& body);

@@ -2,7 +2,8 @@
 // checks what Wine's ATL container does not exercise: the ambient font (DISPID -703) is
 // read and used, the client site set first or last, property change notifications and the
 // dirty flag, Close and release in every state, the About box (closed by a right-button
-// press posted to it, also when About is called again while it shows), and 1,000
+// press posted to it, also when About is called again while it shows or when the container
+// lets the control go while it shows), and 1,000
 // place / resize / tick / remove cycles that leave no GDI object, window or handle behind.
 // The site records the calls the control makes on it; the checks say which calls they
 // expect and then check they were made, in order.
@@ -548,6 +549,39 @@ void About() {
   aboutControl = nullptr;
 }
 
+// A caller that holds no reference of its own calls About; during the modal loop the
+// container releases the last reference and frees unused libraries. About still returns, and
+// only then do the control and the module go.
+IDispatch* lastReference = nullptr;
+bool releasedDuringAbout = false;
+
+void CALLBACK ReleaseDuringAbout(HWND, UINT, UINT_PTR, DWORD) {
+  HWND w = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindAbout, reinterpret_cast<LPARAM>(&w));
+  if (!w || releasedDuringAbout) return;
+  releasedDuringAbout = true;
+  lastReference->Release();
+  CoFreeUnusedLibraries();
+  PostMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 60));
+  PostMessageW(w, WM_RBUTTONUP, 0, MAKELPARAM(100, 60));
+}
+
+void AboutAfterTheLastRelease() {
+  IOleObject* o = NewControl();
+  if (!o) return;
+  lastReference = As<IDispatch>(o, IID_IDispatch);
+  o->Release();
+  const DISPID about = IdOf(lastReference, L"About");
+  DISPPARAMS none{};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, ReleaseDuringAbout);
+  const HRESULT hr = lastReference->Invoke(about, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+  KillTimer(nullptr, timer);
+  ExpectHr(hr, S_OK, "About while the container lets the control go");
+  Expect(releasedDuringAbout, "the last reference went during About");
+  CoFreeUnusedLibraries();
+  Expect(GetModuleHandleW(L"KavrinLineChart.ocx") == nullptr, "the control and then its module went after About");
+}
+
 // ---- many cycles ----
 
 DWORD LiveGdiObjects() {  // where GetGuiResources reports none (Wine), probe the handle table
@@ -625,6 +659,7 @@ int main(int argc, char** argv) {
   CloseInEveryState();
   std::printf("-- About\n");
   About();
+  AboutAfterTheLastRelease();
   std::printf("-- %d place / resize / tick / remove cycles\n", cycles);
   Cycles(cycles);
   using CanUnloadFn = HRESULT(WINAPI*)();
