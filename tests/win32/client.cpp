@@ -1,7 +1,8 @@
 // A C++ client of the registered control, run under Wine: it drives the object through
-// IDispatch by name and through the vtable, round-trips the settings through its own
-// property bag and through a stream, and checks that 10,000 objects made, used and released
-// leave no handle, no GDI object and no lock behind.
+// IDispatch by name and through the vtable, with arguments by name, left out or wrong as
+// late-bound callers pass them, round-trips the settings through its own property bag and
+// through a stream, and checks that 10,000 objects made, used and released leave no handle,
+// no GDI object and no lock behind.
 //   client.exe <saved_settings.txt> <scratch folder> [cycles]
 // Prints one line per failure and "client: done, N failures" last; exits with N.
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -137,6 +139,60 @@ VARIANT ByRef(VARIANT* v) {
   V_VT(&x) = VT_BYREF | VT_VARIANT;
   V_VARIANTREF(&x) = v;
   return x;
+}
+VARIANT Dbl(double v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_R8;
+  V_R8(&x) = v;
+  return x;
+}
+VARIANT Bool(bool v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_BOOL;
+  V_BOOL(&x) = v ? VARIANT_TRUE : VARIANT_FALSE;
+  return x;
+}
+VARIANT Obj(IUnknown* v) {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_DISPATCH;
+  V_DISPATCH(&x) = static_cast<IDispatch*>(v);
+  return x;
+}
+// An argument left out in the middle of a call, as a script passes one.
+VARIANT LeftOut() {
+  VARIANT x;
+  VariantInit(&x);
+  V_VT(&x) = VT_ERROR;
+  V_ERROR(&x) = DISP_E_PARAMNOTFOUND;
+  return x;
+}
+
+// A call with arguments by position (in declaration order) and by name; the names' DISPIDs
+// come from GetIDsOfNames as a caller's do, or are given as numbers. Nothing is freed.
+struct LateCall {
+  const wchar_t* member;
+  std::vector<VARIANT> positional;
+  std::vector<const wchar_t*> names;
+  std::vector<VARIANT> named;
+  std::vector<DISPID> ids = {};  // instead of names
+};
+
+HRESULT Invoke(IDispatch* d, const LateCall& c, UINT* argErr, VARIANT* result = nullptr,
+               WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET) {
+  *argErr = ~0u;
+  std::vector<LPOLESTR> names{const_cast<LPOLESTR>(c.member)};
+  for (const wchar_t* n : c.names) names.push_back(const_cast<LPOLESTR>(n));
+  std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+  const HRESULT found = d->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), 0, ids.data());
+  if (FAILED(found)) return found;
+  if (c.names.empty()) ids.insert(ids.end(), c.ids.begin(), c.ids.end());
+  std::vector<VARIANT> args = c.named;  // named first, then the positional ones last first
+  args.insert(args.end(), c.positional.rbegin(), c.positional.rend());
+  DISPPARAMS params{args.data(), ids.data() + 1, static_cast<UINT>(args.size()), static_cast<UINT>(c.named.size())};
+  return d->Invoke(ids[0], IID_NULL, 0, flags, &params, result, nullptr, argErr);
 }
 
 void ClearExcep(EXCEPINFO& ex) {
@@ -329,6 +385,12 @@ void DispatchByName() {
   ExpectHr(NewControl(d.out()), S_OK, "CoCreateInstance");
   if (!d.p) return;
   Expect(IdOf(d.p, L"tItLe") == 0x68030015, "GetIDsOfNames is case-insensitive");
+  LPOLESTR title = const_cast<LPOLESTR>(L"Title"), none = nullptr;
+  DISPID titleId = 0;
+  ExpectHr(d->GetIDsOfNames(IID_NULL, nullptr, 1, 0, &titleId), E_INVALIDARG, "GetIDsOfNames without names");
+  ExpectHr(d->GetIDsOfNames(IID_NULL, &none, 1, 0, &titleId), E_INVALIDARG, "GetIDsOfNames with a null name");
+  ExpectHr(d->GetIDsOfNames(IID_NULL, &title, 0, 0, &titleId), E_INVALIDARG, "GetIDsOfNames of no name");
+  ExpectHr(d->GetIDsOfNames(IID_NULL, &title, 1, 0, nullptr), E_POINTER, "GetIDsOfNames without room for the DISPIDs");
 
   VARIANT v = Str(SysAllocString(L"Pressure"));
   ExpectHr(CallByName(d.p, L"Title", DISPATCH_PROPERTYPUT, {v}, nullptr, nullptr), S_OK, "Title put by name");
@@ -586,6 +648,103 @@ void PropertyNotification() {
   Expect(sink.changed == std::vector<DISPID>{0x68030005}, "one OnChanged, for Min");
 }
 
+// ---- late-bound calls as VBA, VB6 and script hosts make them ----
+
+// A control loaded from an empty bag: configured, so that its methods reach the chart.
+bool LoadedControl(Ref<IDispatch>& d) {
+  Ref<IPersistPropertyBag> persist;
+  Bag empty;
+  return SUCCEEDED(NewControl(d.out())) && SUCCEEDED(As(d.p, IID_IPersistPropertyBag, persist.out())) &&
+         SUCCEEDED(persist->Load(&empty, nullptr));
+}
+
+// Arguments by name in any order, one left out in the middle, pictures without a bitmap:
+// every line is added and every value reaches its line, as the export log shows.
+void NamedArguments(const std::string& scratch) {
+  Ref<IDispatch> d;
+  if (!LoadedControl(d)) return Fail("no loaded control for named arguments");
+  Bstr key(L"Named"), log(L"named.txt"), folder(std::wstring(scratch.begin(), scratch.end()).c_str());
+  Ref<IPictureDisp> icon, empty;
+  PICTDESC desc{sizeof(PICTDESC), PICTYPE_ICON, {}};
+  desc.icon.hicon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  ExpectHr(OleCreatePictureIndirect(&desc, IID_IPictureDisp, FALSE, icon.vout()), S_OK, "an icon picture");
+  ExpectHr(OleCreatePictureIndirect(nullptr, IID_IPictureDisp, FALSE, empty.vout()), S_OK, "an empty picture");
+  const LateCall calls[] = {
+      {L"AddLine", {}, {L"Key", L"lColor"}, {Str(key.b), Lng(255)}},  // line 1
+      {L"AddLine", {Str(key.b)}, {L"lTipColor", L"PointPic", L"lColor"}, {Lng(0), Obj(icon.p), Lng(255)}},
+      {L"AddLine", {Str(key.b), Lng(255), LeftOut(), Bool(true)}, {}, {}},
+      {L"AddLine", {Str(key.b), Lng(255), Obj(empty.p)}, {}, {}},  // line 4
+      {L"ExportData", {}, {L"sName", L"bOperate", L"sPath"}, {Str(log.b), Bool(true), Str(folder.b)}},
+      {L"SetValue", {}, {L"Value", L"Id"}, {Dbl(2.5), Lng(1)}},
+      {L"SetValue", {Lng(4), Dbl(7)}, {}, {}},
+  };
+  UINT argErr = 0;
+  for (size_t i = 0; i < std::size(calls); ++i)
+    ExpectHr(Invoke(d.p, calls[i], &argErr), S_OK, "late-bound call " + std::to_string(i + 1));
+  for (int tick = 0; tick < 11; ++tick) Invoke(d.p, {L"Movie", {}, {}, {}}, &argErr);
+  ExpectHr(Invoke(d.p, {L"ExportData", {}, {L"bOperate"}, {Bool(false)}}, &argErr), S_OK, "ExportData bOperate:=False");
+  Expect(FileText(scratch + "\\named.txt").find("[1]2.5,[4]7") != std::string::npos,
+         "the values reached lines 1 and 4 of the log");
+}
+
+// What dispatch refuses, with the standard error and the caller's argument at fault.
+void RefusedCalls() {
+  Ref<IDispatch> d;
+  if (!LoadedControl(d)) return Fail("no loaded control for refused calls");
+  Bstr key(L"k"), text(L"abc");
+  VARIANT nowhere;
+  VariantInit(&nowhere);
+  V_VT(&nowhere) = VT_BYREF | VT_I2;
+  V_I2REF(&nowhere) = nullptr;
+  constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT;
+  const struct {
+    LateCall call;
+    HRESULT hr;
+    UINT argErr;  // ~0u: no argument named
+    WORD flags = kGet;
+  } cases[] = {
+      {{L"AddLine", {}, {L"Key"}, {Str(key.b)}}, DISP_E_PARAMNOTOPTIONAL, ~0u},
+      {{L"AddLine", {Str(key.b), LeftOut()}, {}, {}}, DISP_E_PARAMNOTOPTIONAL, 0},
+      {{L"AddLine", {}, {L"Key", L"lColor", L"key"}, {Str(key.b), Lng(255), Str(key.b)}}, DISP_E_PARAMNOTFOUND, 2},
+      {{L"AddLine", {Str(key.b), Lng(255)}, {L"lColor"}, {Lng(1)}}, DISP_E_PARAMNOTFOUND, 0},
+      {{L"AddLine", {Str(key.b), Lng(255)}, {}, {Lng(1)}, {5}}, DISP_E_PARAMNOTFOUND, 0},
+      {{L"AddLine", {Str(key.b), Lng(255)}, {}, {Lng(1)}, {DISPID_UNKNOWN}}, DISP_E_PARAMNOTFOUND, 0},
+      {{L"AddLine", {}, {L"Key", L"Colour"}, {Str(key.b), Lng(1)}}, DISP_E_UNKNOWNNAME, ~0u},
+      {{L"Movie", {Lng(1)}, {}, {}}, DISP_E_BADPARAMCOUNT, ~0u},
+      {{L"SetValue", {Lng(40000), Dbl(1)}, {}, {}}, DISP_E_OVERFLOW, 1},  // error 6 to a script, not 13
+      {{L"SetValue", {}, {L"Id", L"Value"}, {Str(text.b), Dbl(1)}}, DISP_E_TYPEMISMATCH, 0},
+      {{L"SetValue", {nowhere, Dbl(1)}, {}, {}}, E_POINTER, 1},
+      {{L"Title", {Lng(1)}, {}, {}}, DISP_E_BADPARAMCOUNT, ~0u},  // a read takes no argument
+      {{L"Title", {Str(key.b)}, {}, {Str(key.b)}, {DISPID_PROPERTYPUT}}, DISP_E_BADPARAMCOUNT, ~0u, kPut},
+      {{L"Title", {}, {}, {Str(key.b)}, {0}}, DISP_E_PARAMNOTFOUND, 0, kPut},
+      {{L"Movie", {}, {}, {}}, DISP_E_MEMBERNOTFOUND, ~0u, kPut},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    UINT argErr = 0;
+    const std::string what = "refused call " + std::to_string(i + 1);
+    ExpectHr(Invoke(d.p, cases[i].call, &argErr, nullptr, cases[i].flags), cases[i].hr, what);
+    Expect(argErr == cases[i].argErr, what + ": argument " + std::to_string(static_cast<int>(argErr)));
+  }
+}
+
+// Colours reach dispatch callers as Longs, system colours as negative ones, and come back so.
+void ColoursAsLongs() {
+  Ref<IDispatch> d;
+  NewControl(d.out());
+  if (!d.p) return Fail("no control for colours");
+  LONG system = static_cast<LONG>(0x8000000F);
+  VARIANT byRef;
+  VariantInit(&byRef);
+  V_VT(&byRef) = VT_BYREF | VT_I4;
+  V_I4REF(&byRef) = &system;
+  ExpectHr(CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYPUT, {byRef}, nullptr, nullptr), S_OK,
+           "TitleColor put a system colour as a Long");
+  VARIANT r;
+  VariantInit(&r);
+  CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYGET, {}, &r, nullptr);
+  Expect(V_VT(&r) == VT_I4 && V_I4(&r) == -2147483633, "TitleColor reads back the same negative Long");
+}
+
 // ---- many objects ----
 
 using CanUnloadFn = HRESULT(WINAPI*)();
@@ -691,6 +850,9 @@ int main(int argc, char** argv) {
   CoInitialize(nullptr);
   DispatchByName();
   PropertyBagRoundTrip(argv[1], argv[2]);
+  NamedArguments(argv[2]);
+  RefusedCalls();
+  ColoursAsLongs();
   StreamRoundTrip();
   ClassInfoAndCategories();
   PropertyNotification();
