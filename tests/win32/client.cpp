@@ -1,9 +1,9 @@
 // A C++ client of the registered control, run under Wine: it drives the object through
 // IDispatch by name and through the vtable, with arguments by name, left out or wrong as
 // late-bound callers pass them, round-trips the settings through its own property bag and
-// through a stream, and checks that 10,000 objects made, used and released leave no handle,
-// no GDI object and no lock behind.
-//   client.exe <saved_settings.txt> <scratch folder> [cycles]
+// through a stream, saves a picture to a full disk, and checks that 10,000 objects made, used
+// and released leave no handle, no GDI object and no lock behind.
+//   client.exe <saved_settings.txt> <scratch folder> [cycles] [folder on a disk too small for a picture]
 // Prints one line per failure and "client: done, N failures" last; exits with N.
 #include <windows.h>
 #include <ocidl.h>
@@ -745,6 +745,24 @@ void ColoursAsLongs() {
   Expect(V_VT(&r) == VT_I4 && V_I4(&r) == -2147483633, "TitleColor reads back the same negative Long");
 }
 
+// A disk too small for the picture: the write stops short, which is a full disk (61), and no
+// part of the file stays.
+void FullDisk(const std::string& folder) {
+  Ref<IDispatch> d;
+  if (!LoadedControl(d)) return Fail("no loaded control for a full disk");
+  VARIANT path = Str(SysAllocString(std::wstring(folder.begin(), folder.end()).c_str()));
+  Bstr name(L"chart.bmp");
+  VARIANT r;
+  VariantInit(&r);
+  EXCEPINFO ex{};
+  ExpectHr(CallByName(d.p, L"ExportPicture", DISPATCH_METHOD, {ByRef(&path), Str(name.b)}, &r, &ex),
+           DISP_E_EXCEPTION, "ExportPicture on a full disk");
+  ExpectHr(ex.scode, static_cast<HRESULT>(0x800A003D), "a short write is a full disk (61)");
+  ClearExcep(ex);
+  VariantClear(&path);
+  Expect(GetFileAttributesA((folder + "\\chart.bmp").c_str()) == INVALID_FILE_ATTRIBUTES, "no part of the picture stays");
+}
+
 // ---- many objects ----
 
 using CanUnloadFn = HRESULT(WINAPI*)();
@@ -844,7 +862,7 @@ void Cycles(int count) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::printf("usage: client.exe <saved_settings.txt> <scratch folder> [cycles]\n");
+    std::printf("usage: client.exe <saved_settings.txt> <scratch folder> [cycles] [folder on a small disk]\n");
     return 100;
   }
   CoInitialize(nullptr);
@@ -853,6 +871,7 @@ int main(int argc, char** argv) {
   NamedArguments(argv[2]);
   RefusedCalls();
   ColoursAsLongs();
+  if (argc > 4) FullDisk(argv[4]);
   StreamRoundTrip();
   ClassInfoAndCategories();
   PropertyNotification();
