@@ -62,6 +62,18 @@ bitmap="$(od -An -td4 -j18 -N8 "$inspect/toolbox.bmp" | xargs) $(od -An -tu2 -j2
 wrestool -x --raw --type=16 --name=1 "$ocx32" >"$inspect/version.bin"
 iconv -f UTF-16LE -t UTF-8 "$inspect/version.bin" 2>/dev/null | tr -d '\0' >"$inspect/version.txt" || true
 grep -q OLESelfRegister "$inspect/version.txt" || fail "version information without OLESelfRegister"
+# Floating point in SSE2 registers, as the 64-bit twin computes: the code of the pixel row
+# (cLineChart::SetValue) and of the number rules holds no x87 arithmetic.
+for src in chart/series.cpp common/numbers.cpp; do
+  obj=$(find "$out/x86-build" -path "*/kavrin_core.dir/*" -name "${src##*/}.obj" | grep -F "/${src%/*}/" | head -n 1)
+  if [ -z "$obj" ]; then
+    fail "no 32-bit object file of $src"
+    continue
+  fi
+  x87=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$obj" |
+    grep -cP '\tf(i?(add|sub|subr|mul|div|divr)p?|rndint|istp?|isttp|ild|sqrt|prem1?|scale|chs|abs)\b' || true)
+  [ "$x87" = 0 ] || fail "$src: $x87 x87 arithmetic instructions in the 32-bit control"
+done
 
 echo "== The 64-bit control under wine64"
 wine=/usr/lib/wine/wine64
