@@ -119,53 +119,45 @@ HRESULT CallByName(IDispatch* d, const wchar_t* name, WORD flags, std::vector<VA
   return d->Invoke(IdOf(d, name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, ex, &argErr);
 }
 
+// Argument values; text and objects stay their owner's.
+VARIANT Typed(VARTYPE type) {
+  VARIANT x{};  // a null reference, for a by-reference type
+  V_VT(&x) = type;
+  return x;
+}
 VARIANT Lng(LONG v) {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_I4;
+  VARIANT x = Typed(VT_I4);
   V_I4(&x) = v;
   return x;
 }
 VARIANT Str(BSTR v) {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_BSTR;
+  VARIANT x = Typed(VT_BSTR);
   V_BSTR(&x) = v;
   return x;
 }
 VARIANT ByRef(VARIANT* v) {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_BYREF | VT_VARIANT;
+  VARIANT x = Typed(VT_BYREF | VT_VARIANT);
   V_VARIANTREF(&x) = v;
   return x;
 }
 VARIANT Dbl(double v) {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_R8;
+  VARIANT x = Typed(VT_R8);
   V_R8(&x) = v;
   return x;
 }
 VARIANT Bool(bool v) {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_BOOL;
+  VARIANT x = Typed(VT_BOOL);
   V_BOOL(&x) = v ? VARIANT_TRUE : VARIANT_FALSE;
   return x;
 }
 VARIANT Obj(IUnknown* v) {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_DISPATCH;
+  VARIANT x = Typed(VT_DISPATCH);
   V_DISPATCH(&x) = static_cast<IDispatch*>(v);
   return x;
 }
 // An argument left out in the middle of a call, as a script passes one.
 VARIANT LeftOut() {
-  VARIANT x;
-  VariantInit(&x);
-  V_VT(&x) = VT_ERROR;
+  VARIANT x = Typed(VT_ERROR);
   V_ERROR(&x) = DISP_E_PARAMNOTFOUND;
   return x;
 }
@@ -692,10 +684,7 @@ void RefusedCalls() {
   Ref<IDispatch> d;
   if (!LoadedControl(d)) return Fail("no loaded control for refused calls");
   Bstr key(L"k"), text(L"abc");
-  VARIANT nowhere;
-  VariantInit(&nowhere);
-  V_VT(&nowhere) = VT_BYREF | VT_I2;
-  V_I2REF(&nowhere) = nullptr;
+  VARIANT nowhere = Typed(VT_BYREF | VT_I2);  // no address
   constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT;
   const struct {
     LateCall call;
@@ -733,9 +722,7 @@ void ColoursAsLongs() {
   NewControl(d.out());
   if (!d.p) return Fail("no control for colours");
   LONG system = static_cast<LONG>(0x8000000F);
-  VARIANT byRef;
-  VariantInit(&byRef);
-  V_VT(&byRef) = VT_BYREF | VT_I4;
+  VARIANT byRef = Typed(VT_BYREF | VT_I4);
   V_I4REF(&byRef) = &system;
   ExpectHr(CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYPUT, {byRef}, nullptr, nullptr), S_OK,
            "TitleColor put a system colour as a Long");
