@@ -655,7 +655,8 @@ bool LoadedControl(Ref<IDispatch>& d) {
 void NamedArguments(const std::string& scratch) {
   Ref<IDispatch> d;
   if (!LoadedControl(d)) return Fail("no loaded control for named arguments");
-  Bstr key(L"Named"), log(L"named.txt"), folder(std::wstring(scratch.begin(), scratch.end()).c_str());
+  Bstr key(L"Named"), log(L"named.txt"), folder(std::wstring(scratch.begin(), scratch.end()).c_str()), none(L"");
+  VARIANT nothingYet = Typed(VT_EMPTY);
   Ref<IPictureDisp> icon, empty;
   PICTDESC desc{sizeof(PICTDESC), PICTYPE_ICON, {}};
   desc.icon.hicon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
@@ -669,10 +670,13 @@ void NamedArguments(const std::string& scratch) {
       {L"ExportData", {}, {L"sName", L"bOperate", L"sPath"}, {Str(log.b), Bool(true), Str(folder.b)}},
       {L"SetValue", {}, {L"Value", L"Id"}, {Dbl(2.5), Lng(1)}},
       {L"SetValue", {Lng(4), Dbl(7)}, {}, {}},
+      {L"ExportPicture", {ByRef(&nothingYet), Str(none.b)}, {}, {}},  // an Empty Variant by reference
   };
   UINT argErr = 0;
-  for (size_t i = 0; i < std::size(calls); ++i)
+  for (size_t i = 0; i < std::size(calls); ++i) {
     ExpectHr(Invoke(d.p, calls[i], &argErr), S_OK, "late-bound call " + std::to_string(i + 1));
+    Expect(argErr == ~0u, "a call that succeeds names no argument");
+  }
   for (int tick = 0; tick < 11; ++tick) Invoke(d.p, {L"Movie", {}, {}, {}}, &argErr);
   ExpectHr(Invoke(d.p, {L"ExportData", {}, {L"bOperate"}, {Bool(false)}}, &argErr), S_OK, "ExportData bOperate:=False");
   Expect(FileText(scratch + "\\named.txt").find("[1]2.5,[4]7") != std::string::npos,
@@ -684,7 +688,7 @@ void RefusedCalls() {
   Ref<IDispatch> d;
   if (!LoadedControl(d)) return Fail("no loaded control for refused calls");
   Bstr key(L"k"), text(L"abc");
-  VARIANT nowhere = Typed(VT_BYREF | VT_I2);  // no address
+  VARIANT nowhere = Typed(VT_BYREF | VT_I2), noText = Typed(VT_BYREF | VT_BSTR);  // no address
   constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET, kPut = DISPATCH_PROPERTYPUT;
   const struct {
     LateCall call;
@@ -703,6 +707,7 @@ void RefusedCalls() {
       {{L"SetValue", {Lng(40000), Dbl(1)}, {}, {}}, DISP_E_OVERFLOW, 1},  // error 6 to a script, not 13
       {{L"SetValue", {}, {L"Id", L"Value"}, {Str(text.b), Dbl(1)}}, DISP_E_TYPEMISMATCH, 0},
       {{L"SetValue", {nowhere, Dbl(1)}, {}, {}}, E_POINTER, 1},
+      {{L"ExportPicture", {ByRef(&noText), Str(key.b)}, {}, {}}, E_POINTER, 1},
       {{L"Title", {Lng(1)}, {}, {}}, DISP_E_BADPARAMCOUNT, ~0u},  // a read takes no argument
       {{L"Title", {Str(key.b)}, {}, {Str(key.b)}, {DISPID_PROPERTYPUT}}, DISP_E_BADPARAMCOUNT, ~0u, kPut},
       {{L"Title", {}, {}, {Str(key.b)}, {0}}, DISP_E_PARAMNOTFOUND, 0, kPut},
@@ -714,6 +719,16 @@ void RefusedCalls() {
     ExpectHr(Invoke(d.p, cases[i].call, &argErr, nullptr, cases[i].flags), cases[i].hr, what);
     Expect(argErr == cases[i].argErr, what + ": argument " + std::to_string(static_cast<int>(argErr)));
   }
+  // Argument lists that contradict their counts, and a member the control does not have.
+  DISPID put = DISPID_PROPERTYPUT;
+  VARIANT one = Lng(1);
+  DISPPARAMS malformed[] = {{nullptr, nullptr, 1, 0}, {&one, nullptr, 1, 1}, {&one, &put, 0, 1}};
+  for (DISPPARAMS& p : malformed)
+    ExpectHr(d->Invoke(IdOf(d.p, L"Zoom"), IID_NULL, 0, DISPATCH_PROPERTYPUT, &p, nullptr, nullptr, nullptr),
+             E_INVALIDARG, "a malformed argument list");
+  DISPPARAMS empty{};
+  ExpectHr(d->Invoke(0x12345, IID_NULL, 0, DISPATCH_METHOD, &empty, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND,
+           "an unknown DISPID");
 }
 
 // Colours reach dispatch callers as Longs, system colours as negative ones, and come back so.
@@ -721,15 +736,20 @@ void ColoursAsLongs() {
   Ref<IDispatch> d;
   NewControl(d.out());
   if (!d.p) return Fail("no control for colours");
+  SHORT white = -1;
   LONG system = static_cast<LONG>(0x8000000F);
-  VARIANT byRef = Typed(VT_BYREF | VT_I4);
-  V_I4REF(&byRef) = &system;
-  ExpectHr(CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYPUT, {byRef}, nullptr, nullptr), S_OK,
-           "TitleColor put a system colour as a Long");
-  VARIANT r;
-  VariantInit(&r);
-  CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYGET, {}, &r, nullptr);
-  Expect(V_VT(&r) == VT_I4 && V_I4(&r) == -2147483633, "TitleColor reads back the same negative Long");
+  VARIANT integer = Typed(VT_BYREF | VT_I2), longer = Typed(VT_BYREF | VT_I4);
+  V_I2REF(&integer) = &white;
+  V_I4REF(&longer) = &system;
+  const std::pair<VARIANT, LONG> puts[] = {{integer, -1}, {longer, -2147483633}};
+  for (const auto& [given, expected] : puts) {
+    ExpectHr(CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYPUT, {given}, nullptr, nullptr), S_OK,
+             "TitleColor put as a Long by reference");
+    VARIANT r;
+    VariantInit(&r);
+    CallByName(d.p, L"TitleColor", DISPATCH_PROPERTYGET, {}, &r, nullptr);
+    Expect(V_VT(&r) == VT_I4 && V_I4(&r) == expected, "TitleColor reads back the same Long");
+  }
 }
 
 // A disk too small for the picture: the write stops short, which is a full disk (61), and no
@@ -746,8 +766,18 @@ void FullDisk(const std::string& folder) {
            DISP_E_EXCEPTION, "ExportPicture on a full disk");
   ExpectHr(ex.scode, static_cast<HRESULT>(0x800A003D), "a short write is a full disk (61)");
   ClearExcep(ex);
-  VariantClear(&path);
   Expect(GetFileAttributesA((folder + "\\chart.bmp").c_str()) == INVALID_FILE_ATTRIBUTES, "no part of the picture stays");
+  // No room at all: the write fails outright, with the same error.
+  HANDLE filler = CreateFileA((folder + "\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  std::vector<char> block(4096);
+  for (DWORD n = 0; WriteFile(filler, block.data(), 4096, &n, nullptr) && n == 4096;) {
+  }
+  CloseHandle(filler);
+  ExpectHr(CallByName(d.p, L"ExportPicture", DISPATCH_METHOD, {ByRef(&path), Str(name.b)}, &r, &ex),
+           DISP_E_EXCEPTION, "ExportPicture on a disk with no room");
+  ExpectHr(ex.scode, static_cast<HRESULT>(0x800A003D), "a failed write for want of room is a full disk (61)");
+  ClearExcep(ex);
+  VariantClear(&path);
 }
 
 // ---- many objects ----
