@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "common/ansi_text.h"
 #include "common/file_path.h"
 #include "common/vb_error.h"
 
@@ -27,7 +28,7 @@ int g_fd = -1;
 
 #ifdef _WIN32
 int OpenNew(const std::string& p) {
-  return _open(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+  return _open(AnsiText(p).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
 }
 long long Offset(int fd) { return _lseeki64(fd, 0, SEEK_CUR); }
@@ -41,7 +42,7 @@ void Truncate(int fd, long long off) {
 void CloseFd(int fd) { _close(fd); }
 bool IsFolder(const std::string& p) {
   struct _stat64 st;
-  return _stat64(p.c_str(), &st) == 0 && (st.st_mode & _S_IFDIR) != 0;
+  return _stat64(AnsiText(p).c_str(), &st) == 0 && (st.st_mode & _S_IFDIR) != 0;
 }
 #else
 int OpenNew(const std::string& p) {

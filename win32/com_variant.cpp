@@ -35,7 +35,7 @@ Variant FromVariant(const VARIANT& in, FontLinks& fonts) {
     case VT_I4: return Variant::FromLong(V_I4(&value));
     case VT_R8: return Variant::FromDouble(V_R8(&value));
     case VT_BOOL: return Variant::FromBoolean(V_BOOL(&value) ? True : False);
-    case VT_BSTR: return Variant(ToAnsi(V_BSTR(&value)));
+    case VT_BSTR: return Variant(ToUtf8(V_BSTR(&value)));
     case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_INT: case VT_UINT:
       return Converted(value, VT_I4);
     case VT_R4: case VT_CY: case VT_DATE: case VT_DECIMAL: case VT_I8: case VT_UI8:
