@@ -33,7 +33,15 @@ void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& s
       return;
     }
     m_bExport = True;
-    WriteExportHeader();
+    try {
+      WriteExportHeader();
+    } catch (...) {
+      // A log that could not start (a full disk) leaves nothing behind: the file it made
+      // goes and the shared slot is free again for this chart and every other.
+      m_bExport = False;
+      LogSlot::Discard(this);
+      throw;
+    }
     return;
   }
 
