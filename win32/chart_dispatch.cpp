@@ -125,7 +125,7 @@ STDMETHODIMP ChartObject::InterfaceSupportsErrorInfo(REFIID riid) {
     return Call([&] { *v = ToBstr(control_.Name()); }); \
   }                                                     \
   STDMETHODIMP ChartObject::put_##Name(BSTR v) {        \
-    return Call([&] { control_.Name(ToAnsi(v)); });     \
+    return Call([&] { control_.Name(ToUtf8(v)); });     \
   }
 
 // A font property hands out the host's own font object and takes a reference to the one set.
@@ -197,7 +197,7 @@ STDMETHODIMP ChartObject::AddLine(BSTR* Key, LONG* lColor, IPictureDisp** PointP
                                   LONG* lTipColor) {
   if (!Key || !lColor) return E_POINTER;
   return CallWithFonts([&] {
-    control_.AddLine(ToAnsi(*Key), *lColor, CopyPicture(PointPic ? *PointPic : nullptr),
+    control_.AddLine(ToUtf8(*Key), *lColor, CopyPicture(PointPic ? *PointPic : nullptr),
                      bDispPointTip ? FromVariantBool(*bDispPointTip) : False, lTipColor ? *lTipColor : 16777215);
   });
 }
@@ -206,8 +206,8 @@ STDMETHODIMP ChartObject::AddLine(BSTR* Key, LONG* lColor, IPictureDisp** PointP
 STDMETHODIMP ChartObject::ExportData(VARIANT_BOOL* bOperate, BSTR* sPath, BSTR* sName) {
   if (!bOperate) return E_POINTER;
   return CallWithFonts([&] {
-    std::string path = sPath ? ToAnsi(*sPath) : std::string();
-    std::string name = sName ? ToAnsi(*sName) : std::string();
+    std::string path = sPath ? ToUtf8(*sPath) : std::string();
+    std::string name = sName ? ToUtf8(*sName) : std::string();
     control_.ExportData(FromVariantBool(*bOperate), path, name);
     if (sPath) AssignBstr(sPath, path);
     if (sName) AssignBstr(sName, name);
@@ -220,7 +220,7 @@ STDMETHODIMP ChartObject::ExportPicture(VARIANT* sPath, BSTR* sName, VARIANT_BOO
   return Call([&] {
     Variant path = FromVariant(*sPath, fonts_);
     const std::string before = path.ToString();
-    *written = ToVariantBool(control_.ExportPicture(path, ToAnsi(*sName)));
+    *written = ToVariantBool(control_.ExportPicture(path, ToUtf8(*sName)));
     if (path.ToString() == before) return;
     // The caller's variable gets the folder with its "\" appended.
     VARIANT text;

@@ -291,6 +291,10 @@ class ChartObject final : public _KavrinLineChart,
   bool uiActive_ = false;
   bool shown_ = false;            // the first Resize has been fired
   bool initedWithoutSite_ = false;  // InitNew came before the client site
+  // Counts the container's changes to the control's place: a new or no client site, Close,
+  // the start and the end of in-place activation. A call out to the container during
+  // activation may make any of them; activation goes on only while the count stands.
+  unsigned placeChanges_ = 0;
   ITypeInfo* dispatchInfo_ = nullptr;
   FontLinks fonts_;
   ControlSite site_;

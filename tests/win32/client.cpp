@@ -557,6 +557,324 @@ void StreamRoundTrip() {
   SysFreeString(t);
 }
 
+// ---- every setting, through every form of persistence ----
+
+// Text outside every ANSI code page: CJK, Greek, an emoji (a surrogate pair) and a lone
+// surrogate. The control keeps it as given, whatever the code page.
+const wchar_t kWideTitle[] = L"\x6E29\x5EA6 \x0394p \xD83D\xDE00 \xD800";
+
+IFontDisp* MakeFont(const wchar_t* name, LONGLONG sizeCy, SHORT weight, BOOL italic, BOOL underline, BOOL strike,
+                    SHORT charset) {
+  FONTDESC d{sizeof(FONTDESC), const_cast<LPOLESTR>(name), {}, weight, charset, italic, underline, strike};
+  d.cySize.int64 = sizeCy;
+  IFontDisp* f = nullptr;
+  OleCreateFontIndirect(&d, IID_IFontDisp, reinterpret_cast<void**>(&f));
+  return f;
+}
+
+std::wstring FontSetting(IFontDisp* font) {
+  Ref<IFont> f;
+  if (!font || FAILED(font->QueryInterface(IID_IFont, f.vout()))) return L"<no font>";
+  BSTR face = nullptr;
+  CY size{};
+  BOOL bold = 0, italic = 0, underline = 0, strike = 0;
+  SHORT weight = 0, charset = 0;
+  f->get_Name(&face);
+  f->get_Size(&size);
+  f->get_Bold(&bold);
+  f->get_Italic(&italic);
+  f->get_Underline(&underline);
+  f->get_Strikethrough(&strike);
+  f->get_Weight(&weight);
+  f->get_Charset(&charset);
+  std::wstring s = std::wstring(face ? face : L"") + L" " + std::to_wstring(size.int64) + L" " +
+                   std::to_wstring(bold) + std::to_wstring(italic) + std::to_wstring(underline) +
+                   std::to_wstring(strike) + L" " + std::to_wstring(weight) + L" " + std::to_wstring(charset);
+  SysFreeString(face);
+  return s;
+}
+
+// All 24 settings, read through the vtable, one text each.
+std::vector<std::wstring> Settings(_KavrinLineChart* c) {
+  std::vector<std::wstring> s;
+  auto color = [&](HRESULT (STDMETHODCALLTYPE _KavrinLineChart::*get)(OLE_COLOR*)) {
+    OLE_COLOR v = 0;
+    (c->*get)(&v);
+    s.push_back(std::to_wstring(v));
+  };
+  auto integer = [&](HRESULT (STDMETHODCALLTYPE _KavrinLineChart::*get)(short*)) {
+    short v = 0;
+    (c->*get)(&v);
+    s.push_back(std::to_wstring(v));
+  };
+  auto number = [&](HRESULT (STDMETHODCALLTYPE _KavrinLineChart::*get)(double*)) {
+    double v = 0;
+    (c->*get)(&v);
+    s.push_back(std::to_wstring(v));
+  };
+  auto flag = [&](HRESULT (STDMETHODCALLTYPE _KavrinLineChart::*get)(VARIANT_BOOL*)) {
+    VARIANT_BOOL v = 0;
+    (c->*get)(&v);
+    s.push_back(std::to_wstring(v));
+  };
+  auto text = [&](HRESULT (STDMETHODCALLTYPE _KavrinLineChart::*get)(BSTR*)) {
+    BSTR v = nullptr;
+    (c->*get)(&v);
+    s.push_back(std::wstring(v ? v : L"", v ? SysStringLen(v) : 0));
+    SysFreeString(v);
+  };
+  auto font = [&](HRESULT (STDMETHODCALLTYPE _KavrinLineChart::*get)(IFontDisp**)) {
+    Ref<IFontDisp> f;
+    (c->*get)(f.out());
+    s.push_back(FontSetting(f.p));
+  };
+  using K = _KavrinLineChart;
+  color(&K::get_ValueLineColor), color(&K::get_TimeLineColor), text(&K::get_Title), number(&K::get_Zoom);
+  font(&K::get_MeasureFont), color(&K::get_MeasureColor), integer(&K::get_TitlePos), font(&K::get_TitleFont);
+  color(&K::get_TitleColor), integer(&K::get_MeasurePos), font(&K::get_CutLineFont), flag(&K::get_bValueLineDisp);
+  flag(&K::get_bTimeLineDisp), color(&K::get_BackColor), color(&K::get_ChartBackColor), integer(&K::get_BorderWidth);
+  color(&K::get_BorderColor), number(&K::get_ValueSpace), number(&K::get_Min), number(&K::get_Max);
+  integer(&K::get_MeasureWidth), text(&K::get_Unit), font(&K::get_UnitFont), text(&K::get_Dist);
+  return s;
+}
+
+// Every setting away from its default, fonts differing in every attribute.
+void ApplyEverySetting(_KavrinLineChart* c) {
+  ApplySettings(c);
+  Bstr title(kWideTitle), unit(L"\x03A9\xD800"), dist(L"10,10,10,40 \x2013");
+  c->put_Title(title.b);
+  c->put_Unit(unit.b);
+  c->put_Dist(dist.b);
+  c->put_bTimeLineDisp(VARIANT_FALSE);
+  c->put_ValueLineColor(0x010203);
+  c->put_TimeLineColor(0x040506);
+  c->put_MeasureColor(0x070809);
+  c->put_TitleColor(0x0A0B0C);
+  c->put_BorderColor(0x0D0E0F);
+  Ref<IFontDisp> fonts[4];
+  fonts[0].p = MakeFont(L"Courier New", 112500, 700, FALSE, FALSE, FALSE, ANSI_CHARSET);
+  fonts[1].p = MakeFont(L"Times New Roman", 140000, 400, TRUE, TRUE, FALSE, DEFAULT_CHARSET);
+  fonts[2].p = MakeFont(L"Arial", 75000, 600, FALSE, FALSE, TRUE, ANSI_CHARSET);
+  fonts[3].p = MakeFont(L"Arial", 90000, 400, TRUE, FALSE, TRUE, SYMBOL_CHARSET);
+  c->putref_MeasureFont(fonts[0].p);
+  c->putref_TitleFont(fonts[1].p);
+  c->putref_CutLineFont(fonts[2].p);
+  c->putref_UnitFont(fonts[3].p);
+}
+
+// The bytes of a stream from its start.
+std::vector<BYTE> StreamBytes(IStream* s) {
+  STATSTG stat{};
+  s->Stat(&stat, STATFLAG_NONAME);
+  std::vector<BYTE> bytes(stat.cbSize.LowPart);
+  LARGE_INTEGER zero{};
+  s->Seek(zero, STREAM_SEEK_SET, nullptr);
+  if (!bytes.empty()) s->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  return bytes;
+}
+
+HRESULT NewStorage(IStorage** out) {
+  Ref<ILockBytes> bytes;
+  HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.out());
+  if (FAILED(hr)) return hr;
+  return StgCreateDocfileOnILockBytes(bytes.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, out);
+}
+
+// One form of persistence: saves one control into its medium and loads another from it.
+struct Medium {
+  const char* name;
+  HRESULT (*save)(IUnknown* from, IUnknown** medium);
+  HRESULT (*load)(IUnknown* to, IUnknown* medium);
+};
+
+HRESULT SaveStream(IUnknown* from, IUnknown** medium) {
+  Ref<IPersistStreamInit> p;
+  IStream* s = nullptr;
+  CreateStreamOnHGlobal(nullptr, TRUE, &s);
+  *medium = s;
+  HRESULT hr = As(from, IID_IPersistStreamInit, p.out());
+  return SUCCEEDED(hr) ? p->Save(s, TRUE) : hr;
+}
+HRESULT LoadStream(IUnknown* to, IUnknown* medium) {
+  Ref<IPersistStreamInit> p;
+  Ref<IStream> s;
+  HRESULT hr = As(to, IID_IPersistStreamInit, p.out());
+  if (SUCCEEDED(hr)) hr = As(medium, IID_IStream, s.out());
+  LARGE_INTEGER zero{};
+  if (SUCCEEDED(hr)) s->Seek(zero, STREAM_SEEK_SET, nullptr);
+  return SUCCEEDED(hr) ? p->Load(s.p) : hr;
+}
+HRESULT SaveStorage(IUnknown* from, IUnknown** medium) {
+  Ref<IPersistStorage> p;
+  IStorage* storage = nullptr;
+  HRESULT hr = NewStorage(&storage);
+  *medium = storage;
+  if (SUCCEEDED(hr)) hr = As(from, IID_IPersistStorage, p.out());
+  return SUCCEEDED(hr) ? p->Save(storage, FALSE) : hr;
+}
+HRESULT LoadStorage(IUnknown* to, IUnknown* medium) {
+  Ref<IPersistStorage> p;
+  Ref<IStorage> storage;
+  HRESULT hr = As(to, IID_IPersistStorage, p.out());
+  if (SUCCEEDED(hr)) hr = As(medium, IID_IStorage, storage.out());
+  return SUCCEEDED(hr) ? p->Load(storage.p) : hr;
+}
+HRESULT SaveBag(IUnknown* from, IUnknown** medium) {
+  Ref<IPersistPropertyBag> p;
+  Bag* bag = new Bag;  // lives as long as the test's process: its Release does not free
+  *medium = bag;
+  HRESULT hr = As(from, IID_IPersistPropertyBag, p.out());
+  return SUCCEEDED(hr) ? p->Save(bag, TRUE, TRUE) : hr;
+}
+HRESULT LoadBag(IUnknown* to, IUnknown* medium) {
+  Ref<IPersistPropertyBag> p;
+  HRESULT hr = As(to, IID_IPersistPropertyBag, p.out());
+  return SUCCEEDED(hr) ? p->Load(static_cast<Bag*>(medium), nullptr) : hr;
+}
+const Medium kMedia[] = {{"stream", SaveStream, LoadStream},
+                         {"storage", SaveStorage, LoadStorage},
+                         {"property bag", SaveBag, LoadBag}};
+
+// A configured control (loaded from an empty bag) and its dual interface.
+bool LoadedControl(Ref<IDispatch>& d, Ref<_KavrinLineChart>& c) {
+  Ref<IPersistPropertyBag> p;
+  Bag empty;
+  return SUCCEEDED(NewControl(d.out())) && SUCCEEDED(VtableOf(d.p, c.out())) &&
+         SUCCEEDED(As(d.p, IID_IPersistPropertyBag, p.out())) && SUCCEEDED(p->Load(&empty, nullptr));
+}
+
+void EverySettingRoundTrip() {
+  Ref<IDispatch> d;
+  Ref<_KavrinLineChart> c;
+  if (!LoadedControl(d, c)) return Fail("no control for the round trips");
+  ApplyEverySetting(c.p);
+  const std::vector<std::wstring> expected = Settings(c.p);
+  Expect(expected[2] == std::wstring(kWideTitle, wcslen(kWideTitle)), "Title reads back as given");
+  for (const Medium& m : kMedia) {
+    Ref<IUnknown> medium;
+    ExpectHr(m.save(d.p, medium.out()), S_OK, std::string("save to a ") + m.name);
+    Ref<IDispatch> d2;
+    Ref<_KavrinLineChart> c2;
+    if (FAILED(NewControl(d2.out())) || FAILED(VtableOf(d2.p, c2.out()))) return Fail("no second control");
+    ExpectHr(m.load(d2.p, medium.p), S_OK, std::string("load from a ") + m.name);
+    const std::vector<std::wstring> got = Settings(c2.p);
+    for (size_t i = 0; i < expected.size() && i < got.size(); ++i)
+      Expect(got[i] == expected[i], std::string(m.name) + ": setting " + std::to_string(i + 1) + " comes back");
+  }
+}
+
+// Save and load agree: settings too large for a record fail to save, leave the stream
+// untouched and the storage's last record in place; large ones that fit come back. (The
+// long text is Dist's: margins with blanks after them. A title that long would load whole
+// and then fail the chart's layout with an overflow, as a title far wider than any chart.)
+void RecordSizeLimit() {
+  Ref<IDispatch> d;
+  Ref<_KavrinLineChart> c;
+  if (!LoadedControl(d, c)) return Fail("no control for the record size");
+  Ref<IUnknown> small;
+  ExpectHr(SaveStorage(d.p, small.out()), S_OK, "a small record in a storage");
+  for (const auto& [length, fits] : {std::pair{600000, false}, std::pair{500000, true}}) {
+    const std::string what = "a Dist of " + std::to_string(length) + " characters";
+    Bstr dist((L"20,20,20,30" + std::wstring(static_cast<size_t>(length) - 11, L' ')).c_str());
+    c->put_Dist(dist.b);
+    Ref<IPersistStreamInit> ps;
+    As(d.p, IID_IPersistStreamInit, ps.out());
+    ULARGE_INTEGER size{};
+    ExpectHr(ps->GetSizeMax(&size), fits ? S_OK : STG_E_CANTSAVE, what + ": GetSizeMax");
+    Ref<IUnknown> stream, storage;
+    ExpectHr(SaveStream(d.p, stream.out()), fits ? S_OK : STG_E_CANTSAVE, what + ": Save to a stream");
+    Ref<IStream> s;
+    As(stream.p, IID_IStream, s.out());
+    Expect(fits || StreamBytes(s.p).empty(), what + ": a refused save writes nothing");
+    Ref<IPersistStorage> pst;
+    As(d.p, IID_IPersistStorage, pst.out());
+    Ref<IStorage> st;
+    As(small.p, IID_IStorage, st.out());
+    ExpectHr(pst->Save(st.p, TRUE), fits ? S_OK : STG_E_CANTSAVE, what + ": Save to a storage");
+    pst->SaveCompleted(nullptr);
+    Ref<IDispatch> d2;
+    Ref<_KavrinLineChart> c2;
+    if (FAILED(NewControl(d2.out())) || FAILED(VtableOf(d2.p, c2.out()))) return Fail("no second control");
+    if (fits) ExpectHr(LoadStream(d2.p, stream.p), S_OK, what + ": Load from the stream");
+    ExpectHr(LoadStorage(d2.p, small.p), S_OK, what + ": Load from the storage");
+    BSTR back = nullptr;
+    c2->get_Dist(&back);
+    Expect(SysStringLen(back) == (fits ? static_cast<UINT>(length) : 11u),
+           what + (fits ? ": comes back whole" : ": the storage keeps the last record"));
+    SysFreeString(back);
+  }
+}
+
+// A path outside the ANSI code page reaches the file system as "?" where the code page
+// lacks a character, never as a look-alike: "Ωmega" is not the folder "Omega".
+void PathsOutsideTheCodePage(const std::string& scratch) {
+  Ref<IDispatch> d;
+  Ref<_KavrinLineChart> c;
+  if (!LoadedControl(d, c)) return Fail("no control for the paths");
+  const std::wstring folder(scratch.begin(), scratch.end());
+  CreateDirectoryW((folder + L"\\Omega").c_str(), nullptr);
+  Bstr name(L"look-alike.bmp"), logName(L"look-alike.log"), omega((folder + L"\\\x03A9mega").c_str());
+  VARIANT path;
+  VariantInit(&path);
+  V_VT(&path) = VT_BSTR;
+  V_BSTR(&path) = SysAllocString(omega.b);
+  VARIANT_BOOL written = VARIANT_TRUE, open = VARIANT_TRUE, close = VARIANT_FALSE;
+  ExpectHr(c->ExportPicture(&path, &name.b, &written), S_OK, "ExportPicture into a folder named with a Greek Omega");
+  Expect(written == VARIANT_FALSE, "no picture written into a folder that is not there");
+  VariantClear(&path);
+  ExpectHr(c->ExportData(&open, &omega.b, &logName.b), S_OK, "ExportData into a folder named with a Greek Omega");
+  Bstr none(L"");
+  c->ExportData(&close, &none.b, &none.b);
+  for (const wchar_t* file : {L"\\Omega\\look-alike.bmp", L"\\Omega\\look-alike.log"})
+    Expect(GetFileAttributesW((folder + file).c_str()) == INVALID_FILE_ATTRIBUTES,
+           "nothing written into the look-alike folder Omega");
+}
+
+// Property bags that answer a reference (even a null one) or a type no value has: 13.
+class OneEntryBag final : public IPropertyBag {
+ public:
+  explicit OneEntryBag(VARIANT v) : value(v) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = riid == IID_IUnknown || riid == IID_IPropertyBag ? this : nullptr;
+    return *ppv ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+    if (std::wstring(name) != L"Zoom") return E_INVALIDARG;
+    *v = value;  // handed over as it is, as a careless bag would
+    return S_OK;
+  }
+  STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+  VARIANT value;
+};
+
+void HostileBags() {
+  Ref<IDispatch> d;
+  Ref<_KavrinLineChart> c;
+  if (!LoadedControl(d, c)) return Fail("no control for the hostile bags");
+  Ref<IPersistPropertyBag> p;
+  As(d.p, IID_IPersistPropertyBag, p.out());
+  double zoom = 2.5;
+  struct {
+    const char* what;
+    VARTYPE type;
+    void* ref;
+  } cases[] = {{"VT_BYREF|VT_I4, null", VT_BYREF | VT_I4, nullptr},
+               {"VT_BYREF|VT_R8 to a Double", VT_BYREF | VT_R8, &zoom},
+               {"VT_BYREF|VT_VARIANT, null", VT_BYREF | VT_VARIANT, nullptr},
+               {"type 0xFFFF", 0xFFFF, nullptr},
+               {"VT_ARRAY|VT_I4, null", VT_ARRAY | VT_I4, nullptr}};
+  for (const auto& k : cases) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = k.type;
+    V_BYREF(&v) = k.ref;
+    OneEntryBag bag(v);
+    ExpectHr(p->Load(&bag, nullptr), static_cast<HRESULT>(0x800A000D), std::string("a bag answering ") + k.what);
+  }
+}
+
 void ClassInfoAndCategories() {
   Ref<IDispatch> d;
   NewControl(d.out());
@@ -890,6 +1208,10 @@ int main(int argc, char** argv) {
   ColoursAsLongs();
   if (argc > 4) FullDisk(argv[4]);
   StreamRoundTrip();
+  EverySettingRoundTrip();
+  RecordSizeLimit();
+  PathsOutsideTheCodePage(argv[2]);
+  HostileBags();
   ClassInfoAndCategories();
   PropertyNotification();
   Cycles(argc > 3 ? std::atoi(argv[3]) : 10000);

@@ -1,7 +1,8 @@
 // A container of our own for the registered control, run under Wine on an X display. It
 // checks what Wine's ATL container does not exercise: the ambient font (DISPID -703) is
 // read and used, the client site set first or last, property change notifications and the
-// dirty flag, Close and release in every state, the About box (closed by a right-button
+// dirty flag, Close and release in every state, a container that deactivates, unsites or
+// closes the control from inside its activation, the About box (closed by a right-button
 // press posted to it, also when About is called again while it shows or when the container
 // lets the control go while it shows), and 1,000
 // place / resize / tick / remove cycles that leave no GDI object, window or handle behind.
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -142,11 +144,20 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispat
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return Called("CanInPlaceActivate"), S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return Called("OnInPlaceActivate"), S_OK; }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return Called("OnUIActivate"), S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+    Called("OnInPlaceActivate");
+    Interrupt("OnInPlaceActivate");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
+    Called("OnUIActivate");
+    Interrupt("OnUIActivate");
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** f, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
                                              LPOLEINPLACEFRAMEINFO info) override {
     Called("GetWindowContext");
+    Interrupt("GetWindowContext");
     frame.AddRef();
     *f = &frame;
     *doc = nullptr;
@@ -180,6 +191,16 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispat
     V_DISPATCH(result) = NewFont(fontFace.c_str(), fontPoints, true);
     return S_OK;
   }
+
+  // A container that calls back into the control from one of its own methods, once.
+  void Interrupt(const std::string& method) {
+    if (method != interruptIn || !interrupt) return;
+    const std::function<void()> call = interrupt;
+    interrupt = nullptr;
+    call();
+  }
+  std::string interruptIn;
+  std::function<void()> interrupt;
 
   RECT rect{10, 10, 330, 250};
   std::wstring fontFace = L"Liberation Serif";
@@ -487,6 +508,43 @@ void CloseInEveryState() {
     }
 }
 
+// A container that deactivates, unsites or closes the control while it activates: the
+// activation stops with E_UNEXPECTED, holds nothing of the container, shows no window, and
+// the control activates again once sited.
+void ActivationInterrupted() {
+  const char* methods[] = {"OnInPlaceActivate", "GetWindowContext", "OnUIActivate"};
+  const std::pair<const char*, std::function<void(IOleObject*)>> interruptions[] = {
+      {"InPlaceDeactivate",
+       [](IOleObject* o) {
+         if (IOleInPlaceObject* ip = As<IOleInPlaceObject>(o, IID_IOleInPlaceObject))
+           ip->InPlaceDeactivate(), ip->Release();
+       }},
+      {"SetClientSite(NULL)", [](IOleObject* o) { o->SetClientSite(nullptr); }},
+      {"Close", [](IOleObject* o) { o->Close(OLECLOSE_NOSAVE); }}};
+  for (const char* method : methods)
+    for (const auto& [name, call] : interruptions) {
+      const std::string what = std::string(name) + " in " + method;
+      const DWORD windows = AllWindows();
+      Site site(true);
+      IOleObject* o = NewControl();
+      if (!o) return;
+      o->SetClientSite(&site);
+      InitNew(o);
+      site.interruptIn = method;
+      const std::function<void(IOleObject*)> act = call;
+      site.interrupt = [o, act] { act(o); };
+      ExpectHr(Activate(o, site, OLEIVERB_UIACTIVATE), E_UNEXPECTED, what);
+      Expect(!site.interrupt, what + ": the container was called");
+      Expect(ControlWindow(o) == nullptr, what + ": the control is not in place");
+      Expect(frame.refs == 1, what + ": the frame is let go (" + std::to_string(frame.refs) + " references)");
+      o->SetClientSite(&site);
+      ExpectHr(Activate(o, site, OLEIVERB_UIACTIVATE), S_OK, what + ": activates again");
+      Finish(o);
+      Expect(site.refs == 1, what + ": the site is let go (" + std::to_string(site.refs) + " references)");
+      Expect(AllWindows() == windows, what + ": no window left");
+    }
+}
+
 // ---- About ----
 
 int aboutWindowsSeen = 0;
@@ -657,6 +715,8 @@ int main(int argc, char** argv) {
   ChangesAndDirtyFlag();
   std::printf("-- close and release in every state\n");
   CloseInEveryState();
+  std::printf("-- a container that calls back during activation\n");
+  ActivationInterrupted();
   std::printf("-- About\n");
   About();
   AboutAfterTheLastRelease();
