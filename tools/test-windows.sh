@@ -150,12 +150,12 @@ echo "-- the control on forms: Wine's ATL container, our own container, the READ
 KAVRIN_PRIVATE_DISPLAY=$DISPLAY bash tests/win32/run_wine_form_tests.sh "$WINEPREFIX" "$tests" "$host" "$out/forms" ||
   fail "form tests"
 
-echo "-- a hostile caller (KAVRIN_HOSTILE_SEED repeats a run; KAVRIN_HOSTILE_NAMED=1 adds named arguments)"
+echo "-- a hostile caller (KAVRIN_HOSTILE_SEED repeats a run; KAVRIN_HOSTILE_NAMED=0 passes arguments by position only)"
 hostile=$out/hostile
 rm -rf "$hostile"
 mkdir -p "$hostile"
 timeout 240 "$wine" "$tests/kavrin_hostile_caller.exe" "$(winpath "$hostile")" --seconds "${KAVRIN_HOSTILE_SECONDS:-100}" \
-  ${KAVRIN_HOSTILE_SEED:+--seed "$KAVRIN_HOSTILE_SEED"} ${KAVRIN_HOSTILE_NAMED:+--named} 2>&1 | tr -d '\r' |
+  ${KAVRIN_HOSTILE_SEED:+--seed "$KAVRIN_HOSTILE_SEED"} $([ "${KAVRIN_HOSTILE_NAMED:-1}" = 0 ] && echo --positional) 2>&1 | tr -d '\r' |
   tee "$out/hostile_caller.log" | grep -v '^hostile: FINDING' | tail -n 3 || true
 grep "^hostile: FINDING" "$out/hostile_caller.log" | head -n 20 || true
 grep -q '^hostile: done, 0 findings$' "$out/hostile_caller.log" ||

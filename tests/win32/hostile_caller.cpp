@@ -8,14 +8,14 @@
 //  - property bags answering every VARIANT type, by value, by reference (null and not), as
 //    arrays and vectors, and invalid type numbers;
 //  - Invoke on every member and on no member, with every kind of call and 0 to 7 arguments
-//    of every type, by value and by reference (null and not); with --named also named
-//    arguments of any count, order and DISPID;
+//    of every type, by value and by reference (null and not), by position and by name (any
+//    count, order and DISPID; --positional leaves names to property assignments);
 //  - OLE verbs and rectangles: DoVerb, SetObjectRects, SetExtent with one side changed,
 //    empty, inverted and huge rectangles, IViewObject::Draw into any bounds.
 // Every path it hands over lies in the scratch folder (also the current folder), which holds
 // a sentinel file that must never change. At the end no GDI object, handle or window may be
 // left behind. A crash or a step that hangs prints the seed and the step.
-//   hostile_caller.exe <scratch folder> [--seed N] [--steps N] [--seconds N] [--named] [--trace]
+//   hostile_caller.exe <scratch folder> [--seed N] [--steps N] [--seconds N] [--positional] [--trace]
 // Prints "hostile: seed N" first, "hostile: FINDING ..." per finding, and
 // "hostile: done, N findings" last; exits with the number of findings.
 #include <windows.h>
@@ -485,7 +485,7 @@ void LoadAnyBag(Control& c, IUnknown* font, IUnknown* picture) {
 }
 
 std::vector<DISPID> members;  // every DISPID of the dispatch interface
-bool namedArguments = false;
+bool namedArguments = true;
 bool trace = false;  // prints each step, and the GDI objects and handles whenever no control exists
 
 void InvokeAny(Control& c, IUnknown* font, IUnknown* picture) {
@@ -499,7 +499,7 @@ void InvokeAny(Control& c, IUnknown* font, IUnknown* picture) {
   std::deque<RefSlot> slots;
   for (UINT i = 0; i < count; ++i) args.push_back(AnyValue(slots, true, font, picture));
   std::vector<DISPID> names;
-  // Without --named a call names an argument only as a property assignment does.
+  // With --positional a call names an argument only as a property assignment does.
   const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0 &&
                    (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0;
   if (namedArguments && count > 0 && Chance(40)) {
@@ -674,7 +674,7 @@ LRESULT CALLBACK FormProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWind
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return std::printf("usage: hostile_caller.exe <scratch folder> [--seed N] [--steps N] [--seconds N] [--named]\n"), 100;
+  if (argc < 2) return std::printf("usage: hostile_caller.exe <scratch folder> [--seed N] [--steps N] [--seconds N] [--positional]\n"), 100;
   seed = static_cast<unsigned>(GetTickCount64() ^ GetCurrentProcessId());
   long steps = 200000;
   int seconds = 100;
@@ -683,10 +683,10 @@ int main(int argc, char** argv) {
     if (a == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
     else if (a == "--steps" && i + 1 < argc) steps = std::strtol(argv[++i], nullptr, 10);
     else if (a == "--seconds" && i + 1 < argc) seconds = std::atoi(argv[++i]);
-    else if (a == "--named") namedArguments = true;
+    else if (a == "--positional") namedArguments = false;
     else if (a == "--trace") trace = true;
   }
-  std::printf("hostile: seed %u%s\n", seed, namedArguments ? ", named arguments on" : "");
+  std::printf("hostile: seed %u%s\n", seed, namedArguments ? "" : ", arguments by position only");
   std::fflush(stdout);
   rng.seed(seed);
   SetUnhandledExceptionFilter(Crashed);
