@@ -241,7 +241,8 @@ class ChartObject final : public _KavrinLineChart,
 
  private:
   // Keeps the object and the module loaded for the length of a call that may run a message
-  // loop, in which the container may drop its last reference and free unused libraries.
+  // loop or call out to the container, which may drop its last reference meanwhile (and
+  // free unused libraries).
   class Hold {
    public:
     explicit Hold(ChartObject& object);

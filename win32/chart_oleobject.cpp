@@ -229,11 +229,7 @@ STDMETHODIMP ChartObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, L
 // the control's place is as it was, and ends with E_UNEXPECTED otherwise. The object
 // keeps itself alive until the activation is over.
 HRESULT ChartObject::InPlaceActivate(IOleClientSite* activeSite, bool ui) {
-  AddRef();
-  struct Hold {
-    ChartObject* self;
-    ~Hold() { self->Release(); }
-  } hold{this};
+  const Hold hold(*this);
   unsigned place = placeChanges_;
   const auto moved = [&] { return placeChanges_ != place; };
   if (!inPlaceSite_) {
