@@ -735,12 +735,17 @@ const Medium kMedia[] = {{"stream", SaveStream, LoadStream},
                          {"storage", SaveStorage, LoadStorage},
                          {"property bag", SaveBag, LoadBag}};
 
-// A configured control (loaded from an empty bag) and its dual interface.
-bool LoadedControl(Ref<IDispatch>& d, Ref<_KavrinLineChart>& c) {
-  Ref<IPersistPropertyBag> p;
+// A control loaded from an empty bag: configured, so that its methods reach the chart.
+bool LoadedControl(Ref<IDispatch>& d) {
+  Ref<IPersistPropertyBag> persist;
   Bag empty;
-  return SUCCEEDED(NewControl(d.out())) && SUCCEEDED(VtableOf(d.p, c.out())) &&
-         SUCCEEDED(As(d.p, IID_IPersistPropertyBag, p.out())) && SUCCEEDED(p->Load(&empty, nullptr));
+  return SUCCEEDED(NewControl(d.out())) && SUCCEEDED(As(d.p, IID_IPersistPropertyBag, persist.out())) &&
+         SUCCEEDED(persist->Load(&empty, nullptr));
+}
+
+// The same with its dual interface.
+bool LoadedControl(Ref<IDispatch>& d, Ref<_KavrinLineChart>& c) {
+  return LoadedControl(d) && SUCCEEDED(VtableOf(d.p, c.out()));
 }
 
 void EverySettingRoundTrip() {
@@ -960,14 +965,6 @@ void PropertyNotification() {
 
 // ---- late-bound calls as VBA, VB6 and script hosts make them ----
 
-// A control loaded from an empty bag: configured, so that its methods reach the chart.
-bool LoadedControl(Ref<IDispatch>& d) {
-  Ref<IPersistPropertyBag> persist;
-  Bag empty;
-  return SUCCEEDED(NewControl(d.out())) && SUCCEEDED(As(d.p, IID_IPersistPropertyBag, persist.out())) &&
-         SUCCEEDED(persist->Load(&empty, nullptr));
-}
-
 // Arguments by name in any order, one left out in the middle, pictures without a bitmap:
 // every line is added and every value reaches its line, as the export log shows.
 void NamedArguments(const std::string& scratch) {
@@ -1071,8 +1068,8 @@ void ColoursAsLongs() {
 }
 
 // A disk too small for the picture: the write stops short, which is a full disk (61), and no
-// part of the file stays.
-void FullDisk(const std::string& folder) {
+// part of the file stays. The scratch folder has room.
+void FullDisk(const std::string& folder, const std::string& scratch) {
   Ref<IDispatch> d;
   if (!LoadedControl(d)) return Fail("no loaded control for a full disk");
   VARIANT path = Str(SysAllocString(std::wstring(folder.begin(), folder.end()).c_str()));
@@ -1096,6 +1093,23 @@ void FullDisk(const std::string& folder) {
   ExpectHr(ex.scode, static_cast<HRESULT>(0x800A003D), "a failed write for want of room is a full disk (61)");
   ClearExcep(ex);
   VariantClear(&path);
+  // A data log whose header finds no room: 61, its file goes, and the host's one log slot is
+  // free again for this chart and every other.
+  Bstr logFolder(std::wstring(folder.begin(), folder.end()).c_str()), log(L"full.txt");
+  ExpectHr(CallByName(d.p, L"ExportData", DISPATCH_METHOD, {Bool(true), Str(logFolder.b), Str(log.b)}, nullptr, &ex),
+           DISP_E_EXCEPTION, "ExportData on a disk with no room");
+  ExpectHr(ex.scode, static_cast<HRESULT>(0x800A003D), "a log that finds no room is a full disk (61)");
+  ClearExcep(ex);
+  Expect(GetFileAttributesA((folder + "\\full.txt").c_str()) == INVALID_FILE_ATTRIBUTES, "the log's file goes");
+  ExpectHr(CallByName(d.p, L"Movie", DISPATCH_METHOD, {}, nullptr, nullptr), S_OK, "a tick after the failed start");
+  Ref<IDispatch> other;
+  if (!LoadedControl(other)) return Fail("no second control for the log slot");
+  Bstr scratchFolder(std::wstring(scratch.begin(), scratch.end()).c_str()), next(L"after-full.txt"), none(L"");
+  ExpectHr(CallByName(other.p, L"ExportData", DISPATCH_METHOD, {Bool(true), Str(scratchFolder.b), Str(next.b)}, nullptr,
+                      nullptr),
+           S_OK, "another chart starts a log after the failed start");
+  CallByName(other.p, L"ExportData", DISPATCH_METHOD, {Bool(false), Str(none.b), Str(none.b)}, nullptr, nullptr);
+  Expect(GetFileAttributesA((scratch + "\\after-full.txt").c_str()) != INVALID_FILE_ATTRIBUTES, "its log is there");
 }
 
 // ---- many objects ----
@@ -1206,7 +1220,7 @@ int main(int argc, char** argv) {
   NamedArguments(argv[2]);
   RefusedCalls();
   ColoursAsLongs();
-  if (argc > 4) FullDisk(argv[4]);
+  if (argc > 4) FullDisk(argv[4], argv[2]);
   StreamRoundTrip();
   EverySettingRoundTrip();
   RecordSizeLimit();
