@@ -2,10 +2,10 @@
 // checks what Wine's ATL container does not exercise: the ambient font (DISPID -703) is
 // read and used, the client site set first or last, property change notifications and the
 // dirty flag, Close and release in every state, a container that deactivates, unsites or
-// closes the control from inside its activation, the About box (closed by a right-button
-// press posted to it, also when About is called again while it shows or when the container
-// lets the control go while it shows), and 1,000
-// place / resize / tick / remove cycles that leave no GDI object, window or handle behind.
+// closes the control from inside its activation or changes one side of its size, the About
+// box (closed by a right-button press posted to it, also when About is called again while it
+// shows or when the container lets the control go while it shows), and 1,000 place /
+// resize / tick / remove cycles that leave no GDI object, window or handle behind.
 // The site records the calls the control makes on it; the checks say which calls they
 // expect and then check they were made, in order.
 //   own_container.exe [cycles]
@@ -545,6 +545,34 @@ void ActivationInterrupted() {
     }
 }
 
+// A container that changes one side of the size only: the control takes that side and
+// keeps the other, through its place (SetObjectRects) and through its extent (SetExtent).
+// 384 pixels are 10,160 HIMETRIC at 96 pixels an inch.
+void OneSideResized() {
+  Site site(true);
+  IOleObject* o = NewControl();
+  if (!o) return;
+  o->SetClientSite(&site);
+  InitNew(o);
+  ExpectHr(Activate(o, site, OLEIVERB_INPLACEACTIVATE), S_OK, "activation before resizing");
+  if (IOleInPlaceObject* ip = As<IOleInPlaceObject>(o, IID_IOleInPlaceObject)) {
+    SIZEL before{}, after{};
+    o->GetExtent(DVASPECT_CONTENT, &before);
+    const RECT taller{10, 10, 330, 394};
+    ExpectHr(ip->SetObjectRects(&taller, &taller), S_OK, "a place 384 pixels high");
+    o->GetExtent(DVASPECT_CONTENT, &after);
+    Expect(after.cx == before.cx && after.cy == 10160,
+           "a taller place: extent " + std::to_string(after.cx) + " x " + std::to_string(after.cy));
+    ip->Release();
+  }
+  SIZEL wider{10160, 10160}, got{};
+  ExpectHr(o->SetExtent(DVASPECT_CONTENT, &wider), S_OK, "an extent 384 pixels wide");
+  o->GetExtent(DVASPECT_CONTENT, &got);
+  Expect(got.cx == 10160 && got.cy == 10160,
+         "a wider extent: extent " + std::to_string(got.cx) + " x " + std::to_string(got.cy));
+  Finish(o);
+}
+
 // ---- About ----
 
 int aboutWindowsSeen = 0;
@@ -717,6 +745,8 @@ int main(int argc, char** argv) {
   CloseInEveryState();
   std::printf("-- a container that calls back during activation\n");
   ActivationInterrupted();
+  std::printf("-- a container that changes one side of the size\n");
+  OneSideResized();
   std::printf("-- About\n");
   About();
   AboutAfterTheLastRelease();
