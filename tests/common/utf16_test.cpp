@@ -17,6 +17,7 @@ TEST(Utf16, ConvertsBothWaysUnitForUnit) {
       {u"温度 Δp", "\xE6\xB8\xA9\xE5\xBA\xA6 \xCE\x94p"},
       {u"\u0080\u07FF\u0800\uFFFF", "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
       {u"\U0001F600", "\xF0\x9F\x98\x80"},                          // a pair: one 4-byte character
+      {u"\xD800\xDC00\xD8BF\xDFFF", "\xF0\x90\x80\x80\xF0\xBF\xBF\xBF"},  // U+10000 and U+3FFFF
       {u"\xD800", "\xED\xA0\x80"},                                   // a lone high surrogate
       {u"a\xDFFF", "a\xED\xBF\xBF"},                                 // a lone low one
       {u"\xDE00\xD83D", "\xED\xB8\x80\xED\xA0\xBD"},                 // a pair in the wrong order

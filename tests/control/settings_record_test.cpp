@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/errors.h"
+
 namespace kavrin {
 namespace {
 
@@ -39,13 +41,24 @@ TEST(SettingsRecord, WritesOnlyWhatAReaderTakes) {
 }
 
 // Records written when the control kept its texts in the ANSI code page hold UTF-16 as
-// today's do: "Δp" is the units 0394 0070.
+// today's do: "Δp" is the units 0394 0070. Empty is type 0 and Nothing type 9.
 TEST(SettingsRecord, ReadsARecordOfTheFirstFormat) {
-  const Bytes old = {'K', 'L', 'C', 'S', 1, 0, 1, 0, 16, 0, 0, 0,
-                     5, 'T', 'i', 't', 'l', 'e', 8, 0, 2, 0, 0, 0, 0x94, 0x03, 0x70, 0x00};
+  const Bytes old = {'K', 'L', 'C', 'S', 1, 0, 3, 0, 24, 0, 0, 0,
+                     5, 'T', 'i', 't', 'l', 'e', 8, 0, 2, 0, 0, 0, 0x94, 0x03, 0x70, 0x00,
+                     1, 'E', 0, 0, 1, 'N', 9, 0};
   SettingsRecord record;
   ASSERT_EQ(Read(record, old), Status::kOk);
   EXPECT_EQ(record.ReadProperty("Title", "").ToString(), "\xCE\x94p");
+  EXPECT_EQ(record.ReadProperty("E", 1).Type(), VarType::kEmpty);
+  EXPECT_EQ(record.ReadProperty("N", 1).Type(), VarType::kNothing);
+}
+
+// A name is stored behind one byte of length: 255 bytes are the most a record holds.
+TEST(SettingsRecord, RefusesANameLongerThan255Bytes) {
+  SettingsRecord record;
+  EXPECT_EQ(test::ErrorOf([&] { record.WriteProperty(std::string(255, 'n'), 1, 0); }), 0);
+  EXPECT_EQ(test::ErrorOf([&] { record.WriteProperty(std::string(256, 'n'), 1, 0); }), 5);
+  EXPECT_EQ(record.Entries().size(), 1u);
 }
 
 TEST(SettingsRecord, RefusesDamageWholeAndMakesNoFont) {
@@ -66,6 +79,7 @@ TEST(SettingsRecord, RefusesDamageWholeAndMakesNoFont) {
       {"a type of no value", {'K', 'L', 'C', 'S', 1, 0, 1, 0, 8, 0, 0, 0, 1, 'Z', 4, 0, 7, 0, 0, 0}, Status::kDamaged},
       {"a text longer than the data", {'K', 'L', 'C', 'S', 1, 0, 1, 0, 8, 0, 0, 0, 1, 'Z', 8, 0, 2, 0, 0, 0},
        Status::kDamaged},
+      {"a name longer than the data", {'K', 'L', 'C', 'S', 1, 0, 1, 0, 2, 0, 0, 0, 5, 'Z'}, Status::kDamaged},
       {"a byte after the entries", font, Status::kDamaged},
   };
   for (const auto& c : cases) {
