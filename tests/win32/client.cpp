@@ -880,6 +880,29 @@ void HostileBags() {
   }
 }
 
+// A C++ caller hands ExportPicture's folder through the vtable as it likes: a Variant by
+// reference is read through; a null reference, or a reference to a reference, is no value (13).
+void FolderByReference() {
+  Ref<IDispatch> d;
+  Ref<_KavrinLineChart> c;
+  if (!LoadedControl(d, c)) return Fail("no control for folders by reference");
+  Bstr name(L"by-reference.bmp"), inner(L"Z:\\no such folder");
+  VARIANT text = Str(SysAllocString(L"Z:\\no such folder")), reference = Typed(VT_BYREF | VT_BSTR);
+  V_BSTRREF(&reference) = &inner.b;
+  const struct {
+    const char* what;
+    VARIANT path;
+    HRESULT hr;
+  } cases[] = {{"a Variant by reference", ByRef(&text), S_OK},
+               {"a null reference to a text", Typed(VT_BYREF | VT_BSTR), static_cast<HRESULT>(0x800A000D)},
+               {"a reference to a reference", ByRef(&reference), static_cast<HRESULT>(0x800A000D)}};
+  for (auto k : cases) {
+    VARIANT_BOOL written = VARIANT_TRUE;
+    ExpectHr(c->ExportPicture(&k.path, &name.b, &written), k.hr, std::string("ExportPicture, its folder ") + k.what);
+  }
+  VariantClear(&text);
+}
+
 void ClassInfoAndCategories() {
   Ref<IDispatch> d;
   NewControl(d.out());
@@ -1226,6 +1249,7 @@ int main(int argc, char** argv) {
   RecordSizeLimit();
   PathsOutsideTheCodePage(argv[2]);
   HostileBags();
+  FolderByReference();
   ClassInfoAndCategories();
   PropertyNotification();
   Cycles(argc > 3 ? std::atoi(argv[3]) : 10000);
