@@ -1,0 +1,75 @@
+// The labels under the time grid lines, with text six pixels a character wide: which lines
+// get one, the format that fits the step between them, dates across midnight.
+#include <gtest/gtest.h>
+
+#include "host/time_labels.h"
+
+namespace kavrin::host {
+namespace {
+
+int SixPerChar(const std::string& s) { return 6 * static_cast<int>(s.size()); }
+
+// The default chart's lines after tick 100: ticks 70, 72, ... 100 at columns 29, 47, ... 299.
+std::vector<TimeGridLine> DefaultLines() {
+  std::vector<TimeGridLine> lines;
+  for (int64_t t = 70; t <= 100; t += 2) lines.push_back(TimeGridLine{static_cast<int>(299 - 9 * (100 - t)), t});
+  return lines;
+}
+
+struct Shown {
+  int64_t tick;
+  int left;
+  std::string text;
+  bool operator==(const Shown&) const = default;
+};
+
+std::vector<Shown> Layout(const std::vector<TimeGridLine>& lines, const TimeOfTick& timeOf, int width = 320) {
+  std::vector<Shown> out;
+  for (const TimeLabel& l : LayoutTimeLabels(lines, timeOf, SixPerChar, width)) {
+    EXPECT_EQ(l.left, l.x - l.width / 2);  // centred on its line
+    out.push_back(Shown{l.tick, l.left, l.text});
+  }
+  return out;
+}
+
+// 2026-12-08 10:00:00 plus `every` microseconds a tick.
+TimeOfTick Every(int64_t every, int64_t base = 1796724000000000) {
+  return [=](int64_t tick) { return TickTime::DateTime(base + tick * every); };
+}
+
+TEST(TimeLabels, AsManyAsStayApartInTheUnitOfTheirStep) {
+  // A quarter second a tick: lines 0.5 s apart need milliseconds (78 px with the gap), but
+  // every fifth line is 2.5 s apart and fits in seconds; the label at 299 would leave the strip.
+  EXPECT_EQ(Layout(DefaultLines(), Every(250000)),
+            (std::vector<Shown>{{70, 5, "10:00:17"}, {80, 95, "10:00:20"}, {90, 185, "10:00:22"}}));
+  // A millisecond a tick: still milliseconds; the label at 29 starts left of the strip.
+  EXPECT_EQ(Layout(DefaultLines(), Every(1000)),
+            (std::vector<Shown>{{80, 83, "10:00:00.080"}, {90, 173, "10:00:00.090"}}));
+  // Half a minute a tick: every second line, in minutes, right up to the strip's edge.
+  const std::vector<Shown> minutes = Layout(DefaultLines(), Every(30000000));
+  ASSERT_EQ(minutes.size(), 8u);
+  EXPECT_EQ(minutes.front(), (Shown{72, 32, "10:36"}));
+  EXPECT_EQ(minutes.back(), (Shown{100, 284, "10:50"}));
+  // Half a day a tick: dates only.
+  EXPECT_EQ(Layout(DefaultLines(), Every(43200000000)).front(), (Shown{80, 89, "2027-01-17"}));
+  // No times: the tick numbers, counted from 1; "99" and "101" would stand 3 px apart.
+  const std::vector<Shown> numbers = Layout(DefaultLines(), [](int64_t) { return TickTime(); });
+  ASSERT_EQ(numbers.size(), 8u);
+  EXPECT_EQ(numbers.front(), (Shown{72, 41, "73"}));
+  EXPECT_EQ(numbers.back(), (Shown{100, 290, "101"}));
+}
+
+TEST(TimeLabels, TheDateStandsWhereTheRunCrossesMidnight) {
+  const std::vector<TimeGridLine> lines{{100, 0}, {300, 2}, {500, 4}};
+  // A second a tick from 2026-12-08 23:59:58.
+  EXPECT_EQ(Layout(lines, Every(1000000, 1796774398000000), 640),
+            (std::vector<Shown>{{0, 43, "2026-12-08 23:59:58"}, {2, 243, "2026-12-09 00:00:00"}, {4, 476, "00:00:02"}}));
+  // All on one day: no date.
+  EXPECT_EQ(Layout(lines, Every(1000000), 640).front().text, "10:00:00");
+  // Times of day only: nothing to show a date from.
+  EXPECT_EQ(Layout(lines, [](int64_t t) { return TickTime::TimeOfDay((86398000000 + t * 1000000) % kMicrosPerDay); }, 640)[1].text,
+            "00:00:00");
+}
+
+}  // namespace
+}  // namespace kavrin::host
