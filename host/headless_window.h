@@ -24,10 +24,18 @@ class HeadlessWindow : public SiteWindow {
   std::vector<RECT> TakeInvalidations();
   const std::vector<RECT>& Invalidations() const { return invalid_; }
   int Refreshes() const { return refreshes_; }
-  // Simulates the user resizing the window.
+  // Simulates the user resizing the window to a client area of width x height.
   void UserResize(int width, int height) {
-    if (onResize_) onResize_(width, height);
+    if (onResize_) onResize_(width, below_ != nullptr ? height - below_->Height() : height);
   }
+  // Simulates a key, wheel notch or pointer move.
+  void UserInput(const WindowInput& input) {
+    if (onInput_) onInput_(input);
+  }
+  // What the window would show: the picture in the surface's place (the surface itself
+  // when none) and the one below it (null when none).
+  const Surface& Shown() const { return picture_ != nullptr ? *picture_ : surface_; }
+  const Surface* ShownBelow() const { return below_; }
 
  private:
   const Surface& surface_;
