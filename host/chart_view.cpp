@@ -1,0 +1,150 @@
+#include "host/chart_view.h"
+
+#include <cstdio>
+
+#include "common/vb_error.h"
+#include "host/column_values.h"
+
+namespace kavrin::host {
+
+namespace {
+
+// Seconds to the millisecond, without trailing zeros: 2.4, 61, 0.015.
+std::string Seconds(int64_t micros) {
+  const int64_t ms = (micros < 0 ? -micros : micros) / 1000;
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%s%lld.%03lld", micros < 0 ? "-" : "", static_cast<long long>(ms / 1000),
+                static_cast<long long>(ms % 1000));
+  std::string s(buf);
+  while (s.back() == '0') s.pop_back();
+  if (s.back() == '.') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+ChartView::ChartView(ControlSite& site, KavrinLineChart& chart, ChartHistory& history, bool timeStrip)
+    : site_(site), chart_(chart), history_(history), paused_(site, chart, history) {
+  if (timeStrip) strip_ = std::make_unique<TimeStrip>();
+  site_.Window().OnInput([this](const WindowInput& input) { Handle(input); });
+}
+
+ChartView::~ChartView() {
+  site_.Window().OnInput(nullptr);
+  site_.Window().Show(nullptr, nullptr);
+}
+
+void ChartView::Title(const std::string& base) {
+  title_ = base;
+  shownTitle_.clear();
+  ShowInWindow();
+}
+
+TickGeometry ChartView::Geometry() const {
+  if (paused_.Paused()) return paused_.Geometry();
+  if (chart_.Chart() == nullptr || history_.Rebuilt()) return TickGeometry{};
+  return TickGeometry::Of(*chart_.Chart(), history_.EngineFirstTick(), history_.Ticks() - 1);
+}
+
+const Surface& ChartView::Shown() const {
+  return paused_.Paused() && shownPicture_ != nullptr ? *shownPicture_ : site_.GetSurface();
+}
+
+void ChartView::Update() {
+  if (paused_.Paused()) shownPicture_ = &paused_.Picture();
+  else shownPicture_ = nullptr;
+  if (strip_) {
+    const ChartHistory& h = history_;
+    strip_->Draw(chart_, site_.GetSurface().BackColor(), Shown().Width(), TimeGridLines(Geometry()),
+                 [&h](int64_t tick) { return tick >= h.OldestKept() && tick < h.Ticks() ? h.Time(tick) : TickTime(); });
+  }
+  ShowInWindow();
+}
+
+void ChartView::ShowInWindow() {
+  SiteWindow& window = site_.Window();
+  const Surface* below = strip_ ? strip_->GetSurface() : nullptr;
+  const int height = Shown().Height();
+  const int belowHeight = below != nullptr ? below->Height() : 0;
+  if (shownPicture_ != windowPicture_ || below != shownBelow_ || height != shownHeight_ ||
+      belowHeight != shownBelowHeight_) {
+    window.Show(shownPicture_, below);
+    windowPicture_ = shownPicture_;
+    shownBelow_ = below;
+    shownHeight_ = height;
+    shownBelowHeight_ = belowHeight;
+  } else if (below != nullptr) {
+    const RECT strip{0, height, below->Width(), height + belowHeight};
+    window.Invalidate(&strip, false);
+  }
+  const std::string status = Status();
+  const std::string title = status.empty() ? title_ : title_.empty() ? status : title_ + " - " + status;
+  if (title != shownTitle_) {
+    window.Title(title);
+    shownTitle_ = title;
+  }
+}
+
+bool ChartView::Handle(const WindowInput& input) {
+  using Key = WindowInput::Key;
+  const int64_t before = paused_.Paused() ? paused_.Tick() : -1;
+  const std::optional<int> pointerBefore = pointerX_;
+  int64_t move = 0;
+  switch (input.kind) {
+    case WindowInput::Kind::kKey:
+      if (input.key == Key::kSpace && !paused_.Paused()) paused_.Pause();
+      else if (input.key == Key::kSpace || input.key == Key::kEnd) paused_.Resume();
+      else if (input.key == Key::kLeft) move = -kKeyTicks;
+      else if (input.key == Key::kRight) move = kKeyTicks;
+      break;
+    case WindowInput::Kind::kWheel: move = -input.wheel * kWheelTicks; break;
+    case WindowInput::Kind::kPointer: pointerX_ = input.x; break;
+    case WindowInput::Kind::kPointerLeft: pointerX_.reset(); break;
+  }
+  // Moving back from live pauses first; moving forward while live stays live.
+  if (move < 0 && !paused_.Paused()) paused_.Pause();
+  if (move != 0) paused_.Step(move);
+  const int64_t after = paused_.Paused() ? paused_.Tick() : -1;
+  if (after == before && pointerX_ == pointerBefore) return false;
+  Update();
+  return true;
+}
+
+std::string ChartView::Status() const {
+  std::string status;
+  if (paused_.Paused()) {
+    const int64_t behind = paused_.Behind();
+    status = "Paused, " + std::to_string(behind) + (behind == 1 ? " tick" : " ticks");
+    const int64_t newest = history_.Ticks() - 1;
+    if (behind > 0) {
+      const TickTime& now = history_.Time(newest);
+      const TickTime& then = history_.Time(paused_.Tick());
+      if (now.Known() && now.GetKind() == then.GetKind())
+        status += " (" + Seconds(now.Micros() - then.Micros()) + " s)";
+    }
+    status += " behind live";
+  }
+  if (pointerX_) {
+    const std::optional<ColumnValues> v = ValuesAtColumn(history_, Geometry(), *pointerX_);
+    if (v) status += (status.empty() ? "" : "  |  ") + ColumnValuesText(history_, *v);
+  }
+  return status;
+}
+
+PictureRef ChartView::Compose() const {
+  const Surface& top = Shown();
+  const Surface* below = strip_ ? strip_->GetSurface() : nullptr;
+  const int width = top.Width();
+  const int height = top.Height() + (below != nullptr ? below->Height() : 0);
+  HBITMAP bitmap = CreateBitmap(width, height, 1, 32, nullptr);
+  if (bitmap == nullptr) Raise(err::kOutOfMemory);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ displaced = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, width, top.Height(), top.Dc(), 0, 0, SRCCOPY);
+  if (below != nullptr) BitBlt(dc, 0, top.Height(), below->Width(), below->Height(), below->Dc(), 0, 0, SRCCOPY);
+  SelectObject(dc, displaced);
+  DeleteDC(dc);
+  return std::make_shared<StdPicture>(bitmap);
+}
+
+}  // namespace kavrin::host

@@ -1,0 +1,69 @@
+#include "host/paused_view.h"
+
+#include <algorithm>
+
+#include "host/form_bag.h"
+#include "host/standard_controls.h"
+
+namespace kavrin::host {
+
+PausedView::PausedView(ControlSite& site, KavrinLineChart& chart, const ChartHistory& history)
+    : site_(site), chart_(chart), history_(history) {}
+
+PausedView::~PausedView() = default;
+
+void PausedView::Pause() {
+  paused_ = true;
+  held_ = history_.Ticks() - 1;
+}
+
+void PausedView::Resume() {
+  paused_ = false;
+  copy_ = nullptr;
+  form_.reset();
+  drawnTick_ = -1;
+}
+
+int64_t PausedView::Tick() const {
+  const int64_t newest = history_.Ticks() - 1;
+  if (!paused_) return newest;
+  return std::min(std::max(held_, history_.FirstExactTick()), newest);
+}
+
+int64_t PausedView::Step(int64_t ticks) {
+  if (!paused_) return 0;
+  const int64_t from = Tick();
+  held_ = std::min(std::max(from + ticks, history_.FirstExactTick()), history_.Ticks() - 1);
+  return held_ - from;
+}
+
+const Surface& PausedView::Picture() {
+  const Surface& live = site_.GetSurface();
+  const int64_t tick = Tick();
+  if (form_ && drawnTick_ == tick && drawnEngine_ == chart_.Chart() &&
+      form_->At(0).GetSurface().Width() == live.Width() && form_->At(0).GetSurface().Height() == live.Height())
+    return form_->At(0).GetSurface();
+  // A form like the live one: its font is the ambient font the settings were made with.
+  copy_ = nullptr;
+  form_ = std::make_unique<Form>();
+  form_->Font(site_.AmbientFont());
+  RegisterStandardControls(*form_);
+  ControlSite& copy = form_->Add("KavrinLineChart", "", live.Width(), live.Height());
+  // The live control's settings, loaded as a container loads them, then shown as at a resize.
+  FormBag bag;
+  site_.Events()->WriteProperties(bag);
+  copy.Events()->ReadProperties(bag);
+  copy.Events()->Resize();
+  copy_ = copy.ControlAs<KavrinLineChart>();
+  drawnFirst_ = history_.Replay(*copy_, tick);
+  drawnTick_ = tick;
+  drawnEngine_ = chart_.Chart();
+  return copy.GetSurface();
+}
+
+TickGeometry PausedView::Geometry() const {
+  if (copy_ == nullptr || copy_->Chart() == nullptr) return TickGeometry{};
+  return TickGeometry::Of(*copy_->Chart(), drawnFirst_, drawnTick_);
+}
+
+}  // namespace kavrin::host

@@ -1,0 +1,165 @@
+// The view around a running chart: labels under the time grid lines as the plot scrolls
+// and after a resize, a paused view equal to what the chart showed then, the values under a
+// column, and the keys and wheel that move the view.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "chart/line_chart.h"
+#include "host/chart_view.h"
+#include "host/column_values.h"
+#include "host/form.h"
+#include "host/headless_window.h"
+#include "host/standard_controls.h"
+#include "tests/support/pixels.h"
+
+namespace kavrin::host {
+namespace {
+
+constexpr COLORREF kTimeLine = RGB(0, 128, 0);  // the default time grid colour
+constexpr int64_t kTenOClock = 1796724000000000;  // 2026-12-08 10:00:00
+
+// Line one every tick; line two, with value tips, on the first ticks and then every seventh.
+double One(int t) { return (t * 37 % 91) - 45.0; }
+bool HasTwo(int t) { return t < 5 || t % 7 == 0; }
+double Two(int t) { return (t % 5) * 8.0 - 20.0; }
+
+struct ChartRun {
+  Form form;
+  ControlSite& site;
+  KavrinLineChart& chart;
+  ChartHistory history;
+  ChartView view;
+  int ticks = 0;
+
+  explicit ChartRun(int keptPlots = ChartHistory::kKeptPlots)
+      : site((RegisterStandardControls(form), form.Add("KavrinLineChart"))),
+        chart(*site.ControlAs<KavrinLineChart>()),
+        history(site, chart, 400, keptPlots),
+        view(site, chart, history) {
+    history.AddLine("one", RGB(255, 255, 0));
+    history.AddLine("two", RGB(0, 255, 255), nullptr, True, RGB(255, 255, 255));
+  }
+  // A quarter second a tick from ten o'clock.
+  void Tick() {
+    history.SetValue(1, One(ticks));
+    if (HasTwo(ticks)) history.SetValue(2, Two(ticks));
+    history.Movie(TickTime::DateTime(kTenOClock + ticks * 250000));
+    view.Update();
+    ++ticks;
+  }
+  HeadlessWindow& Window() { return dynamic_cast<HeadlessWindow&>(site.Window()); }
+  void Input(WindowInput::Kind kind, WindowInput::Key key = WindowInput::Key::kOther, int wheel = 0, int x = 0) {
+    Window().UserInput(WindowInput{kind, key, wheel, x, 0});
+  }
+};
+
+test::Image Pixels(const Surface& s) { return test::Capture(s.Dc(), s.Width(), s.Height()); }
+
+// Columns of one plot row that show the time grid colour, and the grid's own count of them.
+void ExpectLabelsOnTheGrid(ChartRun& run) {
+  const RECT work = run.chart.Chart()->rcWork();
+  const int row = work.bottom - 5;  // between the bottom value grid row and the next
+  std::set<int> drawn, computed, marked;
+  for (int x = work.left; x <= work.right; ++x)
+    if (GetPixel(run.site.GetSurface().Dc(), x, row) == kTimeLine) drawn.insert(x);
+  for (const TimeGridLine& l : TimeGridLines(run.view.Geometry())) computed.insert(l.x);
+  ASSERT_FALSE(run.view.Strip()->Labels().empty()) << run.ticks;
+  const Surface& strip = *run.view.Strip()->GetSurface();
+  ASSERT_EQ(strip.Width(), run.site.GetSurface().Width());
+  for (const TimeLabel& l : run.view.Strip()->Labels()) {
+    EXPECT_EQ(GetPixel(strip.Dc(), l.x, 0), kTimeLine) << "mark of " << l.text;
+    marked.insert(l.x);
+  }
+  EXPECT_EQ(drawn, computed) << "after " << run.ticks << " ticks";
+  EXPECT_TRUE(std::includes(drawn.begin(), drawn.end(), marked.begin(), marked.end())) << run.ticks;
+}
+
+TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
+  ChartRun run;
+  // Until a plot's width has scrolled by, the grid the full repaint drew is still there.
+  while (run.ticks < 40) run.Tick();
+  for (int i = 0; i < 120; ++i) {
+    run.Tick();
+    ExpectLabelsOnTheGrid(run);
+  }
+  run.site.SetSize(400, 300);
+  run.history.Restore();
+  run.view.Update();
+  ExpectLabelsOnTheGrid(run);
+  for (int i = 0; i < 30; ++i) {
+    run.Tick();
+    ExpectLabelsOnTheGrid(run);
+  }
+  // The window shows the control with the strip below it, and so does the composed picture.
+  EXPECT_EQ(run.Window().ShownBelow(), run.view.Strip()->GetSurface());
+  const PictureRef composed = run.view.Compose();
+  EXPECT_EQ(composed->Width(), 400);
+  EXPECT_EQ(composed->Height(), 300 + run.view.Strip()->GetSurface()->Height());
+}
+
+TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
+  // Two plots kept (89 ticks at the widest, 400 pixels; 35 fill the plot of 320): after 201
+  // ticks the ring holds ticks 112 on, and replays exactly from 112 + 35 + 1. Ten plots
+  // keep all 201.
+  struct Case {
+    int keptPlots;
+    int early;  // the earliest tick the view reaches back to
+  };
+  for (const Case c : {Case{2, 148}, Case{10, 0}}) {
+    ChartRun run(c.keptPlots);
+    test::Image earliest, at171;
+    while (run.ticks < 200) {
+      run.Tick();
+      if (run.ticks - 1 == c.early) earliest = Pixels(run.site.GetSurface());
+      if (run.ticks - 1 == 171) at171 = Pixels(run.site.GetSurface());
+    }
+    // Space holds tick 199; two notches of the wheel and four Left presses go back 28 ticks.
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
+    for (int i = 0; i < 2; ++i) run.Input(WindowInput::Kind::kWheel, WindowInput::Key::kOther, 1);
+    for (int i = 0; i < 4; ++i) run.Input(WindowInput::Kind::kKey, WindowInput::Key::kLeft);
+    ASSERT_EQ(run.view.View().Tick(), 171);
+    auto d = test::Compare(at171, Pixels(run.Window().Shown()), test::OutputDir() + "/paused-view-diff.png");
+    EXPECT_EQ(d.count, 0) << c.keptPlots << " plots kept: " << d.Describe();
+    // The pointer on the plot's right edge: the paused tick's values.
+    run.Input(WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, 300);
+    EXPECT_EQ(run.view.Status(), "Paused, 28 ticks (7 s) behind live  |  2026-12-08 10:00:42.750  one 3  two -");
+    // The live chart went on meanwhile, and the view stays where it was.
+    run.Tick();
+    EXPECT_EQ(run.view.View().Tick(), 171);
+    EXPECT_EQ(run.view.View().Behind(), 29);
+    ASSERT_EQ(run.history.FirstExactTick(), c.early);
+
+    // The wheel cannot go back past the earliest tick that replays exactly.
+    for (int i = 0; i < 30; ++i) run.Input(WindowInput::Kind::kWheel, WindowInput::Key::kOther, 1);
+    ASSERT_EQ(run.view.View().Tick(), c.early);
+    d = test::Compare(earliest, Pixels(run.Window().Shown()), test::OutputDir() + "/paused-view-diff.png");
+    EXPECT_EQ(d.count, 0) << c.keptPlots << " plots kept, tick " << c.early << ": " << d.Describe();
+
+    // End returns to live: the window shows the control again.
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
+    EXPECT_FALSE(run.view.Paused());
+    EXPECT_EQ(&run.Window().Shown(), &run.site.GetSurface());
+  }
+}
+
+TEST(ChartView, TheValuesUnderAColumnComeFromTheKeptTicks) {
+  ChartRun run;
+  while (run.ticks < 200) run.Tick();
+  // Column 300 ends tick 199's segment, 291 tick 198's; 19 is left of the plot.
+  const auto at = [&](int x) { return ValuesAtColumn(run.history, run.view.Geometry(), x); };
+  ASSERT_TRUE(at(300).has_value());
+  EXPECT_EQ(at(300)->tick, 199);
+  EXPECT_EQ(at(291)->tick, 198);
+  EXPECT_FALSE(at(19).has_value());
+  EXPECT_EQ(ColumnValuesText(run.history, *at(300)), "2026-12-08 10:00:49.750  one 38  two -");
+  // Tick 196 has both values (line two every seventh tick).
+  EXPECT_EQ(ColumnValuesText(run.history, *at(273)), "2026-12-08 10:00:49  one 18  two -12");
+  run.Input(WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, 273);
+  EXPECT_EQ(run.view.Status(), "2026-12-08 10:00:49  one 18  two -12");
+  run.Input(WindowInput::Kind::kPointerLeft);
+  EXPECT_EQ(run.view.Status(), "");
+}
+
+}  // namespace
+}  // namespace kavrin::host
