@@ -28,7 +28,7 @@ std::vector<TimeGridLine> TimeGridLines(const TickGeometry& g) {
     lines.push_back(TimeGridLine{static_cast<int>(x), tick});
     if (g.half == 0) break;  // every line on the same column: the newest covers the rest
   }
-  std::reverse(lines.begin(), lines.end());
+  std::sort(lines.begin(), lines.end(), [](const TimeGridLine& a, const TimeGridLine& b) { return a.x < b.x; });
   return lines;
 }
 

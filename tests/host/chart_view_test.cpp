@@ -77,6 +77,10 @@ void ExpectLabelsOnTheGrid(ChartRun& run) {
 
 TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   ChartRun run;
+  run.Tick();
+  const std::vector<TimeGridLine> first = TimeGridLines(run.view.Geometry());
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first[0].x, 299);
   // Until a plot's width has scrolled by, the grid the full repaint drew is still there.
   while (run.ticks < 40) run.Tick();
   for (int i = 0; i < 120; ++i) {
@@ -86,6 +90,8 @@ TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   run.site.SetSize(400, 300);
   run.history.Restore();
   run.view.Update();
+  // Of 160 ticks, the 34 a 400 x 300 plot shows (half = 12) and one, from an even tick.
+  EXPECT_EQ(run.view.Geometry().first, 126);
   ExpectLabelsOnTheGrid(run);
   for (int i = 0; i < 30; ++i) {
     run.Tick();

@@ -21,10 +21,12 @@ TEST(TickTime, ReadsTheTimeColumnsFormsToTheMicrosecond) {
       {"2026-12-08T10:00:00.25", K::kDateTime, 1796724000250000, "2026-12-08T10:00:00.25"},
       {"2026-12-08 10:00:00,25+01:00", K::kDateTime, 1796724000250000, "2026-12-08T10:00:00.25"},
       {"2024-02-29T23:59:59Z", K::kDateTime, 1709251199000000, "2024-02-29T23:59:59"},
+      {"2000-02-29 12:00", K::kDateTime, 951825600000000, "2000-02-29T12:00:00"},
       {"2000-03-01", K::kDateTime, 951868800000000, "2000-03-01T00:00:00"},
       {"1969-12-31T23:59:59.5", K::kDateTime, -500000, "1969-12-31T23:59:59.5"},
       {"9:05", K::kTimeOfDay, 32700000000, "09:05:00"},
-      {" 23:59:59.1234567 ", K::kTimeOfDay, 86399123456, "23:59:59.123456"},
+      {" 23:59:59.1234567", K::kTimeOfDay, 86399123456, "23:59:59.123456"},
+      {"\t00:00:00.5 ", K::kTimeOfDay, 500000, "00:00:00.5"},
       {"23:59:60", K::kTimeOfDay, 0, "00:00:00"},
   };
   for (const Case& c : cases) {
@@ -35,7 +37,8 @@ TEST(TickTime, ReadsTheTimeColumnsFormsToTheMicrosecond) {
     EXPECT_EQ(t->Text(), c.back) << c.text;
     EXPECT_EQ(TickTime::Parse(t->Text()), t) << c.text;
   }
-  for (const char* bad : {"", "abc", "2026-02-29", "2026-13-01", "2026-12-08X10:00", "24:00", "10:60", "10:5",
+  EXPECT_EQ(TickTime().Text(), "");  // a tick without a time
+  for (const char* bad : {"", "abc", "2026-02-29", "1900-02-29", "2026-13-01", "2026-12-08X10:00", "24:00", "10:60", "10:5",
                           "10:00:61", "10:00:00.", "10:00+1", "12.5.1", "1234567890123", "2026-12-08T"})
     EXPECT_FALSE(TickTime::Parse(bad).has_value()) << bad;
 }

@@ -34,8 +34,10 @@ TEST(TimeGrid, LinesStandEverySecondTickFromTheRightEdge) {
   // The newest tick drew none: the newest line is tick 99's, scrolled once.
   EXPECT_EQ(TimeGridLines(Default(0, 100, false)).back().x, 290);
   EXPECT_EQ(TimeGridLines(Default(0, 100, false)).back().tick, 99);
-  // Only the ticks of this engine: from tick 95 on (lines of 96, 98, 100).
-  EXPECT_EQ(Columns(TimeGridLines(Default(95, 100, true))), (std::vector<int>{263, 281, 299}));
+  // Only the ticks of this engine: from tick 96 on.
+  EXPECT_EQ(Columns(TimeGridLines(Default(96, 100, true))), (std::vector<int>{263, 281, 299}));
+  // A grid step below -1.5 pixels scrolls right: tick 99's line moved from 299 onto the edge.
+  EXPECT_EQ(Columns(TimeGridLines(Default(0, 100, false, -1))), std::vector<int>{300});
   // No scroll: one column for all; no tick: nothing.
   EXPECT_EQ(Columns(TimeGridLines(Default(0, 100, true, 0))), std::vector<int>{299});
   EXPECT_TRUE(TimeGridLines(Default(5, 4, true)).empty());
@@ -50,7 +52,7 @@ TEST(TimeGrid, AColumnShowsTheTickWhoseSegmentEndsOnOrRightOfIt) {
   };
   const Case cases[] = {
       {300, 0, 9, 100}, {292, 0, 9, 100}, {291, 0, 9, 99}, {20, 0, 9, 69}, {19, 0, 9, std::nullopt},
-      {301, 0, 9, std::nullopt}, {283, 99, 9, 99}, {282, 99, 9, std::nullopt}, {300, 0, 0, 100},
+      {301, 0, 9, std::nullopt}, {283, 99, 9, 99}, {282, 99, 9, std::nullopt}, {300, 100, 9, 100}, {300, 0, 0, 100},
       {299, 0, 0, std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(TickAtColumn(Default(c.first, 100, true, c.half), c.x), c.tick) << c.x;

@@ -59,15 +59,20 @@ TEST(TimeLabels, AsManyAsStayApartInTheUnitOfTheirStep) {
   EXPECT_EQ(numbers.back(), (Shown{100, 290, "101"}));
 }
 
-TEST(TimeLabels, TheDateStandsWhereTheRunCrossesMidnight) {
-  const std::vector<TimeGridLine> lines{{100, 0}, {300, 2}, {500, 4}};
-  // A second a tick from 2026-12-08 23:59:58.
+TEST(TimeLabels, TheUnitIsTheStepsAndTheDateStandsWhereTheRunCrossesMidnight) {
+  const std::vector<TimeGridLine> lines{{100, 0}, {300, 1}, {500, 2}};
+  // The middle label for steps at each unit's edge.
+  const struct {
+    int64_t every;
+    const char* text;
+  } units[] = {{999999, "10:00:00.999"}, {1000000, "10:00:01"}, {59999999, "10:00:59"}, {60000000, "10:01"},
+               {86399999999, "2026-12-09 09:59"}, {86400000000, "2026-12-09"}};
+  for (const auto& u : units) EXPECT_EQ(Layout(lines, Every(u.every), 640)[1].text, u.text) << u.every;
+  // A second a tick from 2026-12-08 23:59:58: the leftmost label and the one on midnight.
   EXPECT_EQ(Layout(lines, Every(1000000, 1796774398000000), 640),
-            (std::vector<Shown>{{0, 43, "2026-12-08 23:59:58"}, {2, 243, "2026-12-09 00:00:00"}, {4, 476, "00:00:02"}}));
-  // All on one day: no date.
-  EXPECT_EQ(Layout(lines, Every(1000000), 640).front().text, "10:00:00");
+            (std::vector<Shown>{{0, 43, "2026-12-08 23:59:58"}, {1, 276, "23:59:59"}, {2, 443, "2026-12-09 00:00:00"}}));
   // Times of day only: nothing to show a date from.
-  EXPECT_EQ(Layout(lines, [](int64_t t) { return TickTime::TimeOfDay((86398000000 + t * 1000000) % kMicrosPerDay); }, 640)[1].text,
+  EXPECT_EQ(Layout(lines, [](int64_t t) { return TickTime::TimeOfDay((86398000000 + t * 1000000) % kMicrosPerDay); }, 640)[2].text,
             "00:00:00");
 }
 
