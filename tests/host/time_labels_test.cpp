@@ -32,8 +32,10 @@ std::vector<Shown> Layout(const std::vector<TimeGridLine>& lines, const TimeOfTi
   return out;
 }
 
-// 2026-12-08 10:00:00 plus `every` microseconds a tick.
-TimeOfTick Every(int64_t every, int64_t base = 1796724000000000) {
+constexpr int64_t kTenOClock = 1796724000000000;  // 2026-12-08 10:00:00
+
+// Ten o'clock plus `every` microseconds a tick.
+TimeOfTick Every(int64_t every, int64_t base = kTenOClock) {
   return [=](int64_t tick) { return TickTime::DateTime(base + tick * every); };
 }
 
@@ -52,6 +54,11 @@ TEST(TimeLabels, AsManyAsStayApartInTheUnitOfTheirStep) {
   EXPECT_EQ(minutes.back(), (Shown{100, 284, "10:50"}));
   // Half a day a tick: dates only.
   EXPECT_EQ(Layout(DefaultLines(), Every(43200000000)).front(), (Shown{80, 89, "2027-01-17"}));
+  // Lines 4 px apart: only every twentieth keeps second labels apart.
+  std::vector<TimeGridLine> dense;
+  for (int i = 0; i < 76; ++i) dense.push_back(TimeGridLine{10 + 4 * i, 2 * i});
+  EXPECT_EQ(Layout(dense, Every(1000000)),
+            (std::vector<Shown>{{40, 66, "10:00:40"}, {80, 146, "10:01:20"}, {120, 226, "10:02:00"}}));
   // No times: the tick numbers, counted from 1; "99" and "101" would stand 3 px apart.
   const std::vector<Shown> numbers = Layout(DefaultLines(), [](int64_t) { return TickTime(); });
   ASSERT_EQ(numbers.size(), 8u);
@@ -68,6 +75,9 @@ TEST(TimeLabels, TheUnitIsTheStepsAndTheDateStandsWhereTheRunCrossesMidnight) {
   } units[] = {{999999, "10:00:00.999"}, {1000000, "10:00:01"}, {59999999, "10:00:59"}, {60000000, "10:01"},
                {86399999999, "2026-12-09 09:59"}, {86400000000, "2026-12-09"}};
   for (const auto& u : units) EXPECT_EQ(Layout(lines, Every(u.every), 640)[1].text, u.text) << u.every;
+  // Two ticks of the same time do not make the step zero.
+  EXPECT_EQ(Layout(lines, [](int64_t t) { return TickTime::DateTime(kTenOClock + (t > 0 ? 500000 : 0)); }, 640)[1].text,
+            "10:00:00.500");
   // A second a tick from 2026-12-08 23:59:58: the leftmost label and the one on midnight.
   EXPECT_EQ(Layout(lines, Every(1000000, 1796774398000000), 640),
             (std::vector<Shown>{{0, 43, "2026-12-08 23:59:58"}, {1, 276, "23:59:59"}, {2, 443, "2026-12-09 00:00:00"}}));
