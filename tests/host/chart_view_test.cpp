@@ -17,6 +17,7 @@ namespace kavrin::host {
 namespace {
 
 constexpr COLORREF kTimeLine = RGB(0, 128, 0);  // the default time grid colour
+constexpr COLORREF kScaleText = RGB(192, 0, 0);  // the default scale colour
 constexpr int64_t kTenOClock = 1796724000000000;  // 2026-12-08 10:00:00
 
 // Line one every tick; line two, with value tips, on the first ticks and then every seventh.
@@ -61,6 +62,7 @@ void ExpectLabelsOnTheGrid(ChartRun& run) {
   const RECT work = run.chart.Chart()->rcWork();
   const int row = work.bottom - 5;  // between the bottom value grid row and the next
   std::set<int> drawn, computed, marked;
+  int inked = 0;
   for (int x = work.left; x <= work.right; ++x)
     if (GetPixel(run.site.GetSurface().Dc(), x, row) == kTimeLine) drawn.insert(x);
   for (const TimeGridLine& l : TimeGridLines(run.view.Geometry())) computed.insert(l.x);
@@ -70,7 +72,15 @@ void ExpectLabelsOnTheGrid(ChartRun& run) {
   for (const TimeLabel& l : run.view.Strip()->Labels()) {
     EXPECT_EQ(GetPixel(strip.Dc(), l.x, 0), kTimeLine) << "mark of " << l.text;
     marked.insert(l.x);
+    // The text in the scale's colour, in its box under the mark.
+    for (int y = TimeStrip::kMarkHeight + 1; y < strip.Height(); ++y)
+      for (int x = l.left; x < l.left + l.width; ++x) inked += GetPixel(strip.Dc(), x, y) == kScaleText ? 1 : 0;
   }
+  int ink = 0;
+  for (int y = 0; y < strip.Height(); ++y)
+    for (int x = 0; x < strip.Width(); ++x) ink += GetPixel(strip.Dc(), x, y) == kScaleText ? 1 : 0;
+  EXPECT_GT(ink, 10 * static_cast<int>(run.view.Strip()->Labels().size()));
+  EXPECT_EQ(inked, ink) << "text outside the labels' boxes";
   EXPECT_EQ(drawn, computed) << "after " << run.ticks << " ticks";
   EXPECT_TRUE(std::includes(drawn.begin(), drawn.end(), marked.begin(), marked.end())) << run.ticks;
 }
