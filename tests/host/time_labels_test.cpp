@@ -75,6 +75,10 @@ TEST(TimeLabels, TheUnitIsTheStepsAndTheDateStandsWhereTheRunCrossesMidnight) {
   } units[] = {{999999, "10:00:00.999"}, {1000000, "10:00:01"}, {59999999, "10:00:59"}, {60000000, "10:01"},
                {86399999999, "2026-12-09 09:59"}, {86400000000, "2026-12-09"}};
   for (const auto& u : units) EXPECT_EQ(Layout(lines, Every(u.every), 640)[1].text, u.text) << u.every;
+  // A label left alone (the other off the strip) still reads in its lines' unit; two that
+  // cannot stand apart leave one.
+  EXPECT_EQ(Layout({{100, 0}, {630, 1}}, Every(1000), 640), (std::vector<Shown>{{0, 64, "10:00:00.000"}}));
+  EXPECT_EQ(Layout({{100, 0}, {110, 2}}, Every(1000000), 640), (std::vector<Shown>{{0, 76, "10:00:00"}}));
   // Two ticks of the same time do not make the step zero.
   EXPECT_EQ(Layout(lines, [](int64_t t) { return TickTime::DateTime(kTenOClock + (t > 0 ? 500000 : 0)); }, 640)[1].text,
             "10:00:00.500");
