@@ -4,10 +4,7 @@ namespace kavrin::host {
 
 TimeStrip::TimeStrip() = default;
 
-TimeStrip::~TimeStrip() {
-  font_.reset();  // puts the surface's own font back before the surface goes
-  surface_.reset();
-}
+TimeStrip::~TimeStrip() = default;
 
 void TimeStrip::Draw(const KavrinLineChart& chart, COLORREF back, int width, const std::vector<TimeGridLine>& lines,
                      const TimeOfTick& timeOf) {
@@ -15,7 +12,6 @@ void TimeStrip::Draw(const KavrinLineChart& chart, COLORREF back, int width, con
     surface_ = std::make_unique<Surface>(width, 1, back);
     font_ = std::make_unique<cFont>();
     font_->SetBindDc(HandleToLong(surface_->Dc()));
-    font_->TestPreFont();
   }
   HDC dc = surface_->Dc();
   // A copy: the font helper settles the weight of the object it is given.

@@ -37,7 +37,7 @@ class TimeStrip {
 
  private:
   std::unique_ptr<Surface> surface_;
-  std::unique_ptr<cFont> font_;  // bound to the surface; goes before it
+  std::unique_ptr<cFont> font_;  // bound to the surface; goes before it, putting its own font back
   std::vector<TimeLabel> labels_;
 };
 

@@ -25,6 +25,17 @@ double One(int t) { return (t * 37 % 91) - 45.0; }
 bool HasTwo(int t) { return t < 5 || t % 7 == 0; }
 double Two(int t) { return (t % 5) * 8.0 - 20.0; }
 
+// The chart with its scale in 12-point Arial, which the strip's labels take.
+KavrinLineChart& WithScaleFont(ControlSite& site) {
+  KavrinLineChart& chart = *site.ControlAs<KavrinLineChart>();
+  auto font = std::make_shared<StdFont>();
+  font->Name("Arial");
+  font->Size(12);
+  chart.MeasureFont(font);
+  site.Reconfigure();
+  return chart;
+}
+
 struct ChartRun {
   Form form;
   ControlSite& site;
@@ -35,7 +46,7 @@ struct ChartRun {
 
   explicit ChartRun(int keptPlots = ChartHistory::kKeptPlots)
       : site((RegisterStandardControls(form), form.Add("KavrinLineChart"))),
-        chart(*site.ControlAs<KavrinLineChart>()),
+        chart(WithScaleFont(site)),
         history(site, chart, 400, keptPlots),
         view(site, chart, history) {
     history.AddLine("one", RGB(255, 255, 0));
@@ -69,8 +80,11 @@ void ExpectLabelsOnTheGrid(ChartRun& run) {
   ASSERT_FALSE(run.view.Strip()->Labels().empty()) << run.ticks;
   const Surface& strip = *run.view.Strip()->GetSurface();
   ASSERT_EQ(strip.Width(), run.site.GetSurface().Width());
+  // 12-point Arial is 19 rows high, under the 4 of the mark and a gap, with 2 below.
+  EXPECT_EQ(strip.Height(), 26);
   for (const TimeLabel& l : run.view.Strip()->Labels()) {
     EXPECT_EQ(GetPixel(strip.Dc(), l.x, 0), kTimeLine) << "mark of " << l.text;
+    EXPECT_EQ(l.width, 62) << l.text;  // six digits of 8.9 pixels and two colons of 4.45
     marked.insert(l.x);
     // The text in the scale's colour, in its box under the mark.
     for (int y = TimeStrip::kMarkHeight + 1; y < strip.Height(); ++y)
