@@ -83,7 +83,10 @@ void ExpectLabelsOnTheGrid(ChartRun& run) {
   // 12-point Arial is 19 rows high, under the 4 of the mark and a gap, with 2 below.
   EXPECT_EQ(strip.Height(), 26);
   for (const TimeLabel& l : run.view.Strip()->Labels()) {
+    // A mark one pixel wide, as the grid line is.
     EXPECT_EQ(GetPixel(strip.Dc(), l.x, 0), kTimeLine) << "mark of " << l.text;
+    EXPECT_NE(GetPixel(strip.Dc(), l.x - 1, 1), kTimeLine) << "mark of " << l.text;
+    EXPECT_NE(GetPixel(strip.Dc(), l.x + 1, 1), kTimeLine) << "mark of " << l.text;
     EXPECT_EQ(l.width, 62) << l.text;  // six digits of 8.9 pixels and two colons of 4.45
     marked.insert(l.x);
     // The text in the scale's colour, in its box under the mark.
