@@ -46,9 +46,7 @@ TickGeometry ChartView::Geometry() const {
   return TickGeometry::Of(*chart_.Chart(), history_.EngineFirstTick(), history_.Ticks() - 1);
 }
 
-const Surface& ChartView::Shown() const {
-  return paused_.Paused() && shownPicture_ != nullptr ? *shownPicture_ : site_.GetSurface();
-}
+const Surface& ChartView::Shown() const { return shownPicture_ != nullptr ? *shownPicture_ : site_.GetSurface(); }
 
 void ChartView::Update() {
   if (paused_.Paused()) shownPicture_ = &paused_.Picture();

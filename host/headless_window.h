@@ -1,8 +1,9 @@
 #pragma once
 // A window that shows nothing: it records every invalidated rectangle (the whole client
-// area for a null rectangle) and counts repaints, so that tests and servers can see what
-// the control asked to be shown. A record nobody takes stays bounded: past kMaxRecorded
-// rectangles it is folded into their union.
+// area for a null rectangle), counts repaints and keeps its title, so that tests and
+// servers can see what the control asked to be shown. A record nobody takes stays bounded:
+// past kMaxRecorded rectangles it is folded into their union.
+#include <string>
 #include <vector>
 
 #include "host/window.h"
@@ -19,6 +20,7 @@ class HeadlessWindow : public SiteWindow {
   void Refresh() override { ++refreshes_; }
   void SurfaceResized() override {}
   bool CloseRequested() const override { return false; }
+  void Title(const std::string& title) override { title_ = title; }
 
   // The rectangles invalidated since the last call, in call order; clears the record.
   std::vector<RECT> TakeInvalidations();
@@ -36,10 +38,12 @@ class HeadlessWindow : public SiteWindow {
   // when none) and the one below it (null when none).
   const Surface& Shown() const { return picture_ != nullptr ? *picture_ : surface_; }
   const Surface* ShownBelow() const { return below_; }
+  const std::string& TitleText() const { return title_; }
 
  private:
   const Surface& surface_;
   std::vector<RECT> invalid_;
+  std::string title_;
   int refreshes_ = 0;
 };
 

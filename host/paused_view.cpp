@@ -19,9 +19,7 @@ void PausedView::Pause() {
 
 void PausedView::Resume() {
   paused_ = false;
-  copy_ = nullptr;
   form_.reset();
-  drawnTick_ = -1;
 }
 
 int64_t PausedView::Tick() const {
@@ -31,7 +29,6 @@ int64_t PausedView::Tick() const {
 }
 
 int64_t PausedView::Step(int64_t ticks) {
-  if (!paused_) return 0;
   const int64_t from = Tick();
   held_ = std::min(std::max(from + ticks, history_.FirstExactTick()), history_.Ticks() - 1);
   return held_ - from;
@@ -44,7 +41,6 @@ const Surface& PausedView::Picture() {
       form_->At(0).GetSurface().Width() == live.Width() && form_->At(0).GetSurface().Height() == live.Height())
     return form_->At(0).GetSurface();
   // A form like the live one: its font is the ambient font the settings were made with.
-  copy_ = nullptr;
   form_ = std::make_unique<Form>();
   form_->Font(site_.AmbientFont());
   RegisterStandardControls(*form_);
@@ -54,16 +50,15 @@ const Surface& PausedView::Picture() {
   site_.Events()->WriteProperties(bag);
   copy.Events()->ReadProperties(bag);
   copy.Events()->Resize();
-  copy_ = copy.ControlAs<KavrinLineChart>();
-  drawnFirst_ = history_.Replay(*copy_, tick);
+  drawnFirst_ = history_.Replay(*copy.ControlAs<KavrinLineChart>(), tick);
   drawnTick_ = tick;
   drawnEngine_ = chart_.Chart();
   return copy.GetSurface();
 }
 
 TickGeometry PausedView::Geometry() const {
-  if (copy_ == nullptr || copy_->Chart() == nullptr) return TickGeometry{};
-  return TickGeometry::Of(*copy_->Chart(), drawnFirst_, drawnTick_);
+  if (!form_) return TickGeometry{};
+  return TickGeometry::Of(*form_->At(0).ControlAs<KavrinLineChart>()->Chart(), drawnFirst_, drawnTick_);
 }
 
 }  // namespace kavrin::host

@@ -27,8 +27,9 @@ class PausedView {
   void Pause();
   // Back to live; the paused chart is let go.
   void Resume();
-  // Moves the held tick by `ticks` (back when negative), no further than the newest tick
-  // and the earliest that replays exactly; the ticks it moved.
+  // Moves the view by `ticks` (back when negative), no further than the newest tick and
+  // the earliest that replays exactly; the ticks it moved. Only while paused (Pause holds
+  // the newest tick, whatever was moved before).
   int64_t Step(int64_t ticks);
   // The tick the view shows: the newest while live. A held tick the ring has forgotten
   // moves forward to the earliest one that replays exactly.
@@ -39,7 +40,7 @@ class PausedView {
   // The chart at Tick(): replayed when the tick, the control's size or its engine changed
   // since it was last drawn. Only while paused.
   const Surface& Picture();
-  // Where the paused chart's ticks stand (after Picture()).
+  // Where the paused chart's ticks stand (none before Picture()).
   TickGeometry Geometry() const;
 
  private:
@@ -50,7 +51,6 @@ class PausedView {
   int64_t held_ = 0;
   // The paused chart and what it was drawn for.
   std::unique_ptr<Form> form_;
-  KavrinLineChart* copy_ = nullptr;
   int64_t drawnTick_ = -1;
   int64_t drawnFirst_ = 0;
   const void* drawnEngine_ = nullptr;

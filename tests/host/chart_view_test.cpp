@@ -3,6 +3,7 @@
 // column, and the keys and wheel that move the view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "chart/line_chart.h"
@@ -25,6 +26,15 @@ double One(int t) { return (t * 37 % 91) - 45.0; }
 bool HasTwo(int t) { return t < 5 || t % 7 == 0; }
 double Two(int t) { return (t % 5) * 8.0 - 20.0; }
 
+// A form whose font (the charts' other fonts) is 10-point Courier New.
+void Prepare(Form& form) {
+  RegisterStandardControls(form);
+  auto font = std::make_shared<StdFont>();
+  font->Name("Courier New");
+  font->Size(10);
+  form.Font(font);
+}
+
 // The chart with its scale in 12-point Arial, which the strip's labels take.
 KavrinLineChart& WithScaleFont(ControlSite& site) {
   KavrinLineChart& chart = *site.ControlAs<KavrinLineChart>();
@@ -45,7 +55,7 @@ struct ChartRun {
   int ticks = 0;
 
   explicit ChartRun(int keptPlots = ChartHistory::kKeptPlots)
-      : site((RegisterStandardControls(form), form.Add("KavrinLineChart"))),
+      : site((Prepare(form), form.Add("KavrinLineChart"))),
         chart(WithScaleFont(site)),
         history(site, chart, 400, keptPlots),
         view(site, chart, history) {
@@ -114,10 +124,18 @@ TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
     run.Tick();
     ExpectLabelsOnTheGrid(run);
   }
+  // The strip is shown again below the plot after every tick.
+  run.Window().TakeInvalidations();
+  run.Tick();
+  const std::vector<RECT> shown = run.Window().TakeInvalidations();
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const RECT& r) {
+    return r.left == 0 && r.top == 240 && r.right == 320 && r.bottom == 266;
+  }));
   run.site.SetSize(400, 300);
+  EXPECT_TRUE(TimeGridLines(run.view.Geometry()).empty());  // the new engine has no tick yet
   run.history.Restore();
   run.view.Update();
-  // Of 160 ticks, the 34 a 400 x 300 plot shows (half = 12) and one, from an even tick.
+  // Of 161 ticks, the 34 a 400 x 300 plot shows (half = 12) and one, from an even tick.
   EXPECT_EQ(run.view.Geometry().first, 126);
   ExpectLabelsOnTheGrid(run);
   for (int i = 0; i < 30; ++i) {
@@ -147,6 +165,7 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
       if (run.ticks - 1 == c.early) earliest = Pixels(run.site.GetSurface());
       if (run.ticks - 1 == 171) at171 = Pixels(run.site.GetSurface());
     }
+    EXPECT_TRUE(TimeGridLines(run.view.View().Geometry()).empty());  // no paused chart yet
     // Space holds tick 199; two notches of the wheel and four Left presses go back 28 ticks.
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
     for (int i = 0; i < 2; ++i) run.Input(WindowInput::Kind::kWheel, WindowInput::Key::kOther, 1);
@@ -158,9 +177,11 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
     run.Input(WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, 300);
     EXPECT_EQ(run.view.Status(), "Paused, 28 ticks (7 s) behind live  |  2026-12-08 10:00:42.750  one 3  two -");
     // The live chart went on meanwhile, and the view stays where it was.
+    const Surface* held = &run.Window().Shown();
     run.Tick();
     EXPECT_EQ(run.view.View().Tick(), 171);
     EXPECT_EQ(run.view.View().Behind(), 29);
+    EXPECT_EQ(&run.Window().Shown(), held);  // not drawn again
     ASSERT_EQ(run.history.FirstExactTick(), c.early);
 
     // The wheel cannot go back past the earliest tick that replays exactly.
@@ -169,10 +190,16 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
     d = test::Compare(earliest, Pixels(run.Window().Shown()), test::OutputDir() + "/paused-view-diff.png");
     EXPECT_EQ(d.count, 0) << c.keptPlots << " plots kept, tick " << c.early << ": " << d.Describe();
 
-    // End returns to live: the window shows the control again.
-    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
+    // Right goes no further than the newest tick; Space returns to live, and so does End.
+    for (int i = 0; i < 120; ++i) run.Input(WindowInput::Kind::kKey, WindowInput::Key::kRight);
+    EXPECT_EQ(run.view.View().Tick(), 200);
+    EXPECT_TRUE(run.view.Paused());
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
     EXPECT_FALSE(run.view.Paused());
     EXPECT_EQ(&run.Window().Shown(), &run.site.GetSurface());
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
+    EXPECT_FALSE(run.view.Paused());
   }
 }
 
@@ -188,10 +215,14 @@ TEST(ChartView, TheValuesUnderAColumnComeFromTheKeptTicks) {
   EXPECT_EQ(ColumnValuesText(run.history, *at(300)), "2026-12-08 10:00:49.750  one 38  two -");
   // Tick 196 has both values (line two every seventh tick).
   EXPECT_EQ(ColumnValuesText(run.history, *at(273)), "2026-12-08 10:00:49  one 18  two -12");
+  // Without a time the tick's number, counted from 1.
+  EXPECT_EQ(ColumnValuesText(run.history, ColumnValues{41, TickTime(), {1.5, std::nullopt}}), "tick 42  one 1.5  two -");
+  // In the title, after the window's own name.
+  run.view.Title("Trend");
   run.Input(WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, 273);
-  EXPECT_EQ(run.view.Status(), "2026-12-08 10:00:49  one 18  two -12");
+  EXPECT_EQ(run.Window().TitleText(), "Trend - 2026-12-08 10:00:49  one 18  two -12");
   run.Input(WindowInput::Kind::kPointerLeft);
-  EXPECT_EQ(run.view.Status(), "");
+  EXPECT_EQ(run.Window().TitleText(), "Trend");
 }
 
 }  // namespace
