@@ -83,7 +83,7 @@ void ChartView::ShowInWindow() {
   }
 }
 
-bool ChartView::Handle(const WindowInput& input) {
+void ChartView::Handle(const WindowInput& input) {
   using Key = WindowInput::Key;
   const int64_t before = paused_.Paused() ? paused_.Tick() : -1;
   const std::optional<int> pointerBefore = pointerX_;
@@ -103,9 +103,8 @@ bool ChartView::Handle(const WindowInput& input) {
   if (move < 0 && !paused_.Paused()) paused_.Pause();
   if (move != 0) paused_.Step(move);
   const int64_t after = paused_.Paused() ? paused_.Tick() : -1;
-  if (after == before && pointerX_ == pointerBefore) return false;
+  if (after == before && pointerX_ == pointerBefore) return;  // nothing to show anew
   Update();
-  return true;
 }
 
 std::string ChartView::Status() const {

@@ -38,8 +38,8 @@ class ChartView {
   void Title(const std::string& base);
   // Draws the strip (and the paused picture when it must change) and shows them.
   void Update();
-  // One input from the window (it comes here by itself); true when what is shown changed.
-  bool Handle(const WindowInput& input);
+  // One input from the window (it comes here by itself).
+  void Handle(const WindowInput& input);
 
   bool Paused() const { return paused_.Paused(); }
   const PausedView& View() const { return paused_; }
