@@ -121,7 +121,6 @@ void ChartHistory::Feed(KavrinLineChart& chart, const double* values, const uint
 int64_t ChartHistory::Replay(KavrinLineChart& chart, int64_t last) const {
   for (const Line& l : lines_) chart.AddLine(l.key, l.color, l.pointPic, l.dispPointTip, l.tipColor);
   const int64_t oldest = OldestKept();
-  last = std::min(last, ticks_ - 1);
   // The ticks the plot shows and one more, which may be left out to keep the phase.
   int64_t first = std::max(oldest, last - PlotTicks());
   // Where every line stood before the first replayed tick: its last value from the ticks
@@ -135,7 +134,7 @@ int64_t ChartHistory::Replay(KavrinLineChart& chart, int64_t last) const {
   // The oldest replayed tick also sets the lines that had no value on it where they stood
   // before it; what that tick draws lies left of everything the plot shows.
   for (int64_t t = first; t <= last; ++t) {
-    if (t == first && first > 0) Feed(chart, Row(t), Given(t), carry.data(), carried.data());
+    if (t == first) Feed(chart, Row(t), Given(t), carry.data(), carried.data());
     else Feed(chart, Row(t), Given(t), nullptr, nullptr);
   }
   return first;

@@ -76,8 +76,9 @@ class ChartHistory {
   const std::string& Key(Integer id) const;
 
   // Adds the lines to `chart`, a freshly configured control of the same settings and size,
-  // and feeds it the kept ticks up to `last` that its plot shows, starting on a tick of the
-  // parity the time grid started on; the first tick fed (past last when none is).
+  // and feeds it the kept ticks up to `last` (at most the newest) that its plot shows,
+  // starting on a tick of the parity the time grid started on; the first tick fed (past
+  // last when none is).
   int64_t Replay(KavrinLineChart& chart, int64_t last) const;
 
  private:

@@ -21,9 +21,10 @@ constexpr COLORREF kTimeLine = RGB(0, 128, 0);  // the default time grid colour
 constexpr COLORREF kScaleText = RGB(192, 0, 0);  // the default scale colour
 constexpr int64_t kTenOClock = 1796724000000000;  // 2026-12-08 10:00:00
 
-// Line one every tick; line two, with value tips, on the first ticks and then every seventh.
+// Line one every tick; line two, with value tips, on the first tick and then on every
+// seventh from tick 120: a view of the ticks before it starts line two where tick 0 left it.
 double One(int t) { return (t * 37 % 91) - 45.0; }
-bool HasTwo(int t) { return t < 5 || t % 7 == 0; }
+bool HasTwo(int t) { return t == 0 || (t >= 120 && t % 7 == 0); }
 double Two(int t) { return (t % 5) * 8.0 - 20.0; }
 
 // A form whose font (the charts' other fonts) is 10-point Courier New.
@@ -145,8 +146,20 @@ TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   // The window shows the control with the strip below it, and so does the composed picture.
   EXPECT_EQ(run.Window().ShownBelow(), run.view.Strip()->GetSurface());
   const PictureRef composed = run.view.Compose();
-  EXPECT_EQ(composed->Width(), 400);
-  EXPECT_EQ(composed->Height(), 300 + run.view.Strip()->GetSurface()->Height());
+  ASSERT_EQ(composed->Width(), 400);
+  ASSERT_EQ(composed->Height(), 300 + 26);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ displaced = SelectObject(dc, composed->Handle());
+  const test::Image all = test::Capture(dc, 400, 326);
+  SelectObject(dc, displaced);
+  DeleteDC(dc);
+  test::Image top = all, below = all;
+  top.height = 300;
+  top.px.resize(400 * 300);
+  below.height = 26;
+  below.px.erase(below.px.begin(), below.px.begin() + 400 * 300);
+  EXPECT_EQ(test::Compare(Pixels(run.site.GetSurface()), top).count, 0);
+  EXPECT_EQ(test::Compare(Pixels(*run.view.Strip()->GetSurface()), below).count, 0);
 }
 
 TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {

@@ -108,6 +108,7 @@ TEST_F(X11Form, InvalidationsAreCoalescedAndPaintedWhenPumped) {
   EXPECT_EQ(DiffWindowAndSurface(), "");
   // Drawing that is not invalidated is not shown until it is.
   SetPixel(Dc(), 300, 200, RGB(7, 8, 9));
+  SetPixel(Dc(), 0, 0, RGB(7, 8, 9));
   form_->PumpEvents();
   EXPECT_NE(DiffWindowAndSurface(), "");
   site_->Refresh();  // at once, without pumping
@@ -160,6 +161,10 @@ TEST_F(X11Form, ShowsAPictureInTheSurfacesPlaceAndAStripBelowIt) {
   Surface picture(320, 240, RGB(10, 20, 30));
   Surface strip(320, 30, RGB(200, 100, 50));
   SetPixel(strip.Dc(), 5, 29, RGB(1, 2, 3));
+  // A picture of the surface's size: nothing is resized, all is painted anew.
+  window_->Show(&picture, nullptr);
+  form_->PumpEvents();
+  EXPECT_EQ(DiffWindow(picture, 0), "");
   window_->Show(&picture, &strip);
   XWindowAttributes attrs{};
   ASSERT_TRUE(PumpUntil([&] {
