@@ -177,10 +177,10 @@ TEST_F(X11Form, ShowsAPictureInTheSurfacesPlaceAndAStripBelowIt) {
   // The user's resize goes to the control less the strip's rows.
   window_->Show(nullptr, &strip);
   form_->PumpEvents();
-  XResizeWindow(peer_, window_->Id(), 300, 230);
+  XResizeWindow(peer_, window_->Id(), 320, 230);
   XSync(peer_, False);
   ASSERT_TRUE(PumpUntil([&] { return site_->ScaleHeight() == 200.0f; }));
-  EXPECT_EQ(site_->ScaleWidth(), 300.0f);
+  EXPECT_EQ(site_->ScaleWidth(), 320.0f);
   window_->Show(nullptr, nullptr);
 }
 
@@ -204,13 +204,15 @@ TEST_F(X11Form, KeysWheelAndPointerReachTheHostInOrder) {
     XTestFakeButtonEvent(peer_, button, True, 0);
     XTestFakeButtonEvent(peer_, button, False, 0);
   }
+  XTestFakeMotionEvent(peer_, DefaultScreen(peer_), x + 400, y + 300, 0);  // out of the window
   XSync(peer_, False);
-  ASSERT_TRUE(PumpUntil([&] { return got.size() >= 8; }));
+  ASSERT_TRUE(PumpUntil([&] { return got.size() >= 9; }));
   using K = WindowInput::Kind;
   using Key = WindowInput::Key;
   const std::vector<std::tuple<K, Key, int>> want{
       {K::kPointer, Key::kOther, 0}, {K::kKey, Key::kSpace, 0}, {K::kKey, Key::kLeft, 0}, {K::kKey, Key::kRight, 0},
-      {K::kKey, Key::kEnd, 0},       {K::kKey, Key::kOther, 0}, {K::kWheel, Key::kOther, 1}, {K::kWheel, Key::kOther, -1}};
+      {K::kKey, Key::kEnd, 0},       {K::kKey, Key::kOther, 0}, {K::kWheel, Key::kOther, 1}, {K::kWheel, Key::kOther, -1},
+      {K::kPointerLeft, Key::kOther, 0}};
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i)
     EXPECT_EQ(std::make_tuple(got[i].kind, got[i].key, got[i].wheel), want[i]) << i;
