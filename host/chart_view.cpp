@@ -49,9 +49,10 @@ TickGeometry ChartView::Geometry() const {
 const Surface& ChartView::Shown() const { return shownPicture_ != nullptr ? *shownPicture_ : site_.GetSurface(); }
 
 void ChartView::Update() {
-  if (paused_.Paused()) shownPicture_ = &paused_.Picture();
-  else shownPicture_ = nullptr;
-  if (strip_) {
+  const Surface* before = shownPicture_;
+  shownPicture_ = paused_.Paused() ? &paused_.Picture() : nullptr;
+  // A paused picture keeps the strip drawn with it: the ring may forget its ticks' times.
+  if (strip_ && (shownPicture_ == nullptr || shownPicture_ != before)) {
     const ChartHistory& h = history_;
     strip_->Draw(chart_, site_.GetSurface().BackColor(), Shown().Width(), TimeGridLines(Geometry()),
                  [&h](int64_t tick) { return tick >= h.OldestKept() && tick < h.Ticks() ? h.Time(tick) : TickTime(); });
@@ -115,7 +116,7 @@ std::string ChartView::Status() const {
     const int64_t newest = history_.Ticks() - 1;
     if (behind > 0) {
       const TickTime& now = history_.Time(newest);
-      const TickTime& then = history_.Time(paused_.Tick());
+      const TickTime& then = paused_.Time();
       if (now.Known() && now.GetKind() == then.GetKind())
         status += " (" + Seconds(now.Micros() - then.Micros()) + " s)";
     }

@@ -22,24 +22,24 @@ void PausedView::Resume() {
   form_.reset();
 }
 
-int64_t PausedView::Tick() const {
-  const int64_t newest = history_.Ticks() - 1;
-  if (!paused_) return newest;
-  return std::min(std::max(held_, history_.FirstExactTick()), newest);
-}
+int64_t PausedView::Tick() const { return paused_ ? held_ : history_.Ticks() - 1; }
 
 int64_t PausedView::Step(int64_t ticks) {
-  const int64_t from = Tick();
-  held_ = std::min(std::max(from + ticks, history_.FirstExactTick()), history_.Ticks() - 1);
+  const int64_t from = held_;
+  // A tick the ring has forgotten the ticks of may be shown still, but not gone back from.
+  const int64_t earliest = std::min(from, history_.FirstExactTick());
+  held_ = std::min(std::max(from + ticks, earliest), history_.Ticks() - 1);
   return held_ - from;
 }
 
 const Surface& PausedView::Picture() {
   const Surface& live = site_.GetSurface();
-  const int64_t tick = Tick();
-  if (form_ && drawnTick_ == tick && drawnEngine_ == chart_.Chart() &&
+  if (form_ && drawnTick_ == held_ && drawnEngine_ == chart_.Chart() &&
       form_->At(0).GetSurface().Width() == live.Width() && form_->At(0).GetSurface().Height() == live.Height())
     return form_->At(0).GetSurface();
+  // Drawn anew: a held tick whose ticks the ring has forgotten moves to the earliest it has.
+  held_ = std::min(std::max(held_, history_.FirstExactTick()), history_.Ticks() - 1);
+  const int64_t tick = held_;
   // A form like the live one: its font is the ambient font the settings were made with.
   form_ = std::make_unique<Form>();
   form_->Font(site_.AmbientFont());
@@ -52,6 +52,7 @@ const Surface& PausedView::Picture() {
   copy.Events()->Resize();
   drawnFirst_ = history_.Replay(*copy.ControlAs<KavrinLineChart>(), tick);
   drawnTick_ = tick;
+  drawnTime_ = tick >= 0 ? history_.Time(tick) : TickTime();
   drawnEngine_ = chart_.Chart();
   return copy.GetSurface();
 }

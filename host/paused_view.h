@@ -28,14 +28,18 @@ class PausedView {
   // Back to live; the paused chart is let go.
   void Resume();
   // Moves the view by `ticks` (back when negative), no further than the newest tick and
-  // the earliest that replays exactly; the ticks it moved. Only while paused (Pause holds
-  // the newest tick, whatever was moved before).
+  // no further back than the earliest that replays exactly; the ticks it moved. Only while
+  // paused (Pause holds the newest tick, whatever was moved before).
   int64_t Step(int64_t ticks);
-  // The tick the view shows: the newest while live. A held tick the ring has forgotten
-  // moves forward to the earliest one that replays exactly.
+  // The tick the view shows: the newest while live. A picture stays while the live chart
+  // runs on, also when the ring forgets the ticks it was drawn from; drawn anew (after a
+  // step, a resize or new settings), a held tick the ring has forgotten moves forward to
+  // the earliest that replays exactly.
   int64_t Tick() const;
   // Ticks from the view to the newest.
   int64_t Behind() const { return history_.Ticks() - 1 - Tick(); }
+  // The time of the tick the picture shows, kept with it (none before Picture()).
+  const TickTime& Time() const { return drawnTime_; }
 
   // The chart at Tick(): replayed when the tick, the control's size or its engine changed
   // since it was last drawn. Only while paused.
@@ -53,6 +57,7 @@ class PausedView {
   std::unique_ptr<Form> form_;
   int64_t drawnTick_ = -1;
   int64_t drawnFirst_ = 0;
+  TickTime drawnTime_;
   const void* drawnEngine_ = nullptr;
 };
 

@@ -115,6 +115,10 @@ void ExpectLabelsOnTheGrid(ChartRun& run) {
 
 TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   ChartRun run;
+  // Paused before any tick: the chart as it starts.
+  run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
+  EXPECT_EQ(run.view.Status(), "Paused, 0 ticks behind live");
+  run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
   run.Tick();
   const std::vector<TimeGridLine> first = TimeGridLines(run.view.Geometry());
   ASSERT_EQ(first.size(), 1u);
@@ -169,8 +173,9 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
   struct Case {
     int keptPlots;
     int early;  // the earliest tick the view reaches back to
+    int later;  // the same after 301 ticks
   };
-  for (const Case c : {Case{2, 148}, Case{10, 0}}) {
+  for (const Case c : {Case{2, 148, 248}, Case{10, 0, 0}}) {
     ChartRun run(c.keptPlots);
     test::Image earliest, at171;
     while (run.ticks < 200) {
@@ -213,6 +218,20 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
     EXPECT_FALSE(run.view.Paused());
+
+    // Paused at tick 200 while a hundred more ticks come: the picture and its labels stay,
+    // also when the ring forgets what they were drawn from; stepped, the view moves no
+    // earlier than the ring can draw.
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
+    const Surface* at200 = &run.Window().Shown();
+    const std::vector<TimeLabel> labels = run.view.Strip()->Labels();
+    while (run.ticks < 301) run.Tick();
+    EXPECT_EQ(&run.Window().Shown(), at200);
+    EXPECT_EQ(run.view.Strip()->Labels().size(), labels.size());
+    EXPECT_EQ(run.view.Strip()->Labels().back().text, labels.back().text);
+    EXPECT_EQ(run.view.Status().substr(0, 30), "Paused, 100 ticks (25 s) behin");
+    run.Input(WindowInput::Kind::kKey, WindowInput::Key::kRight);
+    EXPECT_EQ(run.view.View().Tick(), std::max(c.later, 202));
   }
 }
 
