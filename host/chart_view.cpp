@@ -63,17 +63,17 @@ void ChartView::Update() {
 void ChartView::ShowInWindow() {
   SiteWindow& window = site_.Window();
   const Surface* below = strip_ ? strip_->GetSurface() : nullptr;
-  const int height = Shown().Height();
   const int belowHeight = below != nullptr ? below->Height() : 0;
-  if (shownPicture_ != windowPicture_ || below != shownBelow_ || height != shownHeight_ ||
-      belowHeight != shownBelowHeight_) {
+  // The window follows a resize of the control by itself; it is told of another picture
+  // and of a strip of another height.
+  if (shownPicture_ != windowPicture_ || below != shownBelow_ || belowHeight != shownBelowHeight_) {
     window.Show(shownPicture_, below);
     windowPicture_ = shownPicture_;
     shownBelow_ = below;
-    shownHeight_ = height;
     shownBelowHeight_ = belowHeight;
   } else if (below != nullptr) {
-    const RECT strip{0, height, below->Width(), height + belowHeight};
+    const int top = Shown().Height();
+    const RECT strip{0, top, below->Width(), top + belowHeight};
     window.Invalidate(&strip, false);
   }
   const std::string status = Status();

@@ -68,7 +68,6 @@ class ChartView {
   const Surface* shownPicture_ = nullptr;   // the paused picture, null when live
   const Surface* windowPicture_ = nullptr;  // what the window was last told to show
   const Surface* shownBelow_ = nullptr;
-  int shownHeight_ = 0;
   int shownBelowHeight_ = 0;
 };
 

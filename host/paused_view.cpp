@@ -45,11 +45,11 @@ const Surface& PausedView::Picture() {
   form_->Font(site_.AmbientFont());
   RegisterStandardControls(*form_);
   ControlSite& copy = form_->Add("KavrinLineChart", "", live.Width(), live.Height());
-  // The live control's settings, loaded as a container loads them, then shown as at a resize.
+  // The live control's settings, loaded as a container loads them: the surface cleared to
+  // the back colour and the chart drawn afresh, as at a resize.
   FormBag bag;
   site_.Events()->WriteProperties(bag);
   copy.Events()->ReadProperties(bag);
-  copy.Events()->Resize();
   drawnFirst_ = history_.Replay(*copy.ControlAs<KavrinLineChart>(), tick);
   drawnTick_ = tick;
   drawnTime_ = tick >= 0 ? history_.Time(tick) : TickTime();

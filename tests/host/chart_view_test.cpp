@@ -214,6 +214,7 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
     EXPECT_TRUE(run.view.Paused());
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
     EXPECT_FALSE(run.view.Paused());
+    EXPECT_EQ(run.view.View().Behind(), 0);
     EXPECT_EQ(&run.Window().Shown(), &run.site.GetSurface());
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
@@ -230,6 +231,10 @@ TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
     EXPECT_EQ(run.view.Strip()->Labels().size(), labels.size());
     EXPECT_EQ(run.view.Strip()->Labels().back().text, labels.back().text);
     EXPECT_EQ(run.view.Status().substr(0, 30), "Paused, 100 ticks (25 s) behin");
+    // Under the pointer, the values of tick 200 while the ring still has them.
+    run.Input(WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, 300);
+    EXPECT_EQ(run.view.Status().find("10:00:50  one"), c.keptPlots == 2 ? std::string::npos : 52);
+    run.Input(WindowInput::Kind::kPointerLeft);
     run.Input(WindowInput::Kind::kKey, WindowInput::Key::kRight);
     EXPECT_EQ(run.view.View().Tick(), std::max(c.later, 202));
   }
@@ -255,6 +260,20 @@ TEST(ChartView, TheValuesUnderAColumnComeFromTheKeptTicks) {
   EXPECT_EQ(run.Window().TitleText(), "Trend - 2026-12-08 10:00:49  one 18  two -12");
   run.Input(WindowInput::Kind::kPointerLeft);
   EXPECT_EQ(run.Window().TitleText(), "Trend");
+}
+
+TEST(ChartView, AViewGoneLeavesTheWindowToTheControl) {
+  ChartRun run;
+  run.Tick();
+  {
+    ChartView other(run.site, run.chart, run.history);
+    other.Update();
+    EXPECT_NE(run.Window().ShownBelow(), nullptr);
+  }
+  EXPECT_EQ(run.Window().ShownBelow(), nullptr);
+  EXPECT_EQ(&run.Window().Shown(), &run.site.GetSurface());
+  run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);  // heard by no one
+  EXPECT_FALSE(run.view.Paused());
 }
 
 }  // namespace
