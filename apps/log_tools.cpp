@@ -308,8 +308,8 @@ class Replay {
   // file: a name in use moves to X-replay-2, -3, ...
   void Outputs(const std::string& firstPart) {
     const fs::path log(firstPart);
-    std::string dir = o_.outDir.empty() ? log.parent_path().string() : o_.outDir;
-    if (dir.empty()) dir = ".";
+    const std::string logDir = log.parent_path().string();
+    const std::string dir = !o_.outDir.empty() ? o_.outDir : logDir.empty() ? std::string(".") : logDir;
     std::string error;
     if (!MakeFolder(dir, error)) throw ToolFailure{kExitFailure, "cannot make the output folder " + error};
     folder_ = FolderPath(dir);
@@ -358,7 +358,7 @@ std::string PlainNumber(const std::string& logValue) {
   std::string s = logValue;
   if (s.find('.') == std::string::npos) std::replace(s.begin(), s.end(), ',', '.');
   const size_t digitsAt = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
-  if (s.size() > digitsAt && s[digitsAt] == '.') s.insert(digitsAt, "0");
+  if (s.size() > digitsAt && s[digitsAt] == '.') s.insert(digitsAt, 1, '0');
   return s;
 }
 

@@ -13,8 +13,9 @@
 #include <windows.h>
 #else
 #include <langinfo.h>
-#include <locale.h>
 #include <time.h>
+
+#include "chart/environment_locale.h"
 #endif
 
 namespace kavrin {
@@ -118,7 +119,7 @@ std::string GeneralDateText(std::time_t t) {
   tzset();  // the zone may have changed since the last text (localtime_r does not look)
   if (localtime_r(&t, &tm) == nullptr) return std::string();
   if (IsUsLocaleName(TimeLocaleName())) return UsGeneralDate(tm);
-  locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
+  const locale_t loc = EnvironmentLocale(LocaleCategory::kTime);
   if (loc == static_cast<locale_t>(0)) return UsGeneralDate(tm);
   std::string dateFmt = nl_langinfo_l(D_FMT, loc);
   const std::string timeFmt = nl_langinfo_l(T_FMT, loc);
@@ -129,8 +130,10 @@ std::string GeneralDateText(std::time_t t) {
     ++p;  // the conversion letter, so that "%%y" stays a literal
   }
   std::string s = FormatTm(dateFmt, tm, loc);
-  if (!IsMidnight(tm)) s += " " + FormatTm(timeFmt, tm, loc);
-  freelocale(loc);
+  if (!IsMidnight(tm)) {
+    s += ' ';
+    s += FormatTm(timeFmt, tm, loc);
+  }
   if (s.empty() || s == " ") return UsGeneralDate(tm);
   return s;
 #endif

@@ -28,7 +28,7 @@ std::string ScaleNumberText(double x) {
   const bool negative = !s.empty() && s[0] == '-';
   const std::size_t digits = negative ? 1 : 0;
   if (s.compare(digits, 2, "0.") == 0) s.erase(digits, 1);
-  if (!negative) s.insert(0, " ");
+  if (!negative) s.insert(0, 1, ' ');
   return s;
 }
 
@@ -52,7 +52,7 @@ std::string GeneralDigits(double x) {
 
 std::string LabelText(double x) {
   std::string s = TrimBlanks(ScaleNumberText(x));
-  if (!s.empty() && s[0] == '.') s.insert(0, "0");
+  if (!s.empty() && s[0] == '.') s.insert(0, 1, '0');
   return s;
 }
 

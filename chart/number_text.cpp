@@ -1,7 +1,5 @@
 #include "chart/number_text.h"
 
-#include <cstdlib>
-
 #include "chart/label_text.h"
 
 #ifdef _WIN32
@@ -11,7 +9,8 @@
 #include <windows.h>
 #else
 #include <langinfo.h>
-#include <locale.h>
+
+#include "chart/environment_locale.h"
 #endif
 
 namespace kavrin {
@@ -30,33 +29,12 @@ std::string CurrentSeparator() { return ReadSeparator(); }
 
 #else
 
-std::string EnvText(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? std::string(v) + '\x1f' : std::string(1, '\x1e');
-}
-
-// Reads the separator of the environment's numeric locale without changing the process's
-// global locale; "." when the locale cannot be loaded.
-std::string ReadSeparator() {
-  locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+// The separator of the environment's numeric locale; "." when it cannot be loaded.
+std::string CurrentSeparator() {
+  const locale_t loc = EnvironmentLocale(LocaleCategory::kNumeric);
   if (loc == static_cast<locale_t>(0)) return ".";
   const char* radix = nl_langinfo_l(RADIXCHAR, loc);
-  std::string sep = (radix && *radix) ? radix : ".";
-  freelocale(loc);
-  return sep;
-}
-
-// Loading a locale is costly and rows are written every tick: the separator is read again
-// only when the variables that choose the locale have changed.
-std::string CurrentSeparator() {
-  static std::string cachedKey;
-  static std::string cachedSep;
-  std::string key = EnvText("LC_ALL") + EnvText("LC_NUMERIC") + EnvText("LANG") + EnvText("LOCPATH");
-  if (cachedSep.empty() || key != cachedKey) {
-    cachedSep = ReadSeparator();
-    cachedKey = std::move(key);
-  }
-  return cachedSep;
+  return (radix && *radix) ? radix : ".";
 }
 
 #endif
@@ -81,7 +59,7 @@ std::string ExportValueText(double v) {
   std::string s = GeneralNumberText(v);
   // Row values always show one "0" before the separator below 1.
   const std::string sep = CurrentSeparator();
-  if (v > 0 && v < 1 && s.compare(0, sep.size(), sep) == 0) s.insert(0, "0");
+  if (v > 0 && v < 1 && s.compare(0, sep.size(), sep) == 0) s.insert(0, 1, '0');
   return s;
 }
 

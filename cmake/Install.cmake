@@ -1,5 +1,6 @@
 # What `cmake --install` puts in place for C++ developers: the libraries and their headers
-# (under include/kavrin, included as "host/form.h"), the program kavrin-chart, a CMake
+# (under include/kavrin, included as "host/form.h"), the program kavrin-chart and its man
+# page, a CMake
 # package (find_package(KavrinLineChart); targets KavrinLineChart::host, ::control,
 # ::chart, ::about, ::draw, ::common) and a pkg-config file (kavrin-line-chart).
 include(GNUInstallDirs)
@@ -22,6 +23,15 @@ target_compile_features(kavrin_common PUBLIC cxx_std_20)
 
 install(TARGETS ${kavrin_targets} EXPORT KavrinLineChartTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS kavrin-chart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The man page, compressed as Debian keeps them (-n: no name or time stamp, so the same page
+# gives the same bytes).
+set(KAVRIN_MAN_PAGE ${PROJECT_BINARY_DIR}/kavrin-chart.1.gz)
+add_custom_command(OUTPUT ${KAVRIN_MAN_PAGE}
+                   COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/docs/kavrin-chart.1 > ${KAVRIN_MAN_PAGE}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/docs/kavrin-chart.1 VERBATIM)
+add_custom_target(kavrin_man_page ALL DEPENDS ${KAVRIN_MAN_PAGE})
+install(FILES ${KAVRIN_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(EXPORT KavrinLineChartTargets NAMESPACE KavrinLineChart:: DESTINATION ${KAVRIN_INSTALL_CMAKEDIR})
 
 set(KAVRIN_WITH_X11 ${X11_FOUND})

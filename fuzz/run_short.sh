@@ -11,6 +11,8 @@ build=${KAVRIN_FUZZ_BUILD:-$root/build/fuzz}
 cc=${KAVRIN_FUZZ_CC:-clang-14}
 cxx=${KAVRIN_FUZZ_CXX:-clang++-14}
 command -v "$cxx" >/dev/null || { cc=clang; cxx=clang++; }
+source "$root/tools/require.sh"
+KAVRIN_FUZZ_CXX=$cxx require "$cxx" libFuzzer
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \

@@ -17,6 +17,8 @@ if [ -z "${KAVRIN_HOST_BUILD:-}" ]; then
     >/dev/null
 fi
 bash tools/build-windows.sh
+source tools/require.sh
+require i686-w64-mingw32-objdump wrestool /usr/lib/wine/wine64 /usr/lib/wine/wineserver Xvfb localedef iconv od
 host=$(cd "$KAVRIN_HOST_BUILD" && pwd)
 ninja -C "$host" -j"${KAVRIN_JOBS:-$(nproc)}" win32_form_pixels_tests
 

@@ -1,10 +1,12 @@
 // Every kavrin-chart command the README shows, run as written but headless (a stream from
-// vmstat, tail -f or a sensor comes from a file of the same shape): it must succeed, and
-// each chart it draws must hold its lines inside the plot and none in the margins. The
-// form sample of the README must be what its --save-form command writes.
+// vmstat or tail -f comes from a file of the same shape): it must succeed, and each chart it
+// draws must hold its lines inside the plot and none in the margins. The form sample of the
+// README must be what its --save-form command writes. The programs the commands run come
+// from what the README's own set-up installs.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -97,7 +99,6 @@ Readme ReadReadme(const std::string& text) {
 const std::pair<const char*, const char*> kHeadlessSources[] = {
     {"vmstat[^|]*\\|", "cat vmstat.txt |"},
     {"tail -f ", "cat "},
-    {"sensor-read", "cat sensor.txt"},
 };
 
 std::string Headless(std::string command) {
@@ -115,18 +116,16 @@ void WriteInputs(const std::string& dir) {
   std::string vmstat =
       "procs -----------memory---------- ---swap-- -----io---- -system-- ------cpu-----\n"
       " r  b   swpd   free   buff  cache   si   so    bi    bo   in   cs us sy id wa st\n";
-  std::string rig, csv = "time,temperature,pressure\n", sensor;
+  std::string rig, csv = "time,temperature,pressure\n";
   for (int i = 0; i < 100; ++i) {
     const int wave = (i * 7) % 20;  // a saw of 0 .. 19
     vmstat += " 1  0      0 " + std::to_string(7400000 + wave * 10000) + " 123456 4567890 0 0 5 10 100 200 3 1 96 0 0\n";
     rig += "12:00:" + std::to_string(i) + " rig7 " + std::to_string(2 + wave / 4) + "\n";
     csv += std::to_string(i) + "," + std::to_string(20 + wave) + "," + std::to_string(1 + wave % 5) + "\n";
-    sensor += std::to_string(1 + wave * 0.4) + "\n";
   }
   std::ofstream(dir + "/vmstat.txt") << vmstat;
   std::ofstream(dir + "/rig.log") << rig;
   std::ofstream(dir + "/data.csv") << csv;
-  std::ofstream(dir + "/sensor.txt") << sensor;
 }
 
 std::set<std::string> FilesUnder(const std::string& dir) {
@@ -195,6 +194,56 @@ TEST(Readme, EveryExampleRunsHeadlessAndChartsItsDataInsideThePlot) {
   if (!readme.formSample.empty()) {
     ASSERT_FALSE(savedForm.empty()) << "the README shows a form but no command that saves one";
     EXPECT_EQ(readme.formSample, savedForm) << "the README's form sample is not what its --save-form command writes";
+  }
+}
+
+// What a shell command prints on stdout.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+// kavrin-chart is on PATH by the README's install command, from the package tools/demo.sh
+// makes; every other program a command runs comes from a package tools/install-deps.sh
+// installs for the demo, or from one every Debian system has (Essential), or is the shell's.
+TEST(Readme, CommandsRunOnlyWhatItsSetUpInstalls) {
+  const fs::path root = fs::path(KAVRIN_README).parent_path();
+  const std::string readme = ReadText(KAVRIN_README);
+  std::smatch m;
+  const std::string demo = ReadText((root / "tools/demo.sh").string());
+  ASSERT_TRUE(std::regex_search(demo, m, std::regex("\\nbuild=(\\S+)")));
+  EXPECT_NE(readme.find("    sudo apt install ./" + m[1].str() + "/kavrin-line-chart_*.deb\n"), std::string::npos)
+      << "the README does not install the package tools/demo.sh makes in " << m[1];
+  const std::string deps = ReadText((root / "tools/install-deps.sh").string());
+  ASSERT_TRUE(std::regex_search(deps, m, std::regex("\\ndemo=\\(([^)]*)\\)")));
+  std::set<std::string> demoPackages;
+  std::istringstream names(m[1].str());
+  for (std::string name; names >> name;) demoPackages.insert(name);
+
+  for (const std::string& command : ReadReadme(readme).commands) {
+    std::istringstream segments(command);
+    for (std::string segment; std::getline(segments, segment, '|');) {
+      std::istringstream words(segment);
+      std::string program;
+      while (words >> program && program.find('=') != std::string::npos) {
+      }
+      if (program == "kavrin-chart") continue;
+      ASSERT_TRUE(std::regex_match(program, std::regex("[a-z0-9.+_-]+"))) << program << " in: " << command;
+      const std::string path = Output("command -v " + program);
+      ASSERT_FALSE(path.empty()) << program << " is not installed; in: " << command;
+      if (path[0] != '/') continue;  // a shell builtin
+      const std::string package = Output("dpkg-query -S " + path + " /bin/" + program + " 2>/dev/null | head -n 1 | cut -d: -f1");
+      const bool essential = !package.empty() && Output("dpkg-query -W -f='${Essential}' " + package) == "yes";
+      EXPECT_TRUE(essential || demoPackages.count(package) != 0)
+          << program << " (from package '" << package << "') is not installed by tools/install-deps.sh for the demo; in: "
+          << command;
+    }
   }
 }
 
