@@ -1,22 +1,14 @@
 #pragma once
-// One run of kavrin-chart: a form with one KavrinLineChart (headless or in an X11
-// window), fed from the demo or a data stream one tick per row, until the input ends,
-// --ticks are done, the window is closed or a stop signal comes; then the data log gets
-// its pending rows and is closed and the final pictures are written.
+// One run of kavrin-chart: a form with one KavrinLineChart (headless or in an X11 window),
+// fed from the demo or a data stream one tick per row, until the input ends, --ticks are
+// done, the window is closed or a stop signal comes; then the data log gets its pending rows
+// and is closed and the final pictures are written.
 #include <iosfwd>
 
+#include "apps/exit_codes.h"
 #include "apps/options.h"
 
 namespace kavrin::app {
-
-enum ExitCode {
-  kExitOk = 0,
-  kExitFailure = 1,    // a run-time error: a log, picture or snapshot not written, a failing tick
-  kExitUsage = 2,      // bad options, settings, form text or column choice
-  kExitInput = 3,      // the input (or form) file cannot be read
-  kExitNoDisplay = 4,  // --window without a display
-  kExitDisplayLost = 5,  // the window's display went away; the log and pictures are complete
-};
 
 // SIGINT, SIGTERM and SIGHUP end the run cleanly: the handler only sets a flag that the run loop
 // checks; waits are short (poll with a timeout) so the flag is seen at once.

@@ -1,6 +1,9 @@
 #include "apps/chart_trial.h"
 
+#include <cmath>
+
 #include "apps/settings.h"
+#include "chart/line_chart.h"
 #include "common/vb_error.h"
 #include "control/automation.h"
 #include "control/kavrin_line_chart.h"
@@ -41,11 +44,42 @@ std::string TryChart(KavrinLineChart& chart, const FontRef& ambient, TrialSize s
       for (size_t i = 0; i < lines; ++i) c.SetValue(static_cast<Integer>(i + 1), c.Min());
       c.Movie();
     }
+    const double step = std::fabs(c.Chart()->dGridStep());
+    const int labelHeight = c.Chart()->iMeasureCharH();
+    const Long plotWidth = c.Chart()->lWorkWidth();
     trial.Unload();
+    if (step * 3 < labelHeight * 2)
+      return "its value labels would pile up: grid lines " + std::to_string(static_cast<int>(step)) +
+             " pixels apart, labels " + std::to_string(labelHeight) + " pixels high";
+    // Each tick scrolls half a grid step: a narrower plot shows fewer than four ticks.
+    if (plotWidth < 2 * step)
+      return "its plot would be " + std::to_string(plotWidth) + " pixels wide, less than two grid steps of " +
+             std::to_string(static_cast<int>(step));
   } catch (const RuntimeError& e) {
     return e.what();
   }
   return {};
+}
+
+TrialSize SmallestSize(KavrinLineChart& chart, const FontRef& ambient, TrialSize drawn, size_t lines) {
+  // The least n in 1 .. known with draws(n); draws(known) holds.
+  const auto least = [](int known, const auto& draws) {
+    int lo = 1;
+    while (lo < known) {
+      const int mid = lo + (known - lo) / 2;
+      if (draws(mid)) known = mid;
+      else lo = mid + 1;
+    }
+    return known;
+  };
+  TrialSize size = drawn;
+  size.height = least(drawn.height, [&](int h) {
+    return TryChart(chart, ambient, TrialSize{drawn.width, h}, lines).empty();
+  });
+  size.width = least(drawn.width, [&](int w) {
+    return TryChart(chart, ambient, TrialSize{w, size.height}, lines).empty();
+  });
+  return size;
 }
 
 std::string BlameSettings(KavrinLineChart& chart, const FontRef& ambient, TrialSize size, TrialSize plainSize,

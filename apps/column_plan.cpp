@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "apps/row_splitter.h"
+#include "apps/time_text.h"
 
 namespace kavrin::app {
 namespace {
@@ -15,46 +16,6 @@ bool SameNoCase(std::string_view a, std::string_view b) {
          });
 }
 
-bool Digit(char c) { return c >= '0' && c <= '9'; }
-
-// Takes exactly n digits from the front of s.
-bool Digits(std::string_view& s, size_t n) {
-  if (s.size() < n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (!Digit(s[i])) return false;
-  s.remove_prefix(n);
-  return true;
-}
-
-bool Take(std::string_view& s, char c) {
-  if (s.empty() || s[0] != c) return false;
-  s.remove_prefix(1);
-  return true;
-}
-
-bool DatePart(std::string_view& s) { return Digits(s, 4) && Take(s, '-') && Digits(s, 2) && Take(s, '-') && Digits(s, 2); }
-
-// H:MM or HH:MM, then :SS and a fraction, then a zone.
-bool TimePart(std::string_view& s) {
-  if (!Digits(s, 1)) return false;
-  Digits(s, 1);
-  if (!Take(s, ':') || !Digits(s, 2)) return false;
-  if (Take(s, ':')) {
-    if (!Digits(s, 2)) return false;
-    if (Take(s, '.') || Take(s, ',')) {
-      if (!Digits(s, 1)) return false;
-      while (!s.empty() && Digit(s[0])) s.remove_prefix(1);
-    }
-  }
-  if (Take(s, 'Z')) return true;
-  if (Take(s, '+') || Take(s, '-')) {
-    if (!Digits(s, 2)) return false;
-    Take(s, ':');
-    Digits(s, 2);
-  }
-  return true;
-}
-
 bool IsTimeName(std::string_view name) {
   for (const char* n : {"time", "timestamp", "date", "datetime"})
     if (SameNoCase(name, n)) return true;
@@ -63,39 +24,39 @@ bool IsTimeName(std::string_view name) {
 
 }  // namespace
 
-bool IsTimestamp(std::string_view text) {
-  std::string_view s = text;
-  if (s.size() >= 10 && Digit(s[0]) && s[4] == '-') {
-    if (!DatePart(s)) return false;
-    if (s.empty()) return true;
-    if (!Take(s, 'T') && !Take(s, ' ')) return false;
-  }
-  return TimePart(s) && s.empty();
+ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields, bool decimalComma) {
+  return Offer(fields, std::vector<uint8_t>(fields.size(), decimalComma ? 1 : 0));
 }
 
-ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields, bool decimalComma) {
+ColumnPlan::Verdict ColumnPlan::Offer(const std::vector<std::string_view>& fields,
+                                      const std::vector<uint8_t>& decimalCommas) {
   if (fields.empty()) return Verdict::kSkipped;
-  const bool anyNumber = std::any_of(fields.begin(), fields.end(), [decimalComma](std::string_view f) {
-    return FieldNumber(f, decimalComma).has_value();
-  });
+  fields_ = &fields;
+  commas_ = &decimalCommas;
+  bool anyNumber = false;
+  for (size_t c = 0; c < fields.size() && !anyNumber; ++c) anyNumber = IsNumber(c);
   if (!anyNumber && headerRows_ < kMaxHeaderRows) {
     ++headerRows_;
     header_.clear();
     for (auto f : fields) header_.push_back(KeyText(f));
     return Verdict::kHeader;
   }
-  return Decide(fields, decimalComma);
+  return Decide();
 }
 
-void ColumnPlan::FindTime(const std::vector<std::string_view>& fields, bool decimalComma) {
+bool ColumnPlan::IsNumber(size_t field) const {
+  return FieldNumber((*fields_)[field], field < commas_->size() && (*commas_)[field] != 0).has_value();
+}
+
+void ColumnPlan::FindTime() {
+  const auto& fields = *fields_;
   for (size_t c = 0; c < fields.size(); ++c) {
     const bool named = c < header_.size() && IsTimeName(header_[c]);
-    if (IsTimestamp(fields[c]) || (named && FieldNumber(fields[c], decimalComma))) {
+    if (IsTimestamp(fields[c]) || (named && IsNumber(c))) {
       time_ = c;
       // "2026-12-08 10:00:00" under one header name: the time is the next field.
-      std::string_view date = fields[c];
       splitStamp_ = !header_.empty() && fields.size() == header_.size() + 1 && c + 1 < fields.size() &&
-                    DatePart(date) && date.empty() && IsTimestamp(fields[c + 1]);
+                    IsDate(fields[c]) && IsTimestamp(fields[c + 1]);
       return;
     }
   }
@@ -152,11 +113,12 @@ bool ColumnPlan::Choose(const std::string& choice, size_t fieldCount) {
   return true;
 }
 
-ColumnPlan::Verdict ColumnPlan::Decide(const std::vector<std::string_view>& fields, bool decimalComma) {
-  FindTime(fields, decimalComma);
+ColumnPlan::Verdict ColumnPlan::Decide() {
+  const auto& fields = *fields_;
+  FindTime();
   if (choices_.empty()) {
     for (size_t c = 0; c < fields.size(); ++c) {
-      if (c != time_ && FieldNumber(fields[c], decimalComma)) lines_.push_back({c, KeyOf(c)});
+      if (c != time_ && IsNumber(c)) lines_.push_back({c, KeyOf(c)});
     }
     // A first data row without any number (binary, or words only): chart every column,
     // each a gap until numbers come.

@@ -15,6 +15,7 @@
 // Call order: ColumnPlan(choices) -> Offer(row) until it returns kData or kFailed ->
 //   Lines() (or Error()).
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,10 +28,6 @@ struct PlannedLine {
   std::string key;    // the legend text
 };
 
-// A field that is an ISO 8601 date, time of day, or both (T or a blank between them),
-// with optional seconds, fraction and zone (Z, +01:00).
-bool IsTimestamp(std::string_view text);
-
 class ColumnPlan {
  public:
   // More rows of words than this before any number: the next one is data after all.
@@ -42,26 +39,33 @@ class ColumnPlan {
   // header name.
   explicit ColumnPlan(std::vector<std::string> choices) : choices_(std::move(choices)) {}
 
-  // decimalComma: numbers in the fields may have a decimal comma.
+  // decimalCommas: per field, its number may have a decimal comma.
+  Verdict Offer(const std::vector<std::string_view>& fields, const std::vector<uint8_t>& decimalCommas);
+  // The same rule for every field.
   Verdict Offer(const std::vector<std::string_view>& fields, bool decimalComma = false);
 
   const std::vector<PlannedLine>& Lines() const { return lines_; }
   const std::vector<std::string>& Header() const { return header_; }
   const std::string& Error() const { return error_; }
-  // The field index of the rows' time, when there is such a column.
+  // The field index of the rows' time, when there is such a column; its date and time of
+  // day may be two fields, this one and the next.
   std::optional<size_t> TimeColumn() const { return time_; }
+  bool TimeSplit() const { return splitStamp_; }
   // The number of fields a data row has by the header; 0 without a header.
   size_t HeaderWidth() const { return header_.empty() ? 0 : header_.size() + (splitStamp_ ? 1 : 0); }
 
  private:
-  Verdict Decide(const std::vector<std::string_view>& fields, bool decimalComma);
-  void FindTime(const std::vector<std::string_view>& fields, bool decimalComma);
+  bool IsNumber(size_t field) const;
+  Verdict Decide();
+  void FindTime();
   // The header's name of a field, and the field of a header column.
   std::string KeyOf(size_t field) const;
   size_t FieldOf(size_t headerColumn) const;
   bool Choose(const std::string& choice, size_t fieldCount);
 
   std::vector<std::string> choices_;
+  const std::vector<std::string_view>* fields_ = nullptr;  // the row being offered, during Offer
+  const std::vector<uint8_t>* commas_ = nullptr;
   std::vector<std::string> header_;
   int headerRows_ = 0;
   std::optional<size_t> time_;

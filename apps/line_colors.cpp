@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "draw/win32.h"
+
 namespace kavrin::app {
 namespace {
 
@@ -35,11 +37,13 @@ constexpr NamedColor kNamed[] = {
     {"dimgray", 0x696969},   {"dimgrey", 0x696969},
 };
 
-// Line colours in the order lines take them: bright ones that read on a dark plot first
-// (the first eight are the program's colours on the default black plot), then deep ones
-// that read on a light plot. No deep green: the value grid is deep green by default.
+// Line colours in the order lines take them: bright ones that read on a dark plot first,
+// then middle ones that read on a dark plot and a light legend alike (the default chart's
+// black plot beside its white margin), then deep ones that read on a light plot. No deep
+// green: the value grid is deep green by default.
 constexpr uint32_t kPalette[] = {
     0xFFFF00, 0x00FFFF, 0xFF8040, 0xFF80FF, 0xFF4040, 0xFFFFFF, 0x4080FF, 0x80FF80,  // bright
+    0xE07000, 0x9050E0, 0xD03090,                                                    // middle
     0x0000CD, 0xC00000, 0x808000, 0x800080, 0xB05000, 0x008080, 0x000000, 0x606060,  // deep
 };
 
@@ -80,19 +84,26 @@ std::optional<uint32_t> ParseColor(std::string_view text) {
   return std::nullopt;
 }
 
+uint32_t Resolved(int32_t property, uint32_t fallback) {
+  COLORREF color = 0;
+  if (OleTranslateColor(static_cast<OLE_COLOR>(property), nullptr, &color) != S_OK) return fallback;
+  return static_cast<uint32_t>(color);
+}
+
 double ContrastRatio(uint32_t a, uint32_t b) {
   const double la = Luminance(a);
   const double lb = Luminance(b);
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-std::vector<uint32_t> LineColorsFor(uint32_t background, size_t count) {
+std::vector<uint32_t> LineColorsFor(uint32_t plot, uint32_t legend, size_t count) {
+  const auto contrast = [plot, legend](uint32_t c) {
+    return std::min(ContrastRatio(c, plot), ContrastRatio(c, legend));
+  };
   std::vector<uint32_t> order;
   std::vector<uint32_t> weak;
-  for (uint32_t rgb : kPalette) (ContrastRatio(Rgb(rgb), background) >= 3.0 ? order : weak).push_back(Rgb(rgb));
-  std::stable_sort(weak.begin(), weak.end(), [background](uint32_t a, uint32_t b) {
-    return ContrastRatio(a, background) > ContrastRatio(b, background);
-  });
+  for (uint32_t rgb : kPalette) (contrast(Rgb(rgb)) >= 3.0 ? order : weak).push_back(Rgb(rgb));
+  std::stable_sort(weak.begin(), weak.end(), [&](uint32_t a, uint32_t b) { return contrast(a) > contrast(b); });
   order.insert(order.end(), weak.begin(), weak.end());
   std::vector<uint32_t> colors;
   for (size_t i = 0; i < count; ++i) colors.push_back(order[i % order.size()]);

@@ -18,10 +18,15 @@ std::optional<uint32_t> ParseColor(std::string_view text);
 // (black and white).
 double ContrastRatio(uint32_t a, uint32_t b);
 
-// `count` line colours for a plot of the given background colour (a resolved colour,
-// not a system colour index): the palette's colours that stand apart from it (a contrast
-// of 3 or more) in palette order, then the others by falling contrast; repeated from the
-// start when more lines than palette colours are asked for.
-std::vector<uint32_t> LineColorsFor(uint32_t background, size_t count);
+// A colour property's value as a colour: a system colour index resolved; `fallback` for a
+// value that is neither.
+uint32_t Resolved(int32_t property, uint32_t fallback);
+
+// `count` line colours for a plot of the background colour `plot` whose legend keys stand on
+// `legend` (resolved colours, not system colour indexes): the palette's colours that stand
+// apart from both (a contrast of 3 or more with each) in palette order, then the others by
+// falling contrast with the one they stand apart from least; repeated from the start when
+// more lines than palette colours are asked for.
+std::vector<uint32_t> LineColorsFor(uint32_t plot, uint32_t legend, size_t count);
 
 }  // namespace kavrin::app

@@ -165,6 +165,8 @@ class Reader {
 
   DataLog Read() {
     if (lines_.empty()) Fail(1, "the log is empty");
+    // A data log starts with its time; anything else (a CSV file, say) is no log at all.
+    if (!StartsWith(0, 0)) Fail(1, "this is not a data log (a data log starts with [Time])");
     if (cutOff_) Fail(lines_.size(), "the line has no CR LF at its end (the log was cut off)");
     FindFirstBadRowLine();
     if (!Place(0, 0)) Fail(failLine_, failWhy_.empty() ? "the log has another form" : failWhy_);

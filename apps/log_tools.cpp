@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "apps/chart_run.h"
+#include "apps/exit_codes.h"
 #include "apps/line_colors.h"
 #include "apps/log_reader.h"
 #include "apps/output_files.h"
@@ -54,6 +54,66 @@ std::pair<std::string, int> SplitPartName(const std::string& file) {
   return {stem, 1};
 }
 
+// A run's name as messages show it: its logs' folder and their stem ("rig/X" for
+// rig/X-part2.log); the folder made absolute, so that two spellings of it are one run.
+struct RunName {
+  std::string shown;
+  std::string folder;
+  bool operator==(const RunName& o) const { return folder == o.folder && Stem() == o.Stem(); }
+  std::string Stem() const { return fs::path(shown).filename().string(); }
+};
+
+RunName RunOf(const std::string& log) {
+  const fs::path path(log);
+  const auto [stem, part] = SplitPartName(path.filename().string());
+  std::error_code ec;
+  const fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  const fs::path absolute = fs::absolute(dir, ec).lexically_normal();
+  return {(path.parent_path() / (part == 0 ? path.filename().string() : stem)).string(), absolute.string()};
+}
+
+// One data log of each run a folder holds, by run.
+std::vector<std::string> RunsIn(const std::string& folder) {
+  std::map<std::string, std::string> runs;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::string file = entry.path().filename().string();
+    const auto [stem, part] = SplitPartName(file);
+    if (part > 0) runs.emplace(stem, (fs::path(folder) / file).string());
+  }
+  std::vector<std::string> logs;
+  for (auto& [stem, log] : runs) logs.push_back(std::move(log));
+  return logs;
+}
+
+// The parts of the one run the arguments name: its logs, or its folder. Two runs are never
+// read as one: the tool refuses and names them.
+std::vector<std::string> OneRun(const std::vector<std::string>& given, const std::string& tool) {
+  std::vector<std::string> logs;
+  for (const auto& g : given) {
+    std::error_code ec;
+    if (!fs::is_directory(g, ec)) {
+      logs.push_back(g);
+      continue;
+    }
+    const auto runs = RunsIn(g);
+    if (runs.empty()) throw ToolFailure{kExitInput, g + " holds no data log"};
+    logs.insert(logs.end(), runs.begin(), runs.end());
+  }
+  std::vector<RunName> runs;
+  for (const auto& l : logs) {
+    const RunName r = RunOf(l);
+    if (std::find(runs.begin(), runs.end(), r) == runs.end()) runs.push_back(r);
+  }
+  if (runs.size() > 1) {
+    std::string names;
+    for (const auto& r : runs) names += (names.empty() ? "" : ", ") + r.shown;
+    throw ToolFailure{kExitUsage, tool + " reads one run at a time, and these are " + std::to_string(runs.size()) +
+                                      " runs: " + names + " (name one run's folder or its logs)"};
+  }
+  return LogParts(logs.front());
+}
+
 // The whole run: the rows of all its parts in tick order.
 struct RunLog {
   std::vector<std::string> parts;
@@ -61,13 +121,9 @@ struct RunLog {
   int lines = 0;  // the highest line number that has a value
 };
 
-RunLog ReadRun(const std::vector<std::string>& logs) {
+RunLog ReadRun(const std::vector<std::string>& parts) {
   RunLog run;
-  for (const auto& given : logs) {
-    for (auto& part : LogParts(given)) {
-      if (std::find(run.parts.begin(), run.parts.end(), part) == run.parts.end()) run.parts.push_back(std::move(part));
-    }
-  }
+  run.parts = parts;
   for (const auto& part : run.parts) {
     DataLog log;
     try {
@@ -190,7 +246,7 @@ void ApplyHeader(const DataLog& log, KavrinLineChart& chart) {
 }
 
 struct ReplayOptions {
-  std::vector<std::string> logs;  // parts of one run
+  std::vector<std::string> logs;  // the parts of one run
   std::string form;
   std::string outDir;
   int64_t snapshotEvery = 0;
@@ -215,12 +271,12 @@ ReplayOptions ParseReplayArgs(const std::vector<std::string>& args) {
       throw ToolFailure{kExitUsage, "replay does not know the option " + a};
     } else {
       // Several parts of one run may be named (a shell pattern gives them all).
-      if (!o.logs.empty() && LogParts(a) != LogParts(o.logs.front()))
-        throw ToolFailure{kExitUsage, "replay draws one run; " + a + " is not a part of the run of " + o.logs.front()};
       o.logs.push_back(a);
     }
   }
-  if (o.logs.empty()) throw ToolFailure{kExitUsage, "replay needs a data log: kavrin-chart replay LOG [--form FORM]"};
+  if (o.logs.empty())
+    throw ToolFailure{kExitUsage, "replay needs a data log or a run's folder: kavrin-chart replay LOG [--form FORM]"};
+  o.logs = OneRun(o.logs, "replay");
   return o;
 }
 
@@ -229,7 +285,7 @@ class Replay {
   explicit Replay(const ReplayOptions& o) : o_(o) {}
 
   int Run(std::ostream& err) {
-    const RunLog run = ReadRun({o_.logs.front()});
+    const RunLog run = ReadRun(o_.logs);
     const std::string formPath = o_.form.empty() ? FormBesideLog(run.parts.back()) : o_.form;
     const bool haveForm = !o_.form.empty() || FileExists(formPath);
     host::Form form(host::MakeHeadlessBackend(), "KavrinChart");
@@ -268,9 +324,8 @@ class Replay {
     // get the program's default colours for the plot's background.
     const std::vector<host::SavedLine> saved = site->Lines();
     const size_t lines = std::max(saved.size(), static_cast<size_t>(run.lines));
-    COLORREF back = 0;
-    if (OleTranslateColor(static_cast<OLE_COLOR>(chart->ChartBackColor()), nullptr, &back) != S_OK) back = 0;
-    const std::vector<uint32_t> spare = LineColorsFor(static_cast<uint32_t>(back), lines);
+    const std::vector<uint32_t> spare =
+        LineColorsFor(Resolved(chart->ChartBackColor(), 0), Resolved(chart->BackColor(), 0xFFFFFF), lines);
     for (size_t i = 0; i < lines; ++i) {
       if (i < saved.size()) chart->AddLine(saved[i].key, saved[i].color);
       else chart->AddLine(std::to_string(i + 1), static_cast<Long>(spare[i]));
@@ -364,11 +419,12 @@ std::string PlainNumber(const std::string& logValue) {
 
 int RunLog2Csv(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   try {
-    if (args.empty()) throw ToolFailure{kExitUsage, "log2csv needs a data log: kavrin-chart log2csv LOG..."};
+    if (args.empty())
+      throw ToolFailure{kExitUsage, "log2csv needs a data log or a run's folder: kavrin-chart log2csv LOG..."};
     for (const auto& a : args) {
       if (!a.empty() && a[0] == '-') throw ToolFailure{kExitUsage, "log2csv does not know the option " + a};
     }
-    const RunLog run = ReadRun(args);
+    const RunLog run = ReadRun(OneRun(args, "log2csv"));
     const std::vector<std::string> names = LineNames(run);
     out << "tick";
     for (int n = 1; n <= run.lines; ++n) {

@@ -3,8 +3,9 @@
 //   kavrin-chart log2csv LOG...   the values of every tick as CSV on standard output
 //   kavrin-chart replay LOG       the chart drawn again from the log: final picture, snapshots
 // A run that was rebuilt (a resize, a new range) wrote its log in parts, X.log,
-// X-part2.log, ...; naming any part takes them all, in part order. Beside each part lies
-// X.form (or X-partN.form): the chart's settings, size and lines when that part began.
+// X-part2.log, ...; naming any part, or the run's folder, takes them all, in part order.
+// Beside each part lies X.form (or X-partN.form): the chart's settings, size and lines when
+// that part began. The tools read one run at a time: logs of two runs are refused, by name.
 #include <iosfwd>
 #include <string>
 #include <vector>

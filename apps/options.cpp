@@ -1,10 +1,12 @@
 #include "apps/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "apps/line_colors.h"
+#include "apps/settings.h"
 #include "common/file_path.h"
 
 namespace kavrin::app {
@@ -141,7 +143,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
     if (arg == "--column" || arg == "--form" || arg == "--save-form" || arg == "--set" || arg == "--size" ||
         arg == "--rate" || arg == "--ticks" || arg == "--out" || arg == "--snapshot-every" || arg == "--input" ||
-        arg == "--name" || arg == "--color" || arg == "--delimiter") {
+        arg == "--name" || arg == "--color" || arg == "--delimiter" || arg == "--mean" || arg == "--minmax" ||
+        arg == "--per") {
       std::string v;
       if (!take(v)) return fail(arg + " needs a value");
       if (arg == "--column") {
@@ -176,6 +179,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       } else if (arg == "--delimiter") {
         if (!ParseDelimiter(v, o.delimiter))
           return fail("--delimiter " + v + ": expected one character such as , ; | or tab or space");
+      } else if (arg == "--mean" || arg == "--minmax" || arg == "--per") {
+        if (o.aggregate != Aggregate::kNone) return fail("give one of --mean, --minmax and --per");
+        o.aggregate = arg == "--minmax" ? Aggregate::kMinMax : Aggregate::kMean;
+        if (arg == "--per") {
+          if (!ParseRate(v, o.perSeconds) || o.perSeconds <= 0)
+            return fail("--per " + v + ": expected the seconds of the time column one tick takes, for example 0.1");
+        } else if (!ParseInt(v, 1, 1000000, o.perRows)) {
+          return fail(arg + " " + v + ": expected the number of rows one tick takes, 1 to 1000000");
+        }
       } else if (arg == "--form") {
         o.formIn = NativePath(v);
       } else if (arg == "--save-form") {
@@ -225,13 +237,50 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.inputPath = NativePath(arg);
     }
   }
-  if (o.source == Source::kDemo && (!o.columns.empty() || o.delimiter != 0 || o.decimalComma))
-    return fail(std::string(!o.columns.empty() ? "--column" : o.delimiter != 0 ? "--delimiter" : "--decimal-comma") +
+  if (o.source == Source::kDemo &&
+      (!o.columns.empty() || o.delimiter != 0 || o.decimalComma || o.aggregate != Aggregate::kNone))
+    return fail(std::string(!o.columns.empty()     ? "--column"
+                            : o.delimiter != 0     ? "--delimiter"
+                            : o.decimalComma       ? "--decimal-comma"
+                            : o.perSeconds > 0     ? "--per"
+                            : o.aggregate == Aggregate::kMean ? "--mean"
+                                                              : "--minmax") +
                 " applies to data input, not to the demo");
   if (o.decimalComma && o.delimiter == ',') return fail("--decimal-comma cannot go with --delimiter ,");
   if (holdGiven && o.display == Display::kHeadless)
     return fail("--hold keeps a window open; it cannot go with --headless");
   return r;
+}
+
+std::string LineKeyFor(const Options& options, size_t index, const std::string& planned) {
+  std::string key = planned;
+  for (const auto& n : options.names)
+    if (static_cast<size_t>(n.line) == index + 1) key = n.text;
+  return key;
+}
+
+uint32_t LineColorFor(const Options& options, size_t index, uint32_t fallback) {
+  uint32_t color = fallback;
+  for (const auto& c : options.colors)
+    if (static_cast<size_t>(c.line) == index + 1) color = c.color;
+  return color;
+}
+
+std::string LineNumbersError(const Options& options, size_t lines) {
+  auto beyond = [lines](const char* option, int line) {
+    return std::string(option) + " " + std::to_string(line) + "=...: the chart has " + std::to_string(lines) + " line" +
+           (lines == 1 ? "" : "s");
+  };
+  for (const auto& n : options.names)
+    if (static_cast<size_t>(n.line) > lines) return beyond("--name", n.line);
+  for (const auto& c : options.colors)
+    if (static_cast<size_t>(c.line) > lines) return beyond("--color", c.line);
+  return {};
+}
+
+bool SetsProperty(const Options& options, const std::string& lowerName) {
+  return std::any_of(options.sets.begin(), options.sets.end(),
+                     [&](const std::string& s) { return SettingName(s) == lowerName; });
 }
 
 double DefaultRate(Source resolved) { return resolved == Source::kDemo ? 10.0 : 0.0; }
@@ -241,9 +290,10 @@ std::string UsageText() {
 
 Usage:
   kavrin-chart [demo | - | FILE] [options]
-  kavrin-chart log2csv LOG...          a data log's values as CSV (tick, one column per line)
-  kavrin-chart replay LOG [--form FORM] [--out DIR] [--snapshot-every N]
-                                       the chart drawn again from a data log
+  kavrin-chart log2csv RUN              a run's data log as CSV (tick, one column per line);
+                                       RUN is the run's folder or its log (parts)
+  kavrin-chart replay RUN [--form FORM] [--out DIR] [--snapshot-every N]
+                                       the chart drawn again from a run's data log
   kavrin-chart --version
 
 Input (one of):
@@ -251,12 +301,15 @@ Input (one of):
   -                    read rows from standard input (the default when something is piped in)
   FILE                 read rows from a file (also --input FILE, for a file named "demo")
 
-Every input row is one tick of the chart. Columns are separated by blanks, tabs, commas
-or semicolons; in input separated by semicolons a comma is a decimal comma (1;3,5 is 1
-and 3.5). A first row of words (a header) names the lines. A column of dates or times
+Every input row is one tick of the chart (or N rows, see --mean). Columns are separated by
+blanks, tabs, commas or semicolons; in input separated by semicolons a comma is a decimal
+comma (1;3,5 is 1 and 3.5), and so it is between tabs or blanks when the first row with a
+comma shows it (21,50<TAB>40,1). Fields in double quotes may hold separators ("21,50" is
+21.5). A first row of words (a header) names the lines. A column of dates or times
 (2026-12-08T10:00:00, 10:00:00) or of seconds under the name time, timestamp or date is
 the rows' time, not a line. A field that is not a number leaves a gap in its line for
-that tick; gaps are counted and reported at the end.
+that tick; each kind of such trouble is told when it first happens (and shown in the
+window's title) and summed up at the end.
 
 Options:
   --column N|NAME      chart this column: its number (1 = first) or its header name;
@@ -267,7 +320,11 @@ Options:
                        default colours stand apart from the plot's background
   --delimiter C        columns are separated by C only (, ; | ... or tab or space)
   --decimal-comma      numbers have a decimal comma (3,5); commas do not separate
-  --size WxH           chart size in pixels (default 320x240; the demo 480x300)
+  --mean N             N rows make one tick, each line at their mean (for fast signals)
+  --minmax N           N rows make one tick, each column as two lines: least and greatest
+  --per SECONDS        the rows of each SECONDS of the time column make one tick (mean)
+  --size WxH           chart size in pixels (default 320x240; the demo 480x300); a size
+                       too small for the chart's labels is refused with the smallest one
   --rate HZ            ticks per second (demo: 10; data: 0 = as fast as rows arrive)
   --ticks N            stop after N ticks
   --set Name=Value     set a chart property by name; repeatable. Examples:
@@ -297,17 +354,19 @@ Options:
                        ticks at every change (the data log goes on in a -partN file)
   -h, --help           this text
 
-Outputs (in --out): kavrin-chart-YYYYmmdd-HHMMSS.log, the data log (a header with the chart's
-settings, then the values of every tick in batches of eleven ticks, newest first);
-.form beside it (the chart's settings, size and lines, which replay reads); .bmp and .png
-of the final chart; -tickNNNNNN.png snapshots. Existing files are never
+Outputs: each run writes into a folder of its own in --out, kavrin-chart-YYYYmmdd-HHMMSS/:
+the data log kavrin-chart-YYYYmmdd-HHMMSS.log (a header with the chart's settings, then the
+values drawn at every tick in batches of eleven ticks, newest first; a new range or window
+size goes on in -part2.log, ...); .form beside each part (the chart's settings, size and
+lines, which replay reads); .bmp and .png of the final chart; -tickNNNNNN.png snapshots.
+log2csv and replay take the run's folder or its logs. Existing files are never
 overwritten. The run ends at the end of the input, after --ticks, when the window is closed,
 on Ctrl-C, SIGTERM or SIGHUP, or when the display goes away; the log and pictures are
 complete in every case. In paths, \ separates folders as / does.
 
 Exit codes: 0 ok (also after a stop signal), 1 run-time failure (a log, picture or
-snapshot not written), 2 bad usage, 3 unreadable input file, 4 no display for --window,
-5 the display was lost.
+snapshot not written), 2 bad usage, 3 unreadable input file or one without data rows,
+4 no display for --window, 5 the display was lost.
 
 Examples:
   kavrin-chart                                 the demo, in a window if there is a display
@@ -315,6 +374,7 @@ Examples:
   vmstat 1 | kavrin-chart --column free        the range follows the data
   seq 1 1000 | kavrin-chart --headless --out out/
   kavrin-chart data.csv --set Title=Rig --snapshot-every 100 --out runs/
+  sensor-read | kavrin-chart --minmax 40       a 1 kHz signal, a second on the plot
 )";
 }
 

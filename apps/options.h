@@ -22,6 +22,10 @@ struct LineColor {
   uint32_t color = 0;  // 0x00BBGGRR
 };
 
+// How rows make ticks: one row one tick, N rows by their mean or by their least and
+// greatest values (two lines for each column), or the rows of each span of the time column.
+enum class Aggregate { kNone, kMean, kMinMax };
+
 struct Options {
   Source source = Source::kAuto;  // kAuto: stdin when it is piped, else the demo
   std::string inputPath;          // kFile
@@ -30,6 +34,9 @@ struct Options {
   std::vector<LineColor> colors;     // --color N=COLOR
   char delimiter = 0;                // 0: blanks, commas and semicolons; ' ': blanks only
   bool decimalComma = false;         // "3,5" is 3.5 and commas do not separate
+  Aggregate aggregate = Aggregate::kNone;  // --mean N, --minmax N, --per SECONDS (by the mean)
+  int64_t perRows = 1;                     // rows of a tick, for --mean and --minmax
+  double perSeconds = 0;                   // --per: seconds of the time column a tick takes
   std::string formIn;             // --form
   std::string formOut;            // --save-form
   std::vector<std::string> sets;  // --set Name=Value, in command-line order
@@ -56,6 +63,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args);
 
 // The --help text.
 std::string UsageText();
+
+// What the command line says of line `index` (0-based): its --name (else `planned`), its
+// --color (else `fallback`).
+std::string LineKeyFor(const Options& options, size_t index, const std::string& planned);
+uint32_t LineColorFor(const Options& options, size_t index, uint32_t fallback);
+// --name and --color name lines by number: empty when every one names one of `lines` lines,
+// else the usage error.
+std::string LineNumbersError(const Options& options, size_t lines);
+// A --set names this property (in lower case).
+bool SetsProperty(const Options& options, const std::string& lowerName);
 
 // Ticks per second when --rate is not given: the demo ticks at a watchable pace, data
 // streams tick as fast as rows arrive.

@@ -1,6 +1,7 @@
 #include "apps/output_files.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -35,6 +36,14 @@ bool MakeFolder(const std::string& folder, std::string& error) {
   if (!ec && std::filesystem::is_directory(dir, ec)) return true;
   error = dir + ": " + (ec ? ec.message() : std::string("not a folder"));
   return false;
+}
+
+Written MakeNewFolder(const std::string& folder, std::string& error) {
+  const std::string dir = NativePath(folder);
+  if (::mkdir(dir.c_str(), 0777) == 0) return Written::kYes;
+  const int e = errno;
+  error = dir + ": " + std::strerror(e);
+  return e == EEXIST ? Written::kNameTaken : Written::kFailed;
 }
 
 std::string FolderPath(const std::string& dir) {

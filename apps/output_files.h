@@ -1,7 +1,7 @@
 #pragma once
-// Where a run's files go and what they are called: a folder (created if missing) and one
-// base name per run, kavrin-chart-YYYYmmdd-HHMMSS, with "-2", "-3", ... added when a file
-// of that name is already there, so that no earlier run's file is ever overwritten.
+// Where files go and what they are called: folders (created if missing), base names
+// kavrin-chart-YYYYmmdd-HHMMSS with "-2", "-3", ... when a name is already taken, and files
+// that are always created new, so that no earlier file is ever overwritten.
 #include <ctime>
 #include <functional>
 #include <string>
@@ -31,6 +31,9 @@ enum class Written {
   kNameTaken,  // a file (or folder) of that name is there: nothing was written
   kFailed,     // the reason is in error; a partial file is removed
 };
+
+// Makes the folder new (its parent must be there): kNameTaken when something of that name is.
+Written MakeNewFolder(const std::string& folder, std::string& error);
 
 // Writes text to a new file.
 Written WriteTextFile(const std::string& text, const std::string& path, std::string& error);

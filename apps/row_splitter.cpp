@@ -8,12 +8,14 @@ namespace kavrin::app {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 RowSplitter::RowSplitter(SplitRules rules) {
   for (int b = 0; b < 256; ++b) class_[b] = IsBlank(static_cast<char>(b)) ? kBlank : kOther;
   class_[static_cast<unsigned char>('\n')] = kNewline;
+  class_[static_cast<unsigned char>('"')] = kQuote;
   decimalComma_ = rules.decimalComma;
   if (rules.delimiter == ' ') return;
   if (rules.delimiter != 0) {
@@ -31,14 +33,8 @@ RowSplitter::RowSplitter(SplitRules rules) {
   class_[static_cast<unsigned char>(';')] = kSemicolon;
 }
 
-// The input is semicolon-separated: commas become field bytes (decimal commas), and the
-// fields this row split at commas so far are joined again.
-void RowSplitter::UseSemicolons() {
-  undecided_ = false;
-  decimalComma_ = true;
-  class_[static_cast<unsigned char>(',')] = kOther;
-  class_[static_cast<unsigned char>(';')] = kHard;
-  if (!rowHadComma_) return;
+// The fields this row split at commas so far are joined again, each with its comma.
+void RowSplitter::JoinCommaSplits() {
   size_t kept = 0;
   for (size_t i = 0; i < building_; ++i) {
     Field& f = fields_[i];
@@ -54,31 +50,71 @@ void RowSplitter::UseSemicolons() {
     }
   }
   building_ = kept;
-  cur_ = kDropped;
-  inField_ = false;
-  fieldSinceHard_ = kept > 0;
 }
 
+// The input is semicolon-separated: commas become field bytes (decimal commas), and the
+// fields this row split at commas so far are joined again.
+void RowSplitter::UseSemicolons() {
+  undecided_ = false;
+  decimalComma_ = true;
+  class_[static_cast<unsigned char>(',')] = kOther;
+  class_[static_cast<unsigned char>(';')] = kHard;
+  if (!rowHadComma_) return;
+  JoinCommaSplits();
+  cur_ = kDropped;
+  inField_ = false;
+  fieldSinceHard_ = building_ > 0;
+}
+
+// The first row with a comma, separated by blanks or tabs, whose every comma stands right
+// between two digits of one number ("21,50 40,1", not "2,3,4"): its commas are decimal commas.
+bool RowSplitter::CommasAreDecimal() const {
+  if (!rowBlankSeparated_) return false;
+  for (size_t i = 1; i < building_; ++i) {
+    const Field& f = fields_[i];
+    if (!f.afterComma) continue;
+    const Field& before = fields_[i - 1];
+    if (!f.tightComma || before.afterComma || f.quoted || before.quoted || f.text.empty() ||
+        !IsDigit(f.text.front()) || !FieldNumber(before.text + "," + f.text, true))
+      return false;
+  }
+  return true;
+}
+
+void RowSplitter::UseDecimalCommas() {
+  decimalComma_ = true;
+  class_[static_cast<unsigned char>(',')] = kOther;
+  class_[static_cast<unsigned char>(';')] = kHard;
+  JoinCommaSplits();
+}
+
+// Blanks are trimmed from a field's end, but never from inside its quotes.
 void RowSplitter::TrimField() {
   if (!inField_ || cur_ == kDropped) return;
   std::string& t = fields_[cur_].text;
-  while (!t.empty() && IsBlank(t.back())) t.pop_back();
+  while (t.size() > quotedSize_ && IsBlank(t.back())) t.pop_back();
 }
 
 void RowSplitter::Hard(bool comma) {
   if (trim_) TrimField();
+  const bool tight = inField_ && fieldSinceHard_;
   // An empty field between two separators, or before the first one.
   if (!fieldSinceHard_) StartField();
   inField_ = false;
   fieldSinceHard_ = false;
   hardPending_ = true;
   afterComma_ = comma;
+  commaTight_ = comma && tight;
+  blankEnded_ = false;
   rowHadComma_ = rowHadComma_ || comma;
 }
 
 void RowSplitter::StartField() {
   inField_ = true;
   fieldSinceHard_ = true;
+  rowBlankSeparated_ = rowBlankSeparated_ || blankEnded_;
+  blankEnded_ = false;
+  quotedSize_ = 0;
   if (building_ >= kMaxColumns) {
     truncating_ = true;
     cur_ = kDropped;
@@ -89,8 +125,20 @@ void RowSplitter::StartField() {
   Field& f = fields_[cur_];
   f.text.clear();
   f.overlong = false;
+  f.quoted = false;
   f.afterComma = afterComma_;
+  f.tightComma = afterComma_ && commaTight_;
   afterComma_ = false;
+}
+
+void RowSplitter::Append(char c) {
+  if (cur_ == kDropped) return;
+  Field& f = fields_[cur_];
+  if (f.text.size() < kMaxFieldBytes) {
+    f.text.push_back(c);
+  } else {
+    f.overlong = true;
+  }
 }
 
 void RowSplitter::EndRow() {
@@ -99,6 +147,15 @@ void RowSplitter::EndRow() {
   if (hardPending_ && !fieldSinceHard_) {
     StartField();
     inField_ = false;
+  }
+  // A first row with commas and no semicolon decides: decimal commas, or comma-separated.
+  if (undecided_ && rowHadComma_) {
+    undecided_ = false;
+    if (CommasAreDecimal()) {
+      UseDecimalCommas();
+    } else {
+      class_[static_cast<unsigned char>(';')] = kHard;
+    }
   }
   count_ = building_;
   truncated_ = truncating_;
@@ -109,26 +166,64 @@ void RowSplitter::EndRow() {
   truncating_ = false;
   rowOpen_ = false;
   afterComma_ = false;
-  // A first row with commas and no semicolon: the input is comma-separated for good.
-  if (undecided_ && rowHadComma_) {
-    undecided_ = false;
-    class_[static_cast<unsigned char>(';')] = kHard;
-  }
+  commaTight_ = false;
+  blankEnded_ = false;
+  rowBlankSeparated_ = false;
   rowHadComma_ = false;
   ++rows_;
 }
 
+// A UTF-8 byte order mark, as spreadsheet programs write it before the header, is not the
+// first field's: it is dropped. Bytes that began like one and were not are the field's.
+void RowSplitter::SkipByteOrderMark(const char*& data, size_t& size, size_t& used) {
+  static constexpr unsigned char kMark[3] = {0xEF, 0xBB, 0xBF};
+  while (bomSeen_ < 3 && size > 0) {
+    if (static_cast<unsigned char>(*data) != kMark[bomSeen_]) {
+      for (size_t k = 0; k < bomSeen_; ++k) {
+        rowOpen_ = true;
+        if (!inField_) StartField();
+        Append(static_cast<char>(kMark[k]));
+      }
+      bomSeen_ = 3;
+      return;
+    }
+    ++bomSeen_;
+    ++data;
+    --size;
+    ++used;
+  }
+}
+
 bool RowSplitter::Feed(const char* data, size_t size, size_t& used) {
+  size_t skipped = 0;
+  if (bomSeen_ < 3) SkipByteOrderMark(data, size, skipped);
   for (size_t i = 0; i < size; ++i) {
     const char c = data[i];
+    if (quote_ != Quote::kNone) {
+      if (quote_ == Quote::kInside) {
+        if (c == '"') quote_ = Quote::kClosing;
+        else Append(c);
+        continue;
+      }
+      // The quote before closed the field, unless this one doubles it.
+      quote_ = Quote::kNone;
+      if (c == '"') {
+        Append(c);
+        quote_ = Quote::kInside;
+        continue;
+      }
+      if (cur_ != kDropped) quotedSize_ = fields_[cur_].text.size();
+    }
     switch (class_[static_cast<unsigned char>(c)]) {
       case kNewline:
         EndRow();
-        used = i + 1;
+        used = skipped + i + 1;
         return true;
       case kBlank:
         rowOpen_ = true;
+        blankEnded_ = blankEnded_ || inField_;
         inField_ = false;
+        commaTight_ = false;
         continue;
       case kTrimBlank:
         rowOpen_ = true;
@@ -147,27 +242,38 @@ bool RowSplitter::Feed(const char* data, size_t size, size_t& used) {
         rowOpen_ = true;
         Hard(false);
         continue;
+      case kQuote:
+        rowOpen_ = true;
+        if (inField_) break;  // a quote inside a field is one of its bytes
+        StartField();
+        if (cur_ != kDropped) fields_[cur_].quoted = true;
+        quote_ = Quote::kInside;
+        continue;
       case kOther:
         rowOpen_ = true;
         if (!inField_) StartField();
         break;
     }
-    if (cur_ == kDropped) continue;
-    Field& f = fields_[cur_];
-    if (f.text.size() < kMaxFieldBytes) {
-      f.text.push_back(c);
-    } else {
-      f.overlong = true;
-    }
+    Append(c);
   }
-  used = size;
+  used = skipped + size;
   return false;
 }
 
 bool RowSplitter::Finish() {
+  if (quote_ != Quote::kNone) {
+    quote_ = Quote::kNone;
+    if (cur_ != kDropped) quotedSize_ = fields_[cur_].text.size();
+  }
   if (!rowOpen_) return false;
   EndRow();
   return true;
+}
+
+std::optional<double> RowSplitter::Number(size_t i) const {
+  const Field& f = fields_[i];
+  if (f.overlong) return std::nullopt;
+  return FieldNumber(f.text, decimalComma_ || f.quoted);
 }
 
 std::optional<double> FieldNumber(std::string_view text, bool decimalComma) {

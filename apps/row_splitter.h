@@ -7,11 +7,17 @@
 // trailing ones are ignored) and commas or semicolons (each one ends a field, so "1,,3"
 // has an empty second field). The first row with a comma or semicolon decides: when it
 // has a semicolon, the input is semicolon-separated and from then on a comma belongs to
-// its field and is a decimal comma ("1;3,5" is 1 and 3.5, also in that first row).
+// its field and is a decimal comma ("1;3,5" is 1 and 3.5, also in that first row). When
+// its fields are separated by blanks or tabs and each of its commas stands between two
+// digits ("21,50<TAB>40,1"), its commas are decimal commas in the same way; otherwise
+// the input is comma-separated.
 // With a delimiter given, only it separates and blanks around a field are trimmed; the
 // delimiter ' ' means blanks only. With decimalComma, commas never separate.
-// CR is a blank, so CR LF rows split like LF rows. Any other byte, binary ones included,
-// belongs to a field.
+// A field that starts with a double quote is quoted, as spreadsheets write CSV: up to the
+// closing quote every byte is the field's, separators and line ends included, and "" is
+// one quote. A comma in a quoted number is a decimal comma.
+// CR is a blank, so CR LF rows split like LF rows. A UTF-8 byte order mark at the start of
+// the input is dropped. Any other byte, binary ones included, belongs to a field.
 //
 // Call order: Feed(bytes) repeatedly; each call stops after a completed row (true) so
 // the caller can use Row() before feeding on; Finish() completes a last row without LF.
@@ -30,7 +36,9 @@ constexpr size_t kMaxFieldBytes = 256;
 struct Field {
   std::string text;       // at most kMaxFieldBytes bytes
   bool overlong = false;  // more bytes were dropped: never a number
+  bool quoted = false;    // it was written in double quotes
   bool afterComma = false;  // a comma came before it: joined back if commas turn out to be decimal
+  bool tightComma = false;  // that comma stood right after the field before it and right before this one
 };
 
 struct SplitRules {
@@ -57,15 +65,23 @@ class RowSplitter {
   int64_t RowNumber() const { return rows_; }
   // Numbers in the fields have a decimal comma (semicolon-separated input, or the rules').
   bool DecimalComma() const { return decimalComma_; }
+  // The value of field i, read with the decimal comma its row or its quotes give it.
+  std::optional<double> Number(size_t i) const;
 
  private:
-  enum ByteClass : uint8_t { kOther, kNewline, kBlank, kTrimBlank, kHard, kComma, kSemicolon };
+  enum ByteClass : uint8_t { kOther, kNewline, kBlank, kTrimBlank, kHard, kComma, kSemicolon, kQuote };
+  enum class Quote : uint8_t { kNone, kInside, kClosing };  // kClosing: a quote that "" may continue
 
+  void SkipByteOrderMark(const char*& data, size_t& size, size_t& used);
   void StartField();
+  void Append(char c);
   void EndRow();
   void Hard(bool comma);
   void TrimField();
+  void JoinCommaSplits();
   void UseSemicolons();
+  bool CommasAreDecimal() const;
+  void UseDecimalCommas();
 
   ByteClass class_[256];
   bool trim_ = false;          // blanks around fields are trimmed (an explicit delimiter)
@@ -73,6 +89,12 @@ class RowSplitter {
   bool decimalComma_ = false;
   bool rowHadComma_ = false;
   bool afterComma_ = false;    // the next field starts after a comma
+  bool commaTight_ = false;    // and no blank came between
+  bool blankEnded_ = false;    // a blank ended the last field
+  bool rowBlankSeparated_ = false;  // a field of this row began after a blank that ended another
+  Quote quote_ = Quote::kNone;
+  size_t quotedSize_ = 0;      // the field's bytes up to its closing quote: never trimmed
+  size_t bomSeen_ = 0;         // bytes of a byte order mark read at the start (3: done with it)
 
   std::vector<Field> fields_;  // reused from row to row; only the first count_ are valid
   size_t count_ = 0;

@@ -45,7 +45,7 @@ ValueRange CleanLabels(const ValueRange& r, int steps) {
 }  // namespace
 
 std::optional<ValueRange> RoundRange(double lo, double hi, double pad) {
-  if (!std::isfinite(lo) || !std::isfinite(hi) || hi < lo) return std::nullopt;
+  if (!(std::fabs(lo) <= kLargestFollowed) || !(std::fabs(hi) <= kLargestFollowed) || hi < lo) return std::nullopt;
   if (hi == lo) {
     const double half = lo == 0 ? 0.1 : std::fabs(lo) * 0.1;
     lo -= half;

@@ -22,8 +22,10 @@ struct ValueRange {
 // The round range around lo .. hi (lo <= hi, both finite), widened by pad times hi - lo on
 // each side (a tenth of their size when lo equals hi, 0.1 for 0): the smallest 1-2-5 step
 // that covers them in at most ten steps, with hi below max (a value at max is drawn one row
-// above the plot), its grid labels clean decimals. Empty when no such range exists (values
-// near the largest double).
+// above the plot), its grid labels clean decimals. Empty when no such range exists, and for
+// values beyond kLargestFollowed: a range around them could not grow as data that leaves it
+// needs without running out of doubles.
+constexpr double kLargestFollowed = 1e300;
 std::optional<ValueRange> RoundRange(double lo, double hi, double pad = 0);
 
 class Autoscale {

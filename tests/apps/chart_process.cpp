@@ -22,7 +22,7 @@ namespace {
 
 // stdinPath: the child reads that file instead of a pipe from the test.
 pid_t Spawn(const std::vector<std::string>& args, bool unsetDisplay, const std::string& stdinPath, int& inFd,
-            int& errFd) {
+            int& errFd, const std::string& cwd = "") {
   int in[2];
   int err[2];
   if (pipe(in) != 0 || pipe(err) != 0) return -1;
@@ -43,6 +43,7 @@ pid_t Spawn(const std::vector<std::string>& args, bool unsetDisplay, const std::
     close(err[0]);
     close(err[1]);
     if (unsetDisplay) unsetenv("DISPLAY");
+    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     static std::string exe = KAVRIN_CHART_EXE;
     argv.push_back(exe.data());
@@ -112,7 +113,7 @@ ChartResult RunChartProcess(const ChartCall& call) {
   signal(SIGPIPE, SIG_IGN);
   int in = -1;
   int err = -1;
-  const pid_t pid = Spawn(call.args, call.unsetDisplay, call.inputFile, in, err);
+  const pid_t pid = Spawn(call.args, call.unsetDisplay, call.inputFile, in, err, call.cwd);
   if (pid < 0) return {};
   std::thread writer([in, &call] {
     WriteAll(in, call.input);
@@ -145,9 +146,24 @@ void RunningChart::CloseInput() {
 
 void RunningChart::Signal(int sig) { kill(pid_, sig); }
 
+std::string RunningChart::ErrUntil(const std::string& text, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (errSoFar_.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{err_, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) continue;
+    char buf[4096];
+    const ssize_t got = read(err_, buf, sizeof buf);
+    if (got <= 0) break;
+    errSoFar_.append(buf, static_cast<size_t>(got));
+  }
+  return errSoFar_;
+}
+
 ChartResult RunningChart::Wait(int timeoutSeconds) {
   done_ = true;
-  return Collect(pid_, err_, timeoutSeconds);
+  ChartResult r = Collect(pid_, err_, timeoutSeconds);
+  r.err.insert(0, errSoFar_);
+  return r;
 }
 
 std::string FreshDir(const std::string& name) {
@@ -160,7 +176,7 @@ std::string FreshDir(const std::string& name) {
 std::vector<std::string> FilesEndingWith(const std::string& dir, const std::string& suffix) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec)) {
     const std::string p = e.path().string();
     if (p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0) out.push_back(p);
   }

@@ -26,6 +26,7 @@ struct ChartCall {
   std::string inputFile;  // else: its stdin is this file
   bool unsetDisplay = false;
   int timeoutSeconds = 120;  // killed after this, and the result says so
+  std::string cwd;           // its working folder; empty: the test's
 };
 
 ChartResult RunChartProcess(const ChartCall& call);
@@ -41,6 +42,8 @@ class RunningChart {
   void Write(const std::string& bytes);
   void CloseInput();
   void Signal(int sig);
+  // What it wrote to stderr so far, read until that holds `text` or the time is up.
+  std::string ErrUntil(const std::string& text, int seconds = 20);
   // Waits for the end (kills it after the timeout) and collects stderr.
   ChartResult Wait(int timeoutSeconds = 60);
   pid_t Pid() const { return pid_; }
@@ -49,17 +52,20 @@ class RunningChart {
   pid_t pid_ = -1;
   int in_ = -1;
   int err_ = -1;
+  std::string errSoFar_;
   bool done_ = false;
 };
 
 // A fresh, empty folder for one test's outputs.
 std::string FreshDir(const std::string& name);
-// The files in dir whose names end with suffix, sorted.
+// The files in dir and the folders in it (a run writes into a folder of its own) whose
+// names end with suffix, sorted.
 std::vector<std::string> FilesEndingWith(const std::string& dir, const std::string& suffix);
 // The data rows of an export log in tick order (oldest first): each row line holds its
 // rows newest first, each followed by "/".
 std::vector<std::string> LogRows(const std::string& path);
-// The first part of each run's data log in dir (a rebuilt chart goes on in -partN files).
+// The first part of each run's data log in dir and its folders (a rebuilt chart goes on
+// in -partN files).
 std::vector<std::string> RunLogs(const std::string& dir);
 // The rows of a run's whole data log, its first part given: every part in order.
 std::vector<std::string> RunLogRows(const std::string& firstPart);

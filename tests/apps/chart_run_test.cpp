@@ -6,11 +6,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <thread>
 
+#include "apps/output_files.h"
 #include "tests/apps/chart_process.h"
 #include "tests/support/pixels.h"
 
@@ -61,6 +67,7 @@ TEST_F(ChartRun, PipedRowsGiveOneLogRowPerTickInOrder) {
   EXPECT_EQ(header[1], "[Title]Kavrin Line Chart");
   EXPECT_THAT(r.err, HasSubstr("25 tick(s)"));
   EXPECT_THAT(r.err, Not(HasSubstr("gaps")));
+  EXPECT_THAT(r.err, Not(HasSubstr("row(s)")));
 }
 
 TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
@@ -73,6 +80,11 @@ TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
   EXPECT_EQ(rows[999], "[1]1000");
   const auto parts = FilesEndingWith(dir_, ".log");
   ASSERT_GT(parts.size(), 1u);
+  // One run, one place: every part and its form in the run's folder, named once on stderr.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
+  EXPECT_EQ(FilesEndingWith(dir_, ".form").size(), parts.size());
+  EXPECT_THAT(r.err, HasSubstr("(in " + std::to_string(parts.size()) + " parts, each with its form)"));
+  EXPECT_EQ(r.err.find(".log", r.err.find(".log") + 1), std::string::npos) << r.err;
   EXPECT_EQ(FileLines(OnlyFile(".log"))[2], "[Min]0.9");  // 1 and a tenth of it each side
   // The last part's range holds the last value.
   std::string last = OnlyFile(".log");
@@ -104,11 +116,79 @@ TEST_F(ChartRun, SemicolonInputWithDecimalCommasAndATimeColumn) {
   EXPECT_THAT(r.err, HasSubstr("column 1 (time) holds the rows' time"));
 }
 
+TEST_F(ChartRun, SpreadsheetFilesAndTabsWithDecimalCommas) {
+  // Quoted fields with CR LF; a byte order mark before a time column's name; tabs between
+  // numbers with decimal commas. Each file is charted as two lines, or one beside its time.
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"\"time\",\"temp\",\"rh\"\r\n\"10:00:00\",\"21,5\",\"40\"\r\n\"10:00:01\",\"22\",\"41\"\r\n",
+       {"[1]21.5,[2]40", "[1]22,[2]41"}},
+      {"\xEF\xBB\xBFtimestamp,temp\r\n1765188000,21\r\n1765188001,22\r\n", {"[1]21", "[1]22"}},
+      {"time\ttemp\trh\n10:00:00\t21,50\t40,1\n10:00:01\t22,00\t41\n", {"[1]21.5,[2]40.1", "[1]22,[2]41"}},
+  };
+  int n = 0;
+  for (const auto& [text, rows] : cases) {
+    const std::string file = dir_ + "/in" + std::to_string(++n) + ".csv";
+    std::ofstream(file, std::ios::binary) << text;
+    const std::string out = dir_ + "/out" + std::to_string(n);
+    const auto r = RunChartProcess({{"--headless", "--fixed", "--out", out, file}});
+    ASSERT_EQ(r.exitCode, 0) << text << "\n" << r.err;
+    EXPECT_THAT(r.err, HasSubstr("holds the rows' time")) << text;
+    EXPECT_EQ(RunLogRows(RunLogs(out).at(0)), rows) << text;
+  }
+}
+
+TEST_F(ChartRun, AFastSignalIsGatheredIntoTicks) {
+  // A 2 Hz sine sampled at 1 kHz for one second, with the samples' times.
+  const std::string file = dir_ + "/sine.csv";
+  {
+    std::ofstream out(file);
+    out << "time,v,w\n";
+    char row[64];
+    for (int k = 0; k < 1000; ++k) {
+      const double v = std::sin(4 * M_PI * k / 1000.0);
+      std::snprintf(row, sizeof row, "10:00:%06.3f,%.4f,%.4f\n", k / 1000.0, v, -v);
+      out << row;
+    }
+    out << "later,0,0\n";  // a row without a time
+  }
+  // Fifty rows a tick, each column as two lines of its own colour: rows 101 to 150 run from
+  // sin(0.4 pi) = 0.9511 over the crest at 10:00:00.125.
+  auto r = RunChartProcess({{"--headless", "--minmax", "50", "--out", dir_ + "/minmax", file}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string log = RunLogs(dir_ + "/minmax").at(0);
+  auto rows = RunLogRows(log);
+  ASSERT_EQ(rows.size(), 21u);
+  EXPECT_EQ(rows[2], "[1]0.9511,[2]1,[3]-1,[4]-0.9511");
+  std::map<std::string, std::string> colors;
+  for (const auto& line : FileLines(log.substr(0, log.size() - 4) + ".form")) {
+    std::smatch m;
+    if (std::regex_search(line, m, std::regex("(Key|Color)(\\d) = (.*)"))) colors[m[1].str() + m[2].str()] = m[3];
+  }
+  EXPECT_EQ(colors["Key1"], "\"v min\"");
+  EXPECT_EQ(colors["Key4"], "\"w max\"");
+  EXPECT_EQ(colors["Color1"], colors["Color2"]);
+  EXPECT_EQ(colors["Color3"], colors["Color4"]);
+  EXPECT_NE(colors["Color1"], colors["Color3"]);
+  // A quarter second a tick: a half wave each, whose mean is cot(pi / 500) / 250 = 0.6366.
+  r = RunChartProcess({{"--headless", "--per", "0.25", "--out", dir_ + "/per", file}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  rows = RunLogRows(RunLogs(dir_ + "/per").at(0));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_NEAR(std::stod(rows[0].substr(3)), 0.6366, 0.0001);
+  EXPECT_NEAR(std::stod(rows[1].substr(3)), -0.6366, 0.0001);
+  EXPECT_THAT(rows[1], HasSubstr(",[2]0.6366"));
+  EXPECT_THAT(r.err, HasSubstr("warning: row 1002, column 1 \"later\" holds no time; its values join the tick before"));
+  EXPECT_THAT(r.err, HasSubstr("1 row(s) held no time (first: row 1002"));
+}
+
 TEST_F(ChartRun, HeaderAndRowsOfOtherWidthsAreToldOnce) {
-  const auto r = Run({}, "a b c\n1 2\n3 4\n5 6 7 8\n");
+  auto r = Run({}, "a b c\n1 2\n3 4\n5 6 7 8\n");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("the header names 3 columns but row 2 has 2"));
   EXPECT_EQ(r.err.find("the header names", r.err.find("the header names") + 1), std::string::npos);
+  EXPECT_THAT(r.err, HasSubstr("3 row(s) had another number of columns than the header"));
+  r = Run({}, "a\n1 2\n");
+  EXPECT_THAT(r.err, HasSubstr("the header names 1 column but row 2 has 2"));
 }
 
 TEST_F(ChartRun, LineNamesAndColoursFromTheCommandLine) {
@@ -133,7 +213,8 @@ TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
   // plot from row 20 to row 210 (191 rows), 1.91 pixels per unit, so 20 is row 172 and 80
   // row 57.
   const auto r =
-      Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30"}, Repeat("20\n", 10) + Repeat("80\n", 10));
+      Run({"--set", "Min=0", "--set", "Max=100", "--set", "Dist=20,20,20,30", "--color", "1=yellow"},
+          Repeat("20\n", 10) + Repeat("80\n", 10));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto png = ReadPng(OnlyFile(".png"));
   ASSERT_TRUE(png.has_value());
@@ -170,6 +251,24 @@ TEST_F(ChartRun, FilesOfEarlierRunsAreNeverOverwritten) {
   EXPECT_THAT(all, testing::UnorderedElementsAre("[1]1", "[1]2", "[1]3", "[1]4", "[1]5", "[1]6"));
 }
 
+TEST_F(ChartRun, FilesNamedAsThisRunsWouldBeAreLeftAlone) {
+  // A form and a snapshot of another run, under the names this run would give its own in
+  // the next seconds.
+  const std::time_t now = std::time(nullptr);
+  std::vector<std::string> theirs;
+  for (int s = 0; s < 5; ++s) {
+    const std::string base = dir_ + "/" + app::StampName(now + s);
+    for (const char* suffix : {".form", "-tick000001.png"}) {
+      theirs.push_back(base + suffix);
+      std::ofstream(theirs.back()) << "theirs\n";
+    }
+  }
+  const auto r = Run({"--snapshot-every", "1"}, Seq(1, 2));
+  EXPECT_THAT(r.err, HasSubstr("2 tick(s)"));
+  for (const auto& f : theirs) EXPECT_THAT(FileLines(f), ElementsAre("theirs")) << f;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "[1]2"));
+}
+
 TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {
   // Both pick their names in the same second; the rows come once both are waiting for them.
   RunningChart a({"--headless", "--out", dir_});
@@ -183,16 +282,16 @@ TEST_F(ChartRun, TwoRunsInTheSameFolderAtOnceKeepEveryFileApart) {
   const auto rb = b.Wait(30);
   ASSERT_EQ(ra.exitCode, 0) << ra.err;
   ASSERT_EQ(rb.exitCode, 0) << rb.err;
-  const std::regex logLine("data log: (\\S+)");
+  const std::regex runLine("the run's files are in (\\S+): the data log (\\S+)");
   std::smatch ma;
   std::smatch mb;
-  ASSERT_TRUE(std::regex_search(ra.err, ma, logLine)) << ra.err;
-  ASSERT_TRUE(std::regex_search(rb.err, mb, logLine)) << rb.err;
+  ASSERT_TRUE(std::regex_search(ra.err, ma, runLine)) << ra.err;
+  ASSERT_TRUE(std::regex_search(rb.err, mb, runLine)) << rb.err;
   ASSERT_NE(ma[1].str(), mb[1].str());
-  EXPECT_EQ(RunLogRows(ma[1]).size(), 100u);
-  EXPECT_EQ(RunLogRows(ma[1]).back(), "[1]100");
-  EXPECT_EQ(RunLogRows(mb[1]).size(), 100u);
-  EXPECT_EQ(RunLogRows(mb[1]).back(), "[1]1100");
+  EXPECT_EQ(RunLogRows(ma[1].str() + ma[2].str()).size(), 100u);
+  EXPECT_EQ(RunLogRows(ma[1].str() + ma[2].str()).back(), "[1]100");
+  EXPECT_EQ(RunLogRows(mb[1].str() + mb[2].str()).size(), 100u);
+  EXPECT_EQ(RunLogRows(mb[1].str() + mb[2].str()).back(), "[1]1100");
   EXPECT_EQ(RunLogs(dir_).size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".bmp").size(), 2u);
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 2u);
@@ -205,6 +304,28 @@ TEST_F(ChartRun, SnapshotsEveryNTicksAndTicksLimit) {
   const auto snaps = FilesEndingWith(dir_, ".png");
   // Ticks 4 and 8, and the final picture.
   EXPECT_THAT(snaps, ElementsAre(HasSubstr("-tick000004.png"), HasSubstr("-tick000008.png"), Not(HasSubstr("-tick"))));
+}
+
+TEST_F(ChartRun, EachOutputCanBeLeftOut) {
+  const struct {
+    std::vector<std::string> args;
+    size_t logs, bmps, pngs;
+  } cases[] = {
+      {{"--no-log"}, 0, 1, 1},
+      {{"--no-picture"}, 1, 0, 0},
+      {{"--no-log", "--no-picture", "--snapshot-every", "2"}, 0, 0, 2},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string out = dir_ + "/" + std::to_string(++n);
+    std::vector<std::string> args = {"--headless", "--out", out};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = RunChartProcess({args, Seq(1, 4)});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(RunLogs(out).size(), c.logs) << c.args[0];
+    EXPECT_EQ(FilesEndingWith(out, ".bmp").size(), c.bmps) << c.args[0];
+    EXPECT_EQ(FilesEndingWith(out, ".png").size(), c.pngs) << c.args[0];
+  }
 }
 
 TEST_F(ChartRun, OutputFolderIsMadeAsNamedBlanksIncluded) {
@@ -296,19 +417,37 @@ TEST_F(ChartRun, BadFieldsLeaveGapsAndAreReportedOnce) {
 }
 
 TEST_F(ChartRun, NonFiniteAndHugeValuesAreGapsNotCrashes) {
-  // A range that follows the data reaches 1e308, but no round range holds it and -1e308.
+  // A range that follows the data does not follow it to 1e308 or -1e308.
   const std::string rows = "1\nnan\ninf\n-inf\n1e308\n-1e308\n1e999\n2\n";
   auto r = Run({}, rows);
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "[1]1E+308", "", "", "[1]2"));
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
   EXPECT_THAT(r.err, HasSubstr("4 field(s) were not numbers"));  // nan, inf, -inf, 1e999
-  EXPECT_THAT(r.err, HasSubstr("1 value(s) were too large for the chart"));
+  EXPECT_THAT(r.err, HasSubstr("2 value(s) were too large for the chart"));
+  EXPECT_THAT(r.err, HasSubstr("warning: row 5, column 1 \"1e308\" is too large for the chart and leaves a gap"));
   // A fixed range shows neither, and says how to widen it.
   r = RunChartProcess({{"--headless", "--fixed", "--out", dir_ + "/fixed"}, rows});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(RunLogRows(RunLogs(dir_ + "/fixed").at(0)), ElementsAre("[1]1", "", "", "", "", "", "", "[1]2"));
   EXPECT_THAT(r.err, HasSubstr("2 value(s) were outside the range -50 .. 50 and left gaps (first: row 5, column 1 "
                                "\"1e308\"); widen it with --set Min=... --set Max=..."));
+}
+
+TEST_F(ChartRun, WarningsAreToldWhenTheyHappenOncePerKind) {
+  RunningChart run({"--headless", "--set", "Min=0", "--set", "Max=100", "--out", dir_});
+  run.Write("1\n200\nx\n");
+  // The input stays open: the warnings come while the run waits for more.
+  const std::string soFar = run.ErrUntil("not a number");
+  EXPECT_THAT(soFar, HasSubstr("warning: row 2, column 1 \"200\" is outside the range 0 .. 100"));
+  EXPECT_THAT(soFar, HasSubstr("warning: row 3, column 1 \"x\" is not a number"));
+  run.Write("50\n");
+  run.CloseInput();
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::regex warning("warning:");
+  EXPECT_EQ(std::distance(std::sregex_iterator(r.err.begin(), r.err.end(), warning), std::sregex_iterator()), 2)
+      << r.err;  // once per kind
+  EXPECT_THAT(r.err, HasSubstr("1 value(s) were outside the range 0 .. 100 and left gaps (first: row 2"));
 }
 
 // ---- malformed input ----
@@ -358,11 +497,18 @@ TEST_F(ChartRun, VeryWideRowsAreCappedAndReported) {
   EXPECT_THAT(r.err, HasSubstr("2 row(s) had more than 256 columns"));
 }
 
-TEST_F(ChartRun, EmptyInputWritesThePictureAndSaysSo) {
-  const auto r = Run({}, "");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(r.err, HasSubstr("no data rows"));
-  EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
+TEST_F(ChartRun, AnInputWithoutDataRowsFailsAndSaysWhy) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "no data rows: it was empty"},
+      {"\n \n", "no data rows: its 2 rows held no fields"},
+      {"\"a\" b\nc d\n", "no field of its 2 rows was a number (the last row of words, taken as the header: c d)"},
+  };
+  for (const auto& [input, why] : cases) {
+    const auto r = Run({}, input);
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(why));
+  }
+  EXPECT_TRUE(FilesEndingWith(dir_, ".png").empty());
   EXPECT_TRUE(RunLogs(dir_).empty());
 }
 
@@ -371,11 +517,12 @@ TEST_F(ChartRun, EmptyInputWritesThePictureAndSaysSo) {
 TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
   RunningChart run({"--headless", "--out", dir_});
   run.Write(Seq(1, 25));
-  // Rows reach the log eleven ticks at a time: two row lines mean the rows were read.
+  // Rows reach the log eleven ticks at a time (and at each new part): eleven rows in the
+  // log mean the rows are being read.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (std::chrono::steady_clock::now() < deadline) {
     const auto logs = RunLogs(dir_);
-    if (!logs.empty() && RunLogRows(logs[0]).size() >= 22) break;
+    if (!logs.empty() && RunLogRows(logs[0]).size() >= 11) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -387,6 +534,16 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
   for (int i = 1; i <= 25; ++i) expected.push_back("[1]" + std::to_string(i));
   EXPECT_EQ(RunLogRows(OnlyFile(".log")), expected);
   EXPECT_EQ(FilesEndingWith(dir_, ".png").size(), 1u);
+}
+
+TEST_F(ChartRun, RowsGatheredWhenTheRunStopsMakeALastTick) {
+  RunningChart run({"--headless", "--mean", "10", "--out", dir_});
+  run.Write(Seq(1, 5) + "x\n");
+  run.ErrUntil("not a number");  // told as the last row is read
+  run.Signal(SIGINT);
+  const auto r = run.Wait(30);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(RunLogRows(OnlyFile(".log")), ElementsAre("[1]3"));  // the mean of 1 to 5
 }
 
 TEST_F(ChartRun, SigtermAndSighupEndTheDemoCleanly) {
@@ -501,6 +658,8 @@ TEST_F(ChartRun, OptionErrorsExitTwoWithOneLine) {
       {{"--column", "9"}, "--column 9: the input has 2 columns"},
       {{"--name", "3=x"}, "--name 3=...: the chart has 2 lines"},
       {{"--color", "1=#12"}, "--color 1=#12: expected"},
+      {{"--per", "1"}, "--per needs the rows' time, and no column holds it"},
+      {{"--minmax", "2", "--name", "5=x"}, "--name 5=...: the chart has 4 lines"},
   };
   for (const auto& [args, message] : cases) {
     const auto r = Run(args, "1 2\n3 4\n");
@@ -529,6 +688,21 @@ TEST_F(ChartRun, ExitCodesSayWhatWentWrong) {
   EXPECT_EQ(r.exitCode, 3);
   std::ofstream(dir_ + "/bad.form") << "this is not a form\n";
   EXPECT_EQ(Run({"--form", dir_ + "/bad.form"}, "").exitCode, 2);
+  std::ofstream(dir_ + "/empty.form") << "Begin Form F\nEnd\n";
+  r = Run({"--form", dir_ + "/empty.form"}, "1\n");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("empty.form holds no KavrinLineChart"));
+  // A display that cannot be opened: a window is no must, --window is.
+  const std::string display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+  setenv("DISPLAY", ":7777", 1);
+  r = RunChartProcess({{"--no-log", "--no-picture", "--out", dir_}, "1\n"});
+  const auto r4 = RunChartProcess({{"--window", "--out", dir_}, "1\n"});
+  if (display.empty()) unsetenv("DISPLAY");
+  else setenv("DISPLAY", display.c_str(), 1);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("cannot open the display :7777; running without a window"));
+  EXPECT_EQ(r4.exitCode, 4) << r4.err;
+  EXPECT_THAT(r4.err, HasSubstr("cannot open the display :7777: "));
   ChartCall noDisplay({"demo", "--window", "--ticks", "1"});
   noDisplay.unsetDisplay = true;
   r = RunChartProcess(noDisplay);
@@ -543,8 +717,14 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
     std::vector<std::string> args;
     std::string named;
   } cases[] = {
-      {{"--size", "320x50"}, "with --size 320x50 at"},
+      // Labels 13 pixels high need grid lines 26 / 3 pixels apart: ten steps need a plot 87
+      // rows high (136 with the margins 20 and 30), and two of them 18 columns wide (57).
+      {{"--size", "320x50"}, "--size 320x50 is too small for the chart with these settings: the smallest size it "
+                             "can be drawn at is 57x136"},
+      {{"--size", "120x80"}, "--size 120x80 is too small"},  // a pile of labels, not a chart
       {{"--size", "16384x16384"}, "with --size 16384x16384 at"},
+      {{"--set", "Min=10", "--set", "Max=0"}, "--set: Min must be below Max, and Min is 10, Max 0 (the chart would "
+                                              "show 10 .. 20)"},
       {{"--set", "ValueSpace=20000"}, "with --set ValueSpace=20000 at"},
       // Only the title is to blame, not the margins that come with it.
       {{"--set", "Dist=5,5,5,5", "--set", "Title=" + std::string(8000, 'a')}, "with --set Title=aaaa"},
@@ -557,7 +737,18 @@ TEST_F(ChartRun, SettingsTheChartCannotBeDrawnWithStopTheRunBeforeItStartsAndAre
   }
   EXPECT_TRUE(RunLogs(dir_).empty());
   // A size is judged with the settings: narrow margins make room for a short chart.
-  EXPECT_EQ(Run({"--size", "320x50", "--set", "Dist=5,5,5,5"}, "1\n").exitCode, 0);
+  EXPECT_EQ(Run({"--size", "320x110"}, "1\n").exitCode, 2);
+  EXPECT_EQ(Run({"--size", "320x110", "--set", "Dist=5,5,5,5"}, "1\n").exitCode, 0);
+}
+
+TEST_F(ChartRun, ALegendTooShortForItsKeysSaysWhose) {
+  // Keys 13 pixels high, 15 apart from row 20 + 15 down: 240 rows hold 13 of them.
+  std::string row;
+  for (int i = 1; i <= 17; ++i) row += std::to_string(i) + " ";
+  const auto r = Run({}, row + "\n");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("warning: the legend has room for 13 of the 17 lines; the names of lines 14 to 17 "
+                               "(col 14, col 15, col 16, col 17) are cut off"));
 }
 
 TEST_F(ChartRun, SettingsTheChartIgnoresAreReported) {

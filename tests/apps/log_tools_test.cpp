@@ -79,6 +79,91 @@ TEST(LogTools, AllPartsAreReadInPartOrderAndADamagedPartIsRefusedAtItsLine) {
   EXPECT_TRUE(std::filesystem::exists(dir + "/other-replay.png"));
 }
 
+TEST(LogTools, EveryRowOfALaterLineAndNamesThatNeedQuotes) {
+  // Line 1 never has a number: every row holds line 2 only, and the CSV still has both columns.
+  const std::string dir = test::FreshDir("LogToolsLaterLine");
+  const auto run = test::RunChartProcess(
+      {{"--headless", "--fixed", "--column", "1,2", "--name", "1=a,b", "--name", "2=say \"hi\"", "--out", dir},
+       "x 1\nx 2\n"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::ostringstream csv, err;
+  ASSERT_EQ(RunLog2Csv({test::RunLogs(dir).at(0)}, csv, err), 0) << err.str();
+  EXPECT_EQ(csv.str(), "tick,\"a,b\",\"say \"\"hi\"\"\"\n1,,1\n2,,2\n");
+}
+
+TEST(LogTools, ReplayFromTheLogsFolderAndAPictureItCannotWrite) {
+  const std::string dir = test::FreshDir("LogToolsReplayHere");
+  WriteFile(dir + "/r.log", Header() + "[1]2/[1]1/\r\n");
+  test::ChartCall here({"replay", "r.log"});
+  here.cwd = dir;
+  auto r = test::RunChartProcess(here);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir + "/r-replay.png")) << r.err;
+  // A log name of 248 characters leaves no room for "-replay.png" in a file name.
+  const std::string longName = dir + "/" + std::string(248, 'n') + ".log";
+  WriteFile(longName, Header() + "[1]2/\r\n");
+  r = test::RunChartProcess({{"replay", longName}});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("cannot write the picture"));
+}
+
+TEST(LogTools, ARunIsNamedByItsFolderAndTwoRunsAreNeverMixed) {
+  const std::string dir = test::FreshDir("LogToolsTwoRuns");
+  std::filesystem::create_directories(dir + "/run");
+  WriteFile(dir + "/run/r.log", Header() + "[1]2/[1]1/\r\n");
+  WriteFile(dir + "/run/r-part2.log", Header() + "[1]3/\r\n");
+  std::ostringstream csv, err;
+  ASSERT_EQ(RunLog2Csv({dir + "/run"}, csv, err), 0) << err.str();
+  EXPECT_EQ(csv.str(), "tick,line1\n1,1\n2,2\n3,3\n");
+  EXPECT_EQ(RunReplay({dir + "/run"}, err), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::exists(dir + "/run/r-replay.png"));
+
+  WriteFile(dir + "/run/s.log", Header() + "[1]9/\r\n");
+  const std::vector<std::vector<std::string>> twoRuns = {{dir + "/run"}, {dir + "/run/r.log", dir + "/run/s.log"}};
+  for (const auto& args : twoRuns) {
+    std::ostringstream none, why;
+    EXPECT_EQ(RunLog2Csv(args, none, why), 2);
+    EXPECT_EQ(none.str(), "");
+    EXPECT_THAT(why.str(), HasSubstr("log2csv reads one run at a time, and these are 2 runs: " + dir + "/run/r, " +
+                                     dir + "/run/s"));
+    EXPECT_EQ(RunReplay(args, why), 2);
+  }
+  WriteFile(dir + "/data.csv", "time,temp\r\n10:00:00,21\r\n");
+  std::ostringstream why;
+  EXPECT_EQ(RunReplay({dir + "/data.csv"}, why), 3);
+  EXPECT_THAT(why.str(), HasSubstr("data.csv: Type mismatch: data log line 1: this is not a data log"));
+}
+
+TEST(LogTools, EveryHeaderSettingReachesAChartReplayedWithoutItsForm) {
+  const std::string dir = test::FreshDir("LogToolsHeader");
+  const std::string rows = "[1]20/[1]-5/[1]10/[1]0/[1]-20/[1]5/\r\n";
+  auto replayed = [&](const std::string& header, const std::string& name) {
+    WriteFile(dir + "/" + name + ".log", header + rows);
+    std::ostringstream err;
+    EXPECT_EQ(RunReplay({dir + "/" + name + ".log"}, err), 0) << name << ": " << err.str();
+    return test::ReadPng(dir + "/" + name + "-replay.png").value();
+  };
+  const auto plain = replayed(Header(), "plain");
+  const std::pair<const char*, const char*> changes[] = {
+      {"[Title]T", "[Title]Other"},         {"[Min]-50", "[Min]-30"},
+      {"[Max]50", "[Max]30"},               {"[Zoom]1", "[Zoom]2"},
+      {"[VerValueSpace]10", "[VerValueSpace]25"}, {"[BkGndColor]0", "[BkGndColor]FF0000"},
+      {"[ValueLineColor]8000", "[ValueLineColor]FF"}, {"[TimeLineColor]8000", "[TimeLineColor]FF"},
+      {"[bValueLineDsip]-1", "[bValueLineDsip]0"}, {"[bTimeLineDsip]-1", "[bTimeLineDsip]0"},
+      {"[TitleFont]Arial:False:8", "[TitleFont]Arial:True:12"}, {"[TitleColor]0", "[TitleColor]FF"},
+      {"[TitlePos]3", "[TitlePos]2"},       {"[CutLineFont]Arial:False:8", "[CutLineFont]Arial:True:12"},
+      {"[MeasureColor]C0", "[MeasureColor]FF0000"}, {"[MeasureFont]Arial:False:8", "[MeasureFont]Arial:True:12"},
+      {"[MeasurePos]0", "[MeasurePos]1"},   {"[MeasureWidth]3", "[MeasureWidth]6"},
+      {"[BorderColor]808080", "[BorderColor]FF"}, {"[BorderWidth]1", "[BorderWidth]3"},
+  };
+  int n = 0;
+  for (const auto& [from, to] : changes) {
+    std::string header = Header();
+    header.replace(header.find(std::string(from) + "\r\n"), std::string(from).size(), to);
+    EXPECT_GT(test::Compare(plain, replayed(header, "changed" + std::to_string(++n))).count, 0) << to;
+  }
+}
+
 TEST(LogTools, LogValueTextsBecomePlainDecimals) {
   const std::pair<const char*, const char*> cases[] = {
       {"-.5", "-0.5"}, {".25", "0.25"}, {"3,25", "3.25"}, {"-1,5E-20", "-1.5E-20"}, {"12", "12"}, {"1.5", "1.5"}};

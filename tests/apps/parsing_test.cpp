@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "apps/options.h"
 #include "apps/output_files.h"
 #include "apps/row_splitter.h"
+#include "apps/time_text.h"
 
 namespace kavrin::app {
 namespace {
@@ -27,7 +31,7 @@ TEST(Options, EveryOptionInBothSpellings) {
              "--set=Min=0",      "--size",   "640x480",  "--rate=2.5",    "--ticks",     "100",    "--out", "o",
              "--snapshot-every", "10",       "--window", "--hold",        "--no-log",    "--column=2, rh",
              "--name",           "2=Druck = hoch",       "--color=1=#0F8", "--color",    "3=Navy", "--delimiter",
-             "tab",              "--decimal-comma"});
+             "tab",              "--decimal-comma",      "--minmax=20"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_EQ(o.source, Source::kFile);
@@ -42,6 +46,8 @@ TEST(Options, EveryOptionInBothSpellings) {
   EXPECT_EQ(o.colors[1].color, 0x800000u);
   EXPECT_EQ(o.delimiter, ' ');
   EXPECT_TRUE(o.decimalComma);
+  EXPECT_EQ(o.aggregate, Aggregate::kMinMax);
+  EXPECT_EQ(o.perRows, 20);
   EXPECT_EQ(o.formIn, "a.form");
   EXPECT_EQ(o.formOut, "b.form");
   EXPECT_THAT(o.sets, ElementsAre("Title=A=B", "Min=0"));
@@ -101,6 +107,10 @@ TEST(Options, BadUsageNamesTheProblem) {
   EXPECT_THAT(Parse({"--delimiter", "."}).error, HasSubstr("--delimiter"));
   EXPECT_THAT(Parse({"--delimiter", ",", "--decimal-comma"}).error, HasSubstr("--decimal-comma"));
   EXPECT_THAT(Parse({"demo", "--delimiter", ";"}).error, HasSubstr("not to the demo"));
+  EXPECT_THAT(Parse({"demo", "--per", "1"}).error, HasSubstr("--per applies to data input"));
+  EXPECT_THAT(Parse({"--mean", "0"}).error, HasSubstr("1 to 1000000"));
+  EXPECT_THAT(Parse({"--per", "0"}).error, HasSubstr("--per 0: expected"));
+  EXPECT_THAT(Parse({"--mean", "2", "--minmax", "2"}).error, HasSubstr("one of --mean, --minmax and --per"));
   // Every error is one line.
   for (const auto& args : std::vector<std::vector<std::string>>{{"--bogus"}, {"--color", "1=x\ny"}, {"--name"}})
     EXPECT_EQ(Parse(args).error.find('\n'), std::string::npos);
@@ -183,10 +193,41 @@ TEST(RowSplitter, DelimiterGivenAndDecimalCommaRules) {
   EXPECT_EQ(Split("a|b\n1|2\n", 1, SplitRules{'|', false}), (Rows{{"a", "b"}, {"1", "2"}}));
 }
 
+TEST(RowSplitter, QuotesByteOrderMarkAndDecimalCommasBetweenBlanks) {
+  struct Case {
+    SplitRules rules;
+    std::string text;
+    Rows rows;
+  };
+  const Case cases[] = {
+      {{}, "\"10:00:00\",\"21.5\"\r\n", {{"10:00:00", "21.5"}}},
+      {{}, "\"a \"\"b\"\"\",c\n", {{"a \"b\"", "c"}}},           // "" is one quote
+      {{}, "\"x\ny; z\",1\n", {{"x\ny; z", "1"}}},                   // a line end inside quotes
+      {{}, "a\"b\" \"\"\n", {{"a\"b\"", ""}}},                        // quotes inside a field are its bytes
+      {{}, "\xEF\xBB\xBFtime,v\n", {{"time", "v"}}},
+      {{}, "\xEF\xBBx\n", {{"\xEF\xBBx"}}},                               // not a byte order mark
+      {{}, "21,50\t40,1 7\n3,5 4\n", {{"21,50", "40,1", "7"}, {"3,5", "4"}}},
+      {{}, "2,3,4 5\n", {{"2", "3", "4", "5"}}},                        // "2,3,4" is no number
+      {{}, "1, 2 3\n", {{"1", "2", "3"}}},                              // a blank after the comma
+      {{}, "x,1 2\n", {{"x", "1", "2"}}},
+      {{',', false}, " \"a \" , 1\n", {{"a ", "1"}}},                    // blanks inside quotes stay
+  };
+  for (const auto& c : cases) EXPECT_EQ(Split(c.text, 1 << 20, c.rules), c.rows) << c.text;
+  RowSplitter s;
+  size_t used = 0;
+  const std::string row = "10:00:00,\"21,50\",\"1,5\"\n";
+  ASSERT_TRUE(s.Feed(row.data(), row.size(), used));
+  EXPECT_FALSE(s.DecimalComma());
+  EXPECT_EQ(s.Number(1), 21.5);  // a comma in quotes separates nothing: a decimal comma
+  EXPECT_FALSE(s.Number(0).has_value());
+}
+
 TEST(RowSplitter, RowsSplitTheSameWhateverTheChunks) {
-  const std::string text = "a b c\n1,5;20\t30\n;x,\n  7  \n";
-  const auto whole = Split(text);
-  for (size_t chunk : {1u, 2u, 3u, 5u}) EXPECT_EQ(Split(text, chunk), whole) << "chunk " << chunk;
+  for (const std::string text : {"a b c\n1,5;20\t30\n;x,\n  7  \n",
+                                 "\xEF\xBB\xBF\"a\"\"b\",\"1,5\"\n2,\"x\ny\"\n\"\"\"\"\n", "1,5\t2\n3,5\t4\n"}) {
+    const auto whole = Split(text);
+    for (size_t chunk : {1u, 2u, 3u, 5u}) EXPECT_EQ(Split(text, chunk), whole) << "chunk " << chunk << ": " << text;
+  }
 }
 
 TEST(RowSplitter, LongFieldsAndWideRowsAreCapped) {
@@ -209,6 +250,7 @@ TEST(RowSplitter, LongFieldsAndWideRowsAreCapped) {
   EXPECT_EQ(s.Count(), kMaxColumns);
   EXPECT_TRUE(s.Truncated());
   EXPECT_EQ(s.At(255).text, "255");
+  EXPECT_EQ(Split(wide, 1 << 20, SplitRules{',', false}).front().size(), kMaxColumns);  // trimmed fields too
   // The cap is per row: the next row is whole again.
   ASSERT_TRUE(s.Feed(wide.data() + pos, wide.size() - pos, used));
   EXPECT_EQ(s.Count(), 1u);
@@ -343,8 +385,18 @@ TEST(ColumnPlan, TimeColumnIsNotALine) {
     for (const auto& l : p.Lines()) keys.push_back(l.key);
     EXPECT_EQ(keys, c.keys) << c.row[0];
   }
-  for (const char* not_time : {"2026", "10", "1:2", "2026-12-8", "10:00:00x", "12:60x"})
+  for (const char* not_time : {"2026", "10", "1:2", "2026-12-8", "10:00:00x", "12:60x", "10:00:00+", "10:00:00."})
     EXPECT_FALSE(IsTimestamp(not_time)) << not_time;
+  // 2026-12-08 is day 20795 from 1970-01-01; a zone is taken off.
+  const std::pair<const char*, double> seconds[] = {
+      {"10:00:00.25", 36000.25},
+      {"9:05", 32700},
+      {"2026-12-08", 20795.0 * 86400},
+      {"2026-12-08T10:00:00+01:00", 20795.0 * 86400 + 9 * 3600},
+      {"2026-12-08 10:00:00,5Z", 20795.0 * 86400 + 36000.5},
+      {"10:00-0130", 36000 + 5400},
+  };
+  for (const auto& [text, value] : seconds) EXPECT_EQ(TimestampSeconds(text), value) << text;
   ColumnPlan chosen({"time"});
   chosen.Offer(F({"time", "v"}));
   EXPECT_EQ(chosen.Offer(F({"12:00", "1"})), ColumnPlan::Verdict::kFailed);
@@ -375,6 +427,16 @@ TEST(OutputFiles, StampedNamesNeverTakeAnExistingOne) {
   EXPECT_EQ(FreeBase("b", [](const std::string& n) { return n == "b" || n == "b-2"; }), "b-3");
   EXPECT_EQ(FolderPath("out"), "out/");
   EXPECT_EQ(FolderPath("out/"), "out/");
+  // Files are made new: a name in use is told apart from a failure.
+  const std::string dir = testing::TempDir() + "/output-files-" + std::to_string(::getpid());
+  std::string error;
+  ASSERT_EQ(MakeNewFolder(dir, error), Written::kYes) << error;
+  EXPECT_EQ(MakeNewFolder(dir, error), Written::kNameTaken);
+  EXPECT_EQ(WriteTextFile("one", dir + "/a.txt", error), Written::kYes);
+  EXPECT_EQ(WriteTextFile("two", dir + "/a.txt", error), Written::kNameTaken);
+  EXPECT_EQ(WriteTextFile("two", dir + "/missing/a.txt", error), Written::kFailed);
+  EXPECT_THAT(error, HasSubstr(dir + "/missing/a.txt: "));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

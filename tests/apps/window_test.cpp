@@ -180,7 +180,8 @@ TEST_F(ChartWindow, ResizingDrawsTheHistoryAgainAndTheLogGoesOnInAPart) {
 TEST_F(ChartWindow, AFiniteInputKeepsItsWindowUntilItIsClosed) {
   const std::string file = dir_ + "/rig.csv";
   std::ofstream(file) << "1\n2\n3\n";
-  RunningChart held({file, "--window", "--set", "Title=Rig 7", "--out", dir_});
+  // 3 lies outside the range 0 .. 2: the window's name says so once it happened.
+  RunningChart held({file, "--window", "--set", "Title=Rig 7", "--set", "Min=0", "--set", "Max=2", "--out", dir_});
   std::string title;
   const Window w = FindChartWindow(20, &title);
   ASSERT_NE(w, 0u) << "no chart window appeared";
@@ -189,8 +190,8 @@ TEST_F(ChartWindow, AFiniteInputKeepsItsWindowUntilItIsClosed) {
   while (FilesEndingWith(dir_, ".png").empty() && Clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(FindChartWindow(1), w) << "the window went away before it was closed";
-  EXPECT_EQ(title, "Rig 7 - " + file + " - kavrin-chart");
+  EXPECT_EQ(FindChartWindow(1, &title), w) << "the window went away before it was closed";
+  EXPECT_EQ(title, "Rig 7 - " + file + " - kavrin-chart - warning: values outside the range");
   Close(w);
   const auto r = held.Wait(30);
   EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -243,19 +244,29 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
   const Window w = FindChartWindow();
   ASSERT_NE(w, 0u) << "no chart window appeared";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  XResizeWindow(display_, w, 320, 50);  // too short for the plot between the margins
-  XFlush(display_);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  auto resize = [&](int width, int height) {
+    XResizeWindow(display_, w, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  };
+  resize(320, 50);  // too short for the plot between the margins
+  // One log: the chart was not started afresh.
+  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
+  // A size that draws, then the refused one again: told again.
+  resize(470, 290);
+  resize(320, 50);
   Close(w);
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, testing::HasSubstr("cannot be drawn at 320 x 50"));
-  // One log: the chart was not started afresh; the picture has the chart's last good size.
-  EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
+  EXPECT_THAT(r.err, testing::HasSubstr("it stays at 480 x 300 (the smallest it can be drawn at is "));
+  EXPECT_NE(r.err.find("cannot be drawn at 320 x 50", r.err.find("cannot be drawn at 320 x 50") + 1),
+            std::string::npos);
+  // The picture has the chart's last good size.
   const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));
   ASSERT_TRUE(png);
-  EXPECT_EQ(png->width, 480);
-  EXPECT_EQ(png->height, 300);
+  EXPECT_EQ(png->width, 470);
+  EXPECT_EQ(png->height, 290);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ TEST(RoundRange, CoversTheValuesInAtMostTenSteps) {
       {-7, 12, 0.1, {-10, 15, 5}},         // padded to -8.9 .. 13.9
       {10, 10, 0.1, {9, 11.5, 0.5}},       // one value: a tenth of it each side
       {1234567, 1234567, 0, {1.1e6, 1.4e6, 5e4}},
+      {-10, -10, 0.1, {-11, -8.5, 0.5}},   // a tenth of its size each side, below zero too
   };
   for (const auto& c : cases) {
     const auto r = RoundRange(c.lo, c.hi, c.pad);
@@ -32,6 +33,8 @@ TEST(RoundRange, CoversTheValuesInAtMostTenSteps) {
   EXPECT_FALSE(RoundRange(0, inf));
   EXPECT_FALSE(RoundRange(2, 1));
   EXPECT_FALSE(RoundRange(-1e308, 1e308));
+  EXPECT_FALSE(RoundRange(1, 1e301));  // not followed so far out
+  EXPECT_TRUE(RoundRange(1, 1e300));
 }
 
 TEST(RoundRange, GridLabelsAreTheDecimalsAcrossZero) {
@@ -88,6 +91,32 @@ TEST(Autoscale, GrowsAtOnceAndShrinksAfterAPlotWidthOfSmallUse) {
   }
   EXPECT_FALSE(scale.Offer(0, 0, false));
   EXPECT_EQ(scale.Changes(), 6);
+}
+
+TEST(Autoscale, AShrinkThatHeldWaitsOnePlotWidthAgain) {
+  Autoscale scale(4);
+  struct Row {
+    int times;
+    double lo, hi;
+    bool changesAtLast;
+    ValueRange after;
+  } rows[] = {
+      {1, 0, 10000, true, {-2000, 12000, 2000}},
+      {4, 5000, 5000, true, {4400, 5600, 200}},    // shrunk after four ticks
+      {1, 0, 10000, true, {-2000, 12000, 2000}},   // undone at once: the next shrink waits eight
+      {8, 5000, 5000, true, {4400, 5600, 200}},
+      {8, 4500, 5500, false, {4400, 5600, 200}},   // this shrink holds for eight ticks
+      {4, 5000, 5100, true, {4980, 5120, 20}},     // so four ticks of small use shrink again
+  };
+  int n = 0;
+  for (const auto& r : rows) {
+    ++n;
+    for (int i = 1; i <= r.times; ++i)
+      EXPECT_EQ(scale.Offer(r.lo, r.hi), i == r.times && r.changesAtLast) << "row " << n << ", tick " << i;
+    ASSERT_TRUE(scale.Current());
+    EXPECT_EQ(*scale.Current(), r.after) << "row " << n << " gave " << scale.Current()->min << " .. "
+                                         << scale.Current()->max << " by " << scale.Current()->step;
+  }
 }
 
 }  // namespace
