@@ -171,6 +171,11 @@ const TickTime& ChartHistory::Time(int64_t tick) const {
   return times_[Slot(tick)];
 }
 
+TickGeometry ChartHistory::Geometry() const {
+  if (chart_.Chart() == nullptr || Rebuilt()) return TickGeometry{};
+  return TickGeometry::Of(*chart_.Chart(), engineFirst_, ticks_ - 1);
+}
+
 const std::string& ChartHistory::Key(Integer id) const {
   if (id < 1 || static_cast<size_t>(id) > lines_.size()) Raise(err::kSubscript);
   return lines_[static_cast<size_t>(id - 1)].key;

@@ -25,6 +25,7 @@
 #include "control/kavrin_line_chart.h"
 #include "host/control_site.h"
 #include "host/tick_time.h"
+#include "host/time_grid.h"
 
 namespace kavrin::host {
 
@@ -73,6 +74,10 @@ class ChartHistory {
   // its time. Both raise 9 for a tick that is not kept or a line that does not exist.
   std::optional<double> Value(int64_t tick, Integer id) const;
   const TickTime& Time(int64_t tick) const;
+  // A tick's time while the ring keeps it, else none.
+  TickTime KeptTime(int64_t tick) const { return tick >= OldestKept() && tick < ticks_ ? Time(tick) : TickTime(); }
+  // Where the present engine's ticks stand; none while it has not been restored.
+  TickGeometry Geometry() const;
   const std::string& Key(Integer id) const;
 
   // Adds the lines to `chart`, a freshly configured control of the same settings and size,

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "common/vb_error.h"
+#include "host/chart_picture.h"
 #include "host/column_values.h"
 
 namespace kavrin::host {
@@ -41,9 +41,7 @@ void ChartView::Title(const std::string& base) {
 }
 
 TickGeometry ChartView::Geometry() const {
-  if (paused_.Paused()) return paused_.Geometry();
-  if (chart_.Chart() == nullptr || history_.Rebuilt()) return TickGeometry{};
-  return TickGeometry::Of(*chart_.Chart(), history_.EngineFirstTick(), history_.Ticks() - 1);
+  return paused_.Paused() ? paused_.Geometry() : history_.Geometry();
 }
 
 const Surface& ChartView::Shown() const { return shownPicture_ != nullptr ? *shownPicture_ : site_.GetSurface(); }
@@ -55,7 +53,7 @@ void ChartView::Update() {
   if (strip_ && (shownPicture_ == nullptr || shownPicture_ != before)) {
     const ChartHistory& h = history_;
     strip_->Draw(chart_, site_.GetSurface().BackColor(), Shown().Width(), TimeGridLines(Geometry()),
-                 [&h](int64_t tick) { return tick >= h.OldestKept() && tick < h.Ticks() ? h.Time(tick) : TickTime(); });
+                 [&h](int64_t tick) { return h.KeptTime(tick); });
   }
   ShowInWindow();
 }
@@ -129,20 +127,6 @@ std::string ChartView::Status() const {
   return status;
 }
 
-PictureRef ChartView::Compose() const {
-  const Surface& top = Shown();
-  const Surface* below = strip_ ? strip_->GetSurface() : nullptr;
-  const int width = top.Width();
-  const int height = top.Height() + (below != nullptr ? below->Height() : 0);
-  HBITMAP bitmap = CreateBitmap(width, height, 1, 32, nullptr);
-  if (bitmap == nullptr) Raise(err::kOutOfMemory);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ displaced = SelectObject(dc, bitmap);
-  BitBlt(dc, 0, 0, width, top.Height(), top.Dc(), 0, 0, SRCCOPY);
-  if (below != nullptr) BitBlt(dc, 0, top.Height(), below->Width(), below->Height(), below->Dc(), 0, 0, SRCCOPY);
-  SelectObject(dc, displaced);
-  DeleteDC(dc);
-  return std::make_shared<StdPicture>(bitmap);
-}
+PictureRef ChartView::Compose() const { return StackedPicture(Shown(), strip_ ? strip_->GetSurface() : nullptr); }
 
 }  // namespace kavrin::host

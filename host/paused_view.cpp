@@ -58,8 +58,10 @@ const Surface& PausedView::Picture() {
 }
 
 TickGeometry PausedView::Geometry() const {
-  if (!form_) return TickGeometry{};
-  return TickGeometry::Of(*form_->At(0).ControlAs<KavrinLineChart>()->Chart(), drawnFirst_, drawnTick_);
+  const KavrinLineChart* copy = form_ ? form_->At(0).ControlAs<KavrinLineChart>() : nullptr;
+  const cLineChart* engine = copy != nullptr ? copy->Chart() : nullptr;
+  if (engine == nullptr) return TickGeometry{};
+  return TickGeometry::Of(*engine, drawnFirst_, drawnTick_);
 }
 
 }  // namespace kavrin::host

@@ -1,7 +1,6 @@
 #include "host/tick_time.h"
 
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 
 namespace kavrin::host {
@@ -151,7 +150,7 @@ TickTime TickTime::Now() {
   return FromEpoch(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
-std::optional<TickTime> TickTime::Parse(std::string_view text) {
+std::optional<TickTime> TickTime::ParseIso(std::string_view text) {
   std::string_view s = Trimmed(text);
   if (s.size() >= 10 && Digit(s[0]) && s[4] == '-') {
     int y = 0, m = 0, d = 0;
@@ -164,12 +163,15 @@ std::optional<TickTime> TickTime::Parse(std::string_view text) {
     if (time < 0 || !s.empty()) return std::nullopt;
     return DateTime(midnight + time);
   }
-  if (s.find(':') != std::string_view::npos) {
-    const int64_t time = ReadTimeOfDay(s);
-    if (time < 0 || !s.empty()) return std::nullopt;
-    return TimeOfDay(time % kMicrosPerDay);  // a leap second at 23:59:60 is the next midnight
-  }
-  return EpochSeconds(s);
+  const int64_t time = ReadTimeOfDay(s);
+  if (time < 0 || !s.empty()) return std::nullopt;
+  return TimeOfDay(time % kMicrosPerDay);  // a leap second at 23:59:60 is the next midnight
+}
+
+// No ISO text holds only digits, a sign and a fraction: the two forms never overlap.
+std::optional<TickTime> TickTime::Parse(std::string_view text) {
+  if (const auto iso = ParseIso(text)) return iso;
+  return EpochSeconds(Trimmed(text));
 }
 
 CivilTime TickTime::Civil() const {
@@ -185,21 +187,43 @@ CivilTime TickTime::Civil() const {
   return c;
 }
 
-std::string TickTime::Text() const {
-  if (kind_ == Kind::kNone) return {};
+size_t TickTime::Text(char (&out)[kMaxText]) const {
+  if (kind_ == Kind::kNone) return 0;
   const CivilTime c = Civil();
-  char buf[64];
-  int n = 0;
-  if (kind_ == Kind::kDateTime) n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT", c.year, c.month, c.day);
-  n += std::snprintf(buf + n, sizeof buf - static_cast<size_t>(n), "%02d:%02d:%02d", c.hour, c.minute, c.second);
-  std::string out(buf, static_cast<size_t>(n));
-  if (c.micro != 0) {
-    std::snprintf(buf, sizeof buf, ".%06d", c.micro);
-    std::string fraction(buf);
-    while (fraction.back() == '0') fraction.pop_back();
-    out += fraction;
+  char* p = out;
+  const auto put = [&p](int64_t v, int digits) {
+    for (int i = digits - 1; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+    p += digits;
+  };
+  if (kind_ == Kind::kDateTime) {
+    // A year past 9999 or before 0 (from epoch seconds far off) keeps its sign and every digit.
+    int64_t year = c.year;
+    if (year < 0) *p++ = '-', year = -year;
+    put(year, year > 9999 ? (year > 99999 ? 6 : 5) : 4);
+    *p++ = '-';
+    put(c.month, 2);
+    *p++ = '-';
+    put(c.day, 2);
+    *p++ = 'T';
   }
-  return out;
+  put(c.hour, 2);
+  *p++ = ':';
+  put(c.minute, 2);
+  *p++ = ':';
+  put(c.second, 2);
+  if (c.micro != 0) {
+    *p++ = '.';
+    int micro = c.micro;
+    int digits = 6;
+    while (micro % 10 == 0) micro /= 10, --digits;
+    put(micro, digits);
+  }
+  return static_cast<size_t>(p - out);
+}
+
+std::string TickTime::Text() const {
+  char buf[kMaxText];
+  return std::string(buf, Text(buf));
 }
 
 }  // namespace kavrin::host

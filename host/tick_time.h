@@ -42,6 +42,9 @@ class TickTime {
   // them) with optional seconds, fraction ("." or ",") and zone; or seconds since 1970 (UTC),
   // with a fraction. None when the text is neither or names no real date or time.
   static std::optional<TickTime> Parse(std::string_view text);
+  // The ISO 8601 forms alone: a plain number is no time here (it tells a column of times
+  // from a column of numbers).
+  static std::optional<TickTime> ParseIso(std::string_view text);
 
   Kind GetKind() const { return kind_; }
   bool Known() const { return kind_ != Kind::kNone; }
@@ -50,6 +53,9 @@ class TickTime {
   CivilTime Civil() const;
   // The text Parse reads back to the same time: 2026-12-08T10:00:00.25, 10:00:00, or empty.
   std::string Text() const;
+  // The same text into out, without allocating; its length, at most kMaxText - 2.
+  static constexpr size_t kMaxText = 32;
+  size_t Text(char (&out)[kMaxText]) const;
 
   bool operator==(const TickTime&) const = default;
 

@@ -40,8 +40,11 @@ TEST(LogTools, ARunsLogGivesBackItsValuesAndItsPicture) {
     input += std::to_string(i * 10) + " -" + std::to_string(i) + "\n";
     expected += std::to_string(i) + "," + std::to_string(i * 10) + ",-" + std::to_string(i) + "\n";
   }
-  const auto run = test::RunChartProcess({{"--headless", "--out", dir}, input});
+  // A file read as fast as possible: its ticks have no times, and are labelled by number.
+  WriteFile(dir + "/in.txt", input);
+  const auto run = test::RunChartProcess({{dir + "/in.txt", "--headless", "--out", dir}});
   ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(test::FilesEndingWith(dir, ".times").empty());
   const auto logs = test::FilesEndingWith(dir, ".log");  // X-part2.log sorts before X.log
   ASSERT_FALSE(logs.empty());
 
@@ -82,9 +85,10 @@ TEST(LogTools, AllPartsAreReadInPartOrderAndADamagedPartIsRefusedAtItsLine) {
 TEST(LogTools, EveryRowOfALaterLineAndNamesThatNeedQuotes) {
   // Line 1 never has a number: every row holds line 2 only, and the CSV still has both columns.
   const std::string dir = test::FreshDir("LogToolsLaterLine");
+  WriteFile(dir + "/in.txt", "x 1\nx 2\n");
   const auto run = test::RunChartProcess(
-      {{"--headless", "--fixed", "--column", "1,2", "--name", "1=a,b", "--name", "2=say \"hi\"", "--out", dir},
-       "x 1\nx 2\n"});
+      {{dir + "/in.txt", "--headless", "--fixed", "--column", "1,2", "--name", "1=a,b", "--name", "2=say \"hi\"",
+        "--out", dir}});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   std::ostringstream csv, err;
   ASSERT_EQ(RunLog2Csv({test::RunLogs(dir).at(0)}, csv, err), 0) << err.str();
@@ -160,7 +164,8 @@ TEST(LogTools, EveryHeaderSettingReachesAChartReplayedWithoutItsForm) {
   for (const auto& [from, to] : changes) {
     std::string header = Header();
     header.replace(header.find(std::string(from) + "\r\n"), std::string(from).size(), to);
-    EXPECT_GT(test::Compare(plain, replayed(header, "changed" + std::to_string(++n))).count, 0) << to;
+    // A font of another height gives the labels below the chart another height (-1: sizes differ).
+    EXPECT_NE(test::Compare(plain, replayed(header, "changed" + std::to_string(++n))).count, 0) << to;
   }
 }
 

@@ -249,12 +249,13 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
     XFlush(display_);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
   };
-  resize(320, 50);  // too short for the plot between the margins
+  // The window holds the chart and the 20 rows of time labels below it.
+  resize(320, 70);  // a chart too short for the plot between the margins
   // One log: the chart was not started afresh.
   EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
   // A size that draws, then the refused one again: told again.
   resize(470, 290);
-  resize(320, 50);
+  resize(320, 70);
   Close(w);
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -262,7 +263,7 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
   EXPECT_THAT(r.err, testing::HasSubstr("it stays at 480 x 300 (the smallest it can be drawn at is "));
   EXPECT_NE(r.err.find("cannot be drawn at 320 x 50", r.err.find("cannot be drawn at 320 x 50") + 1),
             std::string::npos);
-  // The picture has the chart's last good size.
+  // The picture has the chart's last good size, 470 x 270, and the labels below it.
   const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 470);

@@ -38,6 +38,13 @@ TEST(TickTime, ReadsTheTimeColumnsFormsToTheMicrosecond) {
     EXPECT_EQ(TickTime::Parse(t->Text()), t) << c.text;
   }
   EXPECT_EQ(TickTime().Text(), "");  // a tick without a time
+  // A plain number is seconds since 1970 to Parse, and no time to ParseIso: it tells a time
+  // column from a column of numbers.
+  EXPECT_EQ(TickTime::ParseIso("9:05"), TickTime::Parse("9:05"));
+  for (const char* number : {"2026", "10", "1765188000"}) {
+    EXPECT_TRUE(TickTime::Parse(number).has_value()) << number;
+    EXPECT_FALSE(TickTime::ParseIso(number).has_value()) << number;
+  }
   for (const char* bad : {"", "abc", "2026-02-29", "1900-02-29", "2026-13-01", "2026-12-08X10:00", "24:00", "10:60", "10:5",
                           "10:00:61", "10:00:00.", "10:00+1", "12.5.1", "1234567890123", "2026-12-08T"})
     EXPECT_FALSE(TickTime::Parse(bad).has_value()) << bad;
