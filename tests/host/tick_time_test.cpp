@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "host/tick_time.h"
+#include "host/wall_clock.h"
 
 namespace kavrin::host {
 namespace {
@@ -63,6 +64,15 @@ TEST(TickTime, EpochSecondsAndTheClockAreLocalWallClockTimes) {
   const TickTime now = TickTime::Now();
   const int64_t seconds = static_cast<int64_t>(std::time(nullptr)) - 5 * 3600;
   EXPECT_NEAR(static_cast<double>(now.Micros() / kMicrosPerSecond), static_cast<double>(seconds), 2.0);
+  WallClock clock;
+  EXPECT_NEAR(static_cast<double>(clock.Now().Micros() / kMicrosPerSecond), static_cast<double>(seconds), 2.0);
+  EXPECT_EQ(clock.At(-500000).Text(), "1969-12-31T18:59:59.5");
+  // Central Europe's summer time ends at 01:00 UTC on 2024-10-27: the clock's offset follows
+  // from the second on which it changes.
+  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+  tzset();
+  EXPECT_EQ(clock.At(1729990799750000).Text(), "2024-10-27T02:59:59.75");
+  EXPECT_EQ(clock.At(1729990800250000).Text(), "2024-10-27T02:00:00.25");
   if (old != nullptr) setenv("TZ", saved.c_str(), 1);
   else unsetenv("TZ");
   tzset();
