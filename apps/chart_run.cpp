@@ -173,14 +173,16 @@ int ChartRun::Finish(int code) {
   if (!noData && !files_->SavePictures()) code = kExitFailure;
   if (!files_->SnapshotsWritten()) code = kExitFailure;
   messages_.Summary();
-  const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
-  std::ostream& err = messages_.Stream();
-  err << "kavrin-chart: " << ticks_ << " tick(s)";
-  if (ticks_ > 0 && secs > 0) err << " in " << secs << " s (" << static_cast<int64_t>(ticks_ / secs) << " per second)";
-  err << "\n";
   if (noData && code == kExitOk) {
+    // One line that says why, in place of the count of no ticks.
     messages_.Tell("the input held no data rows: " + stream_->NoDataReason());
     code = kExitInput;
+  } else {
+    const double secs = std::chrono::duration<double>(Clock::now() - started_).count();
+    std::ostream& err = messages_.Stream();
+    err << "kavrin-chart: " << ticks_ << " tick(s)";
+    if (ticks_ > 0 && secs > 0) err << " in " << secs << " s (" << static_cast<int64_t>(ticks_ / secs) << " per second)";
+    err << "\n";
   }
   files_->ListFiles();
 

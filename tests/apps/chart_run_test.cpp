@@ -514,6 +514,7 @@ TEST_F(ChartRun, AnInputWithoutDataRowsFailsAndSaysWhy) {
     const auto r = Run({}, input);
     EXPECT_EQ(r.exitCode, 3) << r.err;
     EXPECT_THAT(r.err, HasSubstr(why));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;  // that line alone
   }
   EXPECT_TRUE(FilesEndingWith(dir_, ".png").empty());
   EXPECT_TRUE(RunLogs(dir_).empty());

@@ -126,6 +126,9 @@ void WriteInputs(const std::string& dir) {
   std::ofstream(dir + "/vmstat.txt") << vmstat;
   std::ofstream(dir + "/rig.log") << rig;
   std::ofstream(dir + "/data.csv") << csv;
+  std::string vibration = "accel\n";  // a fast saw, -100 .. 99
+  for (int i = 0; i < 1000; ++i) vibration += std::to_string((i * 37) % 200 - 100) + "\n";
+  std::ofstream(dir + "/vibration.csv") << vibration;
 }
 
 std::set<std::string> FilesUnder(const std::string& dir) {
