@@ -7,6 +7,7 @@
 #include <set>
 
 #include "chart/line_chart.h"
+#include "host/chart_picture.h"
 #include "host/chart_view.h"
 #include "host/column_values.h"
 #include "host/form.h"
@@ -79,6 +80,15 @@ struct ChartRun {
 
 test::Image Pixels(const Surface& s) { return test::Capture(s.Dc(), s.Width(), s.Height()); }
 
+test::Image Pixels(const PictureRef& picture) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ displaced = SelectObject(dc, picture->Handle());
+  const test::Image image = test::Capture(dc, picture->Width(), picture->Height());
+  SelectObject(dc, displaced);
+  DeleteDC(dc);
+  return image;
+}
+
 // Columns of one plot row that show the time grid colour, and the grid's own count of them.
 void ExpectLabelsOnTheGrid(ChartRun& run) {
   const RECT work = run.chart.Chart()->rcWork();
@@ -120,6 +130,10 @@ TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   EXPECT_EQ(run.view.Status(), "Paused, 0 ticks behind live");
   run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
   run.Tick();
+  // Paused on the first tick, the view keeps that tick's time.
+  run.Input(WindowInput::Kind::kKey, WindowInput::Key::kSpace);
+  EXPECT_EQ(run.view.View().Time(), TickTime::DateTime(kTenOClock));
+  run.Input(WindowInput::Kind::kKey, WindowInput::Key::kEnd);
   const std::vector<TimeGridLine> first = TimeGridLines(run.view.Geometry());
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0].x, 299);
@@ -152,11 +166,7 @@ TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   const PictureRef composed = run.view.Compose();
   ASSERT_EQ(composed->Width(), 400);
   ASSERT_EQ(composed->Height(), 300 + 26);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ displaced = SelectObject(dc, composed->Handle());
-  const test::Image all = test::Capture(dc, 400, 326);
-  SelectObject(dc, displaced);
-  DeleteDC(dc);
+  const test::Image all = Pixels(composed);
   test::Image top = all, below = all;
   top.height = 300;
   top.px.resize(400 * 300);
@@ -164,6 +174,11 @@ TEST(ChartView, LabelsStayOnTheirGridLinesAsThePlotScrollsAndAfterAResize) {
   below.px.erase(below.px.begin(), below.px.begin() + 400 * 300);
   EXPECT_EQ(test::Compare(Pixels(run.site.GetSurface()), top).count, 0);
   EXPECT_EQ(test::Compare(Pixels(*run.view.Strip()->GetSurface()), below).count, 0);
+  // A picture file's: the live chart with a strip of its own drawn for it, the same while the
+  // view is live; without a strip, the chart alone.
+  TimeStrip fileStrip;
+  EXPECT_EQ(test::Compare(all, Pixels(LivePicture(run.site, run.chart, run.history, &fileStrip))).count, 0);
+  EXPECT_EQ(test::Compare(top, Pixels(LivePicture(run.site, run.chart, run.history, nullptr))).count, 0);
 }
 
 TEST(ChartView, APausedViewShowsWhatTheChartShowedAtThatTick) {
@@ -252,10 +267,19 @@ TEST(ChartView, TheValuesUnderAColumnComeFromTheKeptTicks) {
   EXPECT_EQ(ColumnValuesText(run.history, *at(300)), "2026-12-08 10:00:49.750  one 38  two -");
   // Tick 196 has both values (line two every seventh tick).
   EXPECT_EQ(ColumnValuesText(run.history, *at(273)), "2026-12-08 10:00:49  one 18  two -12");
+  // The oldest tick the ring keeps still shows its values; the one before it is gone.
+  ChartRun two(2);
+  while (two.ticks < 200) two.Tick();
+  TickGeometry g = two.history.Geometry();
+  g.last = two.history.OldestKept();
+  EXPECT_EQ(ValuesAtColumn(two.history, g, 300)->tick, 111);
+  g.last -= 1;
+  EXPECT_FALSE(ValuesAtColumn(two.history, g, 300).has_value());
   // Without a time the tick's number, counted from 1.
   EXPECT_EQ(ColumnValuesText(run.history, ColumnValues{41, TickTime(), {1.5, std::nullopt}}), "tick 42  one 1.5  two -");
   // In the title, after the window's own name.
   run.view.Title("Trend");
+  EXPECT_EQ(run.Window().TitleText(), "Trend");  // shown at once
   run.Input(WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, 273);
   EXPECT_EQ(run.Window().TitleText(), "Trend - 2026-12-08 10:00:49  one 18  two -12");
   run.Input(WindowInput::Kind::kPointerLeft);

@@ -46,7 +46,7 @@ TEST(TickTime, ReadsTheTimeColumnsFormsToTheMicrosecond) {
     EXPECT_TRUE(TickTime::Parse(number).has_value()) << number;
     EXPECT_FALSE(TickTime::ParseIso(number).has_value()) << number;
   }
-  for (const char* bad : {"", "abc", "2026-02-29", "1900-02-29", "2026-13-01", "2026-12-08X10:00", "24:00", "10:60", "10:5",
+  for (const char* bad : {"", "abc", "2026-02-29", "1900-02-29", "2026-13-01", "2026-01-32", "2026-12-32", "2026-12-08X10:00", "24:00", "10:60", "10:5",
                           "10:00:61", "10:00:00.", "10:00+1", "12.5.1", "1234567890123", "2026-12-08T"})
     EXPECT_FALSE(TickTime::Parse(bad).has_value()) << bad;
 }
@@ -72,6 +72,7 @@ TEST(TickTime, EpochSecondsAndTheClockAreLocalWallClockTimes) {
   setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
   tzset();
   EXPECT_EQ(clock.At(1729990799750000).Text(), "2024-10-27T02:59:59.75");
+  EXPECT_EQ(clock.At(1729990800000000).Text(), "2024-10-27T02:00:00");
   EXPECT_EQ(clock.At(1729990800250000).Text(), "2024-10-27T02:00:00.25");
   if (old != nullptr) setenv("TZ", saved.c_str(), 1);
   else unsetenv("TZ");
