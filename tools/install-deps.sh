@@ -13,14 +13,15 @@ demo=(
 # The tests: GoogleTest and Google Benchmark, a private X server, locales compiled by the
 # tests, clang with libFuzzer, debootstrap for the package's check in a fresh root; the
 # Windows build (MinGW-w64, Wine's widl, icoutils' wrestool) and its checks under wine64 with
-# the X libraries Wine's X11 driver loads at run time.
+# the X libraries Wine's X11 driver loads at run time; the DejaVu faces the Windows form
+# scenario sets, so Wine draws them and does not put another face in their place.
 tests=(
   xvfb xauth locales
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-14 libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   mingw-w64-tools libwine-dev wine64-tools icoutils
-  wine64 libwine fonts-wine
+  wine64 libwine fonts-wine fonts-dejavu-core
   debootstrap
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
 )
