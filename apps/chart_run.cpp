@@ -129,6 +129,8 @@ void ChartRun::AddStreamLines() {
 bool ChartRun::StreamStep(int timeoutMs) {
   switch (stream_->Next(timeoutMs)) {
     case StreamTicks::Step::kWaiting:
+      files_->FlushTimes();  // while no row comes, the times of the ticks so far are on disk
+      return true;
     case StreamTicks::Step::kRow:
       return true;
     case StreamTicks::Step::kEnd:

@@ -534,6 +534,10 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Waiting, the run has written the time of every tick so far beside its log.
+  size_t times = 0;
+  for (const auto& t : FilesEndingWith(dir_, ".times")) times += FileLines(t).size();
+  EXPECT_EQ(times, 25u);
   run.Signal(SIGINT);  // the input stays open: the run is waiting for the next row
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
