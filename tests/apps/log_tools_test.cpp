@@ -116,6 +116,7 @@ TEST(LogTools, TicksOfTimeSpansCarryTheirLastRowsTime) {
   WriteFile(dir + "/in.txt", "time v\n10:00:00.00 1\n10:00:00.05 3\n10:00:00.10 5\nnone 6\n10:00:00.15 7\n10:00:00.30 9\n");
   const auto run = test::RunChartProcess({{dir + "/in.txt", "--headless", "--per", "0.1", "--out", dir}});
   ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr(".log with its form and times, the final pictures"));
   std::ostringstream csv, err;
   ASSERT_EQ(RunLog2Csv({test::RunLogs(dir).at(0)}, csv, err), 0) << err.str();
   EXPECT_EQ(csv.str(), "tick,time,v\n1,10:00:00.05,2\n2,10:00:00.15,6\n3,10:00:00.3,9\n");
