@@ -114,7 +114,7 @@ TEST(LogTools, ARunsTimesGoWithItsLogToTheReplayAndTheCsv) {
 TEST(LogTools, TicksOfTimeSpansCarryTheirLastRowsTime) {
   const std::string dir = test::FreshDir("LogToolsPer");
   WriteFile(dir + "/in.txt", "time v\n10:00:00.00 1\n10:00:00.05 3\n10:00:00.10 5\nnone 6\n10:00:00.15 7\n10:00:00.30 9\n");
-  const auto run = test::RunChartProcess({{dir + "/in.txt", "--headless", "--per", "0.1", "--out", dir}});
+  const auto run = test::RunChartProcess({{dir + "/in.txt", "--headless", "--fixed", "--per", "0.1", "--out", dir}});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_THAT(run.err, HasSubstr(".log with its form and times, the final pictures"));
   std::ostringstream csv, err;
