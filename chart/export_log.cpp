@@ -8,6 +8,7 @@
 #include "chart/line_chart.h"
 #include "chart/log_slot.h"
 #include "chart/number_text.h"
+#include "common/ansi_text.h"
 #include "common/mod_reg.h"
 #include "common/vb_error.h"
 
@@ -22,9 +23,9 @@ void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& s
   if (b != False) {
     if (sName.empty() || sPath.empty()) return;
     sPath = AppendBackslash(sPath);
-    if (!PathFileExistsA(sPath.c_str())) return;
+    if (!PathFileExistsA(AnsiText(sPath).c_str())) return;
     const std::string file = sPath + sName;
-    if (PathFileExistsA(file.c_str())) return;
+    if (PathFileExistsA(AnsiText(file).c_str())) return;
     try {
       LogSlot::Open(this, file);
     } catch (const RuntimeError& e) {
@@ -32,7 +33,15 @@ void cLineChart::StartExport(Boolean b, std::string& sPath, const std::string& s
       return;
     }
     m_bExport = True;
-    WriteExportHeader();
+    try {
+      WriteExportHeader();
+    } catch (...) {
+      // A log that could not start (a full disk) leaves nothing behind: the file it made
+      // goes and the shared slot is free again for this chart and every other.
+      m_bExport = False;
+      LogSlot::Discard(this);
+      throw;
+    }
     return;
   }
 
@@ -53,7 +62,7 @@ void cLineChart::WriteExportHeader() {
     LogSlot::WriteLine(this, key + HeaderValueText(value));
   };
   line("[Time]", GeneralDateText(std::time(nullptr)));
-  line("[Title]", m_sTitle);
+  line("[Title]", AnsiText(m_sTitle));
   line("[Min]", LabelText(m_dMin));
   line("[Max]", LabelText(m_dMax));
   line("[Zoom]", GeneralNumberText(m_dZoom));

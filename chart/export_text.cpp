@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "chart/number_text.h"
+#include "common/ansi_text.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -42,7 +43,7 @@ std::string FontText(const StdFont& f) {
   std::string frac = std::to_string(mag % 10000 + 10000).substr(1);
   while (!frac.empty() && frac.back() == '0') frac.pop_back();
   if (!frac.empty()) size += LocaleDecimalSeparatorText() + frac;
-  return f.Name() + ":" + (f.Bold() ? "True" : "False") + ":" + size;
+  return AnsiText(f.Name()) + ":" + (f.Bold() ? "True" : "False") + ":" + size;
 }
 
 std::string HeaderValueText(std::string value) {

@@ -14,6 +14,7 @@ std::string ColorText(Long c);
 
 // Name + ":" + "True"/"False" (Bold) + ":" + point size with up to four decimals, trailing
 // zeros and separator dropped, the locale's separator: "Arial:True:10.5", "Arial:False:9".
+// The name is in the ANSI code page, as the whole log is.
 std::string FontText(const StdFont& f);
 
 // A header value kept on its own line: each CR and each LF becomes one blank, every other

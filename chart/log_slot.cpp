@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "common/ansi_text.h"
 #include "common/file_path.h"
 #include "common/vb_error.h"
 
@@ -21,13 +22,14 @@ namespace {
 
 constexpr int kTooManyFiles = 67;
 
-// The slot: who holds it and the open file's descriptor (-1 while free).
+// The slot: who holds it, the open file's descriptor (-1 while free) and its path.
 const void* g_owner = nullptr;
 int g_fd = -1;
+std::string g_path;
 
 #ifdef _WIN32
 int OpenNew(const std::string& p) {
-  return _open(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+  return _open(AnsiText(p).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
 }
 long long Offset(int fd) { return _lseeki64(fd, 0, SEEK_CUR); }
@@ -39,9 +41,10 @@ void Truncate(int fd, long long off) {
   if (_chsize_s(fd, off) == 0) _lseeki64(fd, off, SEEK_SET);
 }
 void CloseFd(int fd) { _close(fd); }
+void Remove(const std::string& p) { _unlink(AnsiText(p).c_str()); }
 bool IsFolder(const std::string& p) {
   struct _stat64 st;
-  return _stat64(p.c_str(), &st) == 0 && (st.st_mode & _S_IFDIR) != 0;
+  return _stat64(AnsiText(p).c_str(), &st) == 0 && (st.st_mode & _S_IFDIR) != 0;
 }
 #else
 int OpenNew(const std::string& p) {
@@ -57,6 +60,7 @@ void Truncate(int fd, long long off) {
   if (::ftruncate(fd, off) == 0) ::lseek(fd, off, SEEK_SET);
 }
 void CloseFd(int fd) { ::close(fd); }
+void Remove(const std::string& p) { ::unlink(p.c_str()); }
 bool IsFolder(const std::string& p) {
   struct stat st;
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -95,6 +99,7 @@ void LogSlot::Open(const void* owner, const std::string& path) {
   if (fd < 0) RaiseOpenError(errno, NativePath(path));
   g_fd = fd;
   g_owner = owner;
+  g_path = NativePath(path);
 }
 
 bool LogSlot::IsOpen() { return g_fd >= 0; }
@@ -128,6 +133,13 @@ void LogSlot::Close(const void* owner) {
   CloseFd(g_fd);
   g_fd = -1;
   g_owner = nullptr;
+}
+
+void LogSlot::Discard(const void* owner) {
+  if (!IsOpenBy(owner)) return;
+  const std::string path = g_path;
+  Close(owner);
+  Remove(path);
 }
 
 }  // namespace kavrin

@@ -6,7 +6,8 @@
 //     (52 bad name, 75 access, 76 path not found) when the file cannot be created;
 //  2. WriteLine(owner, text) any number of times: text + CR LF, flushed per line;
 //     57 (device I/O) or 61 (disk full) when the write fails, with the line undone;
-//  3. Close(owner): closes; a call by anyone but the owner does nothing.
+//  3. Close(owner): closes; a call by anyone but the owner does nothing. Or, for a log that
+//     failed to start, Discard(owner): closes and removes the file Open created.
 // The path may use "\" or "/" as separators. An existing file is never overwritten.
 #include <string>
 
@@ -20,6 +21,7 @@ class LogSlot {
   // Raises 52 (bad file name or number) when owner does not hold the slot.
   static void WriteLine(const void* owner, const std::string& text);
   static void Close(const void* owner);
+  static void Discard(const void* owner);
 };
 
 }  // namespace kavrin

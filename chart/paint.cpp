@@ -5,6 +5,7 @@
 #include "chart/gdi_scope.h"
 #include "chart/label_text.h"
 #include "chart/line_chart.h"
+#include "common/ansi_text.h"
 
 namespace kavrin {
 
@@ -147,9 +148,10 @@ void cLineChart::DrawUnit() {
   font.SetFont(Filled(m_fUnitFont));
   font.LoadMyFont();
   RestoreFontAtEnd restore(font);
-  const Long n = ToLong(static_cast<int64_t>(m_sUnit.size()));  // bytes of the UTF-8 text
+  const std::string& unit = AnsiText(m_sUnit);
+  const Long n = ToLong(static_cast<int64_t>(unit.size()));  // bytes of the text as drawn
   const Long d = ToLong(int64_t{m_lWorkHeight} - int64_t{n} * m_iUnitCharW);
-  TextOutA(Dc(), m_rcUnit.left, SubL(m_rcWork.bottom, DivL(d, 2)), m_sUnit.c_str(), n);
+  TextOutA(Dc(), m_rcUnit.left, SubL(m_rcWork.bottom, DivL(d, 2)), unit.c_str(), n);
 }
 
 void cLineChart::DrawTitle() {
@@ -160,7 +162,8 @@ void cLineChart::DrawTitle() {
   font.LoadMyFont();
   RestoreFontAtEnd restore(font);
   RECT rc = m_rcTitle;
-  DrawTextA(Dc(), m_sTitle.c_str(), static_cast<int>(m_sTitle.size()), &rc,
+  const std::string& title = AnsiText(m_sTitle);
+  DrawTextA(Dc(), title.c_str(), static_cast<int>(title.size()), &rc,
             static_cast<UINT>(m_lTitleFormat));
   font.ReLoadMyFont();
   font.SetDegrees(0);  // later text is upright again
@@ -188,7 +191,8 @@ void cLineChart::DrawLegend() {
       FillSolid(Dc(), box, Cr(line.Color));
       text.top = top;
       text.bottom = box.bottom;
-      DrawTextA(Dc(), line.Key.c_str(), static_cast<int>(line.Key.size()), &text, 0);
+      const std::string& key = AnsiText(line.Key);
+      DrawTextA(Dc(), key.c_str(), static_cast<int>(key.size()), &text, 0);
       if (i == n) break;  // the loop counter must not step past 32767
     }
   }

@@ -19,6 +19,7 @@ class StdFont {
   double Size() const { return static_cast<double>(sizeCy_) / 10000.0; }
   void Size(double points);
   int64_t SizeCy() const { return sizeCy_; }
+  void SizeCy(int64_t v) { sizeCy_ = v; }
   bool Bold() const { return bold_; }
   void Bold(bool v);
   bool Italic() const { return italic_; }

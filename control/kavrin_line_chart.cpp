@@ -4,6 +4,7 @@
 
 #include "about/frm_about.h"
 #include "chart/line_chart.h"
+#include "common/ansi_text.h"
 #include "common/vb_error.h"
 #include "control/chart_margins.h"
 #include "draw/win32.h"
@@ -317,11 +318,11 @@ Boolean KavrinLineChart::ExportPicture(Variant& sPath, const std::string& sName)
     path += '\\';
     sPath = Variant(path);
   }
-  if (!PathFileExistsA(path.c_str())) return False;
+  if (!PathFileExistsA(AnsiText(path).c_str())) return False;
   const std::string file = path + sName;
-  if (PathFileExistsA(file.c_str())) return False;
+  if (PathFileExistsA(AnsiText(file).c_str())) return False;
   try {
-    site_.SavePicture(site_.Image(), file);
+    site_.SavePicture(site_.Image(), AnsiText(file));
   } catch (const RuntimeError& e) {
     // Another writer took the name between the check and the creation.
     if (e.Number() != err::kFileAlreadyExists) throw;
@@ -329,7 +330,7 @@ Boolean KavrinLineChart::ExportPicture(Variant& sPath, const std::string& sName)
   }
   // Success means the file is there: a container that wrote nothing without an error
   // must not be reported as a picture saved.
-  return PathFileExistsA(file.c_str()) ? True : False;
+  return PathFileExistsA(AnsiText(file).c_str()) ? True : False;
 }
 
 // One About box at a time: a visible one is unloaded and a fresh one shown modally.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/ansi_text.h"
 #include "common/vb_error.h"
 #include "draw/win32.h"
 
@@ -112,7 +113,7 @@ Long cFont::CreateFromDescription(const std::string& face) {
   const StdFont& d = *Font();
   HFONT f = CreateFontA(-fontHeight_, 0, escapement_, 0, d.Weight(), d.Italic() ? 1 : 0, d.Underline() ? 1 : 0,
                         d.Strikethrough() ? 1 : 0, static_cast<DWORD>(d.Charset()), OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+                        CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, AnsiText(face).c_str());
   return HandleToLong(f);
 }
 

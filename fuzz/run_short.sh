@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (libFuzzer, ASan, UBSan) and runs each for N seconds (default
 # 60): the picture decoder and the form text reader for N, the late-bound calls, the row
-# splitter and the data-log reader for two thirds of N each. Usage: run_short.sh [N]
+# splitter, the data-log reader and the settings record for two thirds of N each.
+# Usage: run_short.sh [N]
 # A finding stops the run with a non-zero status and leaves the input in the build folder.
 set -euo pipefail
 seconds=${1:-60}
@@ -18,7 +19,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
   -DKAVRIN_FUZZ=ON -DKAVRIN_TESTS=OFF -DKAVRIN_BENCH=OFF >/dev/null
 ninja -C "$build" -j"${KAVRIN_FUZZ_JOBS:-2}" picture_fuzz make_picture_seeds form_fuzz automation_fuzz rows_fuzz \
-  log_fuzz
+  log_fuzz settings_record_fuzz
 # Fonts and locales that system libraries load once and keep until exit are no leaks.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp:print_suppressions=0}
 
@@ -102,3 +103,19 @@ header() {  # the 21 header lines with the given title
 echo "== Fuzzing the data-log reader for ${short} s"
 "$build/fuzz/log_fuzz" -max_total_time="$short" -timeout=10 -rss_limit_mb=2048 \
   -max_len=8192 -print_final_stats=1 -artifact_prefix="$build/log-" "$log_corpus" "$log_seeds"
+
+# The seed: an entry count, then a Title "Δp" (two UTF-16 units), a Long, a Boolean and a
+# font (name "A", 8.25 points, weight 700, charset 1, italic).
+record_seeds=$build/record_seeds
+record_corpus=$build/record_corpus
+mkdir -p "$record_seeds" "$record_corpus"
+{
+  printf '\004\000'
+  printf '\005Title\010\000\002\000\000\000\224\003p\000'
+  printf '\003Min\003\000\366\377\377\377'
+  printf '\016bValueLineDisp\013\000\377\377'
+  printf '\011TitleFont\177\000\001\000\000\000A\000\104\102\001\000\000\000\000\000\274\002\001\000\001'
+} > "$record_seeds/settings"
+echo "== Fuzzing the settings record for ${short} s"
+"$build/fuzz/settings_record_fuzz" -max_total_time="$short" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=8192 -print_final_stats=1 -artifact_prefix="$build/record-" "$record_corpus" "$record_seeds"

@@ -64,6 +64,18 @@ bitmap="$(od -An -td4 -j18 -N8 "$inspect/toolbox.bmp" | xargs) $(od -An -tu2 -j2
 wrestool -x --raw --type=16 --name=1 "$ocx32" >"$inspect/version.bin"
 iconv -f UTF-16LE -t UTF-8 "$inspect/version.bin" 2>/dev/null | tr -d '\0' >"$inspect/version.txt" || true
 grep -q OLESelfRegister "$inspect/version.txt" || fail "version information without OLESelfRegister"
+# Floating point in SSE2 registers, as the 64-bit twin computes: the code of the pixel row
+# (cLineChart::SetValue) and of the number rules holds no x87 arithmetic.
+for src in chart/series.cpp common/numbers.cpp; do
+  obj=$(find "$out/x86-build" -path "*/kavrin_core.dir/*" -name "${src##*/}.obj" | grep -F "/${src%/*}/" | head -n 1)
+  if [ -z "$obj" ]; then
+    fail "no 32-bit object file of $src"
+    continue
+  fi
+  x87=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$obj" |
+    grep -cP '\tf(i?(add|sub|subr|mul|div|divr)p?|rndint|istp?|isttp|ild|sqrt|prem1?|scale|chs|abs)\b' || true)
+  [ "$x87" = 0 ] || fail "$src: $x87 x87 arithmetic instructions in the 32-bit control"
+done
 
 echo "== The 64-bit control under wine64"
 wine=/usr/lib/wine/wine64
@@ -137,6 +149,17 @@ bash tests/win32/run_wine_client_tests.sh "$WINEPREFIX" "$tests" || fail "client
 echo "-- the control on forms: Wine's ATL container, our own container, the README's examples"
 KAVRIN_PRIVATE_DISPLAY=$DISPLAY bash tests/win32/run_wine_form_tests.sh "$WINEPREFIX" "$tests" "$host" "$out/forms" ||
   fail "form tests"
+
+echo "-- a hostile caller (KAVRIN_HOSTILE_SEED repeats a run; KAVRIN_HOSTILE_NAMED=0 passes arguments by position only)"
+hostile=$out/hostile
+rm -rf "$hostile"
+mkdir -p "$hostile"
+timeout 240 "$wine" "$tests/kavrin_hostile_caller.exe" "$(winpath "$hostile")" --seconds "${KAVRIN_HOSTILE_SECONDS:-100}" \
+  ${KAVRIN_HOSTILE_SEED:+--seed "$KAVRIN_HOSTILE_SEED"} $([ "${KAVRIN_HOSTILE_NAMED:-1}" = 0 ] && echo --positional) 2>&1 | tr -d '\r' |
+  tee "$out/hostile_caller.log" | grep -v '^hostile: FINDING' | tail -n 3 || true
+grep "^hostile: FINDING" "$out/hostile_caller.log" | head -n 20 || true
+grep -q '^hostile: done, 0 findings$' "$out/hostile_caller.log" ||
+  fail "hostile caller ($(head -n 1 "$out/hostile_caller.log"))"
 
 "$wine" regsvr32 /s /u "$ocx" || fail "regsvr32 could not unregister the control"
 for key in "${roots[@]}"; do

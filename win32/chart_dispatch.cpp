@@ -1,14 +1,14 @@
 // _KavrinLineChart: the vtable methods, each one call on the control, and IDispatch through
-// the type library (names case-insensitive, optional arguments and their defaults,
-// by-reference arguments written back), with run-time errors reported in EXCEPINFO.
-#include <vector>
-
+// the type library (names case-insensitive, arguments by position or by name, optional ones
+// with their defaults, by-reference arguments written back), with run-time errors reported
+// in EXCEPINFO.
 #include "common/vb_error.h"
 #include "control/automation.h"
 #include "win32/chart_object.h"
 #include "win32/com_picture.h"
 #include "win32/com_text.h"
 #include "win32/com_variant.h"
+#include "win32/dispatch_call.h"
 
 namespace kavrin::win32 {
 
@@ -51,90 +51,43 @@ STDMETHODIMP ChartObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
   return S_OK;
 }
 
+// The member's name first, then names of its parameters (their DISPIDs are their positions).
 STDMETHODIMP ChartObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  if (!names || count == 0) return E_INVALIDARG;
+  if (!ids) return E_POINTER;
+  for (UINT i = 0; i < count; ++i)
+    if (!names[i]) return E_INVALIDARG;
   ITypeInfo* ti = nullptr;
   const HRESULT hr = DispatchInfo(&ti);
   return FAILED(hr) ? hr : ti->GetIDsOfNames(names, count, ids);
 }
 
-namespace {
-
-bool IsLeftOut(const VARIANT& v) { return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND; }
-
-// A method's arguments with every optional one the caller left out supplied as a value:
-// its default from the automation table, or no object for a picture without default. The
-// type library would pass a by-reference parameter's default itself where its address
-// belongs (Wine does), so the call never relies on it.
-class CompletedArguments {
- public:
-  CompletedArguments(DISPID id, WORD flags, DISPPARAMS* given) : params_(given) {
-    const MemberInfo* m = FindMember(static_cast<DispId>(id));
-    if (!given || !(flags & DISPATCH_METHOD) || given->cNamedArgs != 0 || !m || m->kind != MemberKind::kMethod) return;
-    const size_t count = m->params.size();
-    if (given->cArgs > count) return;
-    bool changed = false;
-    args_.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-      VARIANT& slot = args_[count - 1 - i];  // last parameter first
-      const ParamInfo& p = m->params[i];
-      const bool present = i < given->cArgs && !IsLeftOut(given->rgvarg[given->cArgs - 1 - i]);
-      if (present || !p.optional) {
-        if (i < given->cArgs)
-          slot = given->rgvarg[given->cArgs - 1 - i];  // borrowed
-        else
-          VariantInit(&slot);
-        continue;
-      }
-      changed = true;
-      if (p.defaultValue.IsMissing()) {
-        VariantInit(&slot);
-        V_VT(&slot) = VT_DISPATCH;
-        V_DISPATCH(&slot) = nullptr;
-      } else {
-        ToVariant(p.defaultValue, &slot);
-      }
-      owned_.push_back(&slot);
-    }
-    if (!changed) {
-      args_.clear();
-      return;
-    }
-    completed_ = DISPPARAMS{args_.data(), nullptr, static_cast<UINT>(count), 0};
-    params_ = &completed_;
-  }
-  ~CompletedArguments() {
-    for (VARIANT* v : owned_) VariantClear(v);
-  }
-  CompletedArguments(const CompletedArguments&) = delete;
-  CompletedArguments& operator=(const CompletedArguments&) = delete;
-
-  DISPPARAMS* Params() { return params_; }
-
- private:
-  DISPPARAMS* params_;
-  DISPPARAMS completed_{};
-  std::vector<VARIANT> args_;
-  std::vector<VARIANT*> owned_;
-};
-
-}  // namespace
-
-// The type library calls the vtable method; a run-time error it returns reaches the caller
-// as DISP_E_EXCEPTION with the error's result in scode and its message.
+// The type library calls the vtable method with the arguments arranged for it; a run-time
+// error it returns reaches the caller as DISP_E_EXCEPTION with the error's result in scode and
+// its message. The call holds the object: About runs a message loop, in which the container
+// may release its last reference.
 STDMETHODIMP ChartObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* excep, UINT* argErr) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  const MemberInfo* member = FindMember(static_cast<DispId>(id));
+  if (!member) return DISP_E_MEMBERNOTFOUND;
+  const Hold hold(*this);
   ITypeInfo* ti = nullptr;
   HRESULT hr = DispatchInfo(&ti);
   if (FAILED(hr)) return hr;
   EXCEPINFO local{};
   EXCEPINFO* info = excep ? excep : &local;
   try {
-    CompletedArguments args(id, flags, params);
-    hr = ti->Invoke(static_cast<_KavrinLineChart*>(this), id, flags, args.Params(), result, info, argErr);
+    DispatchCall call(*member);
+    hr = call.Arrange(flags, params, argErr);
+    if (FAILED(hr)) return hr;
+    UINT ignored = 0;
+    hr = ti->Invoke(static_cast<_KavrinLineChart*>(this), id, flags, call.Params(), result, info, &ignored);
+    if (argErr && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW)) *argErr = call.ArgumentAtFault(hr);
+    call.Finish(hr, result);
   } catch (...) {
-    return E_OUTOFMEMORY;  // completing the arguments: allocation only
+    return E_OUTOFMEMORY;  // arranging the arguments: allocation only
   }
   if (hr == DISP_E_EXCEPTION) {
     FillExcepInfo(info, info->scode ? info->scode : ErrorResult(info->wCode));
@@ -172,7 +125,7 @@ STDMETHODIMP ChartObject::InterfaceSupportsErrorInfo(REFIID riid) {
     return Call([&] { *v = ToBstr(control_.Name()); }); \
   }                                                     \
   STDMETHODIMP ChartObject::put_##Name(BSTR v) {        \
-    return Call([&] { control_.Name(ToAnsi(v)); });     \
+    return Call([&] { control_.Name(ToUtf8(v)); });     \
   }
 
 // A font property hands out the host's own font object and takes a reference to the one set.
@@ -244,7 +197,7 @@ STDMETHODIMP ChartObject::AddLine(BSTR* Key, LONG* lColor, IPictureDisp** PointP
                                   LONG* lTipColor) {
   if (!Key || !lColor) return E_POINTER;
   return CallWithFonts([&] {
-    control_.AddLine(ToAnsi(*Key), *lColor, CopyPicture(PointPic ? *PointPic : nullptr),
+    control_.AddLine(ToUtf8(*Key), *lColor, CopyPicture(PointPic ? *PointPic : nullptr),
                      bDispPointTip ? FromVariantBool(*bDispPointTip) : False, lTipColor ? *lTipColor : 16777215);
   });
 }
@@ -253,8 +206,8 @@ STDMETHODIMP ChartObject::AddLine(BSTR* Key, LONG* lColor, IPictureDisp** PointP
 STDMETHODIMP ChartObject::ExportData(VARIANT_BOOL* bOperate, BSTR* sPath, BSTR* sName) {
   if (!bOperate) return E_POINTER;
   return CallWithFonts([&] {
-    std::string path = sPath ? ToAnsi(*sPath) : std::string();
-    std::string name = sName ? ToAnsi(*sName) : std::string();
+    std::string path = sPath ? ToUtf8(*sPath) : std::string();
+    std::string name = sName ? ToUtf8(*sName) : std::string();
     control_.ExportData(FromVariantBool(*bOperate), path, name);
     if (sPath) AssignBstr(sPath, path);
     if (sName) AssignBstr(sName, name);
@@ -267,7 +220,7 @@ STDMETHODIMP ChartObject::ExportPicture(VARIANT* sPath, BSTR* sName, VARIANT_BOO
   return Call([&] {
     Variant path = FromVariant(*sPath, fonts_);
     const std::string before = path.ToString();
-    *written = ToVariantBool(control_.ExportPicture(path, ToAnsi(*sName)));
+    *written = ToVariantBool(control_.ExportPicture(path, ToUtf8(*sName)));
     if (path.ToString() == before) return;
     // The caller's variable gets the folder with its "\" appended.
     VARIANT text;
@@ -283,7 +236,10 @@ STDMETHODIMP ChartObject::ExportPicture(VARIANT* sPath, BSTR* sName, VARIANT_BOO
   });
 }
 
+// The About box's modal loop runs the container's messages, in which it may release its last
+// reference to the control and free unused libraries.
 STDMETHODIMP ChartObject::About() {
+  const Hold hold(*this);
   return Call([&] { control_.About(); });
 }
 

@@ -78,6 +78,17 @@ STDMETHODIMP_(ULONG) ChartObject::Release() {
   return static_cast<ULONG>(refs);
 }
 
+ChartObject::Hold::Hold(ChartObject& object) : object_(object) {
+  ModuleLock();
+  object_.AddRef();
+}
+
+// The object may go here; the module stays until the caller's next chance to free it.
+ChartObject::Hold::~Hold() {
+  object_.Release();
+  ModuleUnlock();
+}
+
 }  // namespace kavrin::win32
 
 HRESULT CreateControlObject(IUnknown* outer, REFIID riid, void** ppv) {

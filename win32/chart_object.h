@@ -240,6 +240,20 @@ class ChartObject final : public _KavrinLineChart,
   STDMETHODIMP HandsOffStorage() override;
 
  private:
+  // Keeps the object and the module loaded for the length of a call that may run a message
+  // loop or call out to the container, which may drop its last reference meanwhile (and
+  // free unused libraries).
+  class Hold {
+   public:
+    explicit Hold(ChartObject& object);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    ChartObject& object_;
+  };
+
   // Runs a call on the control and turns what it raises into the result.
   template <typename Body>
   HRESULT Call(Body&& body);
@@ -278,6 +292,10 @@ class ChartObject final : public _KavrinLineChart,
   bool uiActive_ = false;
   bool shown_ = false;            // the first Resize has been fired
   bool initedWithoutSite_ = false;  // InitNew came before the client site
+  // Counts the container's changes to the control's place: a new or no client site, Close,
+  // the start and the end of in-place activation. A call out to the container during
+  // activation may make any of them; activation goes on only while the count stands.
+  unsigned placeChanges_ = 0;
   ITypeInfo* dispatchInfo_ = nullptr;
   FontLinks fonts_;
   ControlSite site_;

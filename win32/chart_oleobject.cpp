@@ -44,6 +44,7 @@ void Replace(T*& slot, T* value) {
 // ---- the client site and its ambient font ----
 
 STDMETHODIMP ChartObject::SetClientSite(IOleClientSite* site) {
+  ++placeChanges_;
   if (!site) InPlaceDeactivate();
   Replace(clientSite_, site);
   if (site && initedWithoutSite_) {
@@ -103,6 +104,7 @@ STDMETHODIMP ChartObject::OnAmbientPropertyChange(DISPID) { return S_OK; }
 STDMETHODIMP ChartObject::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
 STDMETHODIMP ChartObject::Close(DWORD saveOption) {
+  ++placeChanges_;
   InPlaceDeactivate();
   if (dirty_ && clientSite_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE))
     clientSite_->SaveObject();
@@ -222,37 +224,60 @@ STDMETHODIMP ChartObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, L
   }
 }
 
+// Every call out to the container may come back into the control (deactivate it, take
+// its site away, close it, release it): after each one the activation goes on only if
+// the control's place is as it was, and ends with E_UNEXPECTED otherwise. The object
+// keeps itself alive until the activation is over.
 HRESULT ChartObject::InPlaceActivate(IOleClientSite* activeSite, bool ui) {
+  const Hold hold(*this);
+  unsigned place = placeChanges_;
+  const auto moved = [&] { return placeChanges_ != place; };
   if (!inPlaceSite_) {
     IOleClientSite* site = activeSite ? activeSite : clientSite_;
     if (!site) return E_UNEXPECTED;
     IOleInPlaceSite* inPlace = nullptr;
     if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace))) || !inPlace)
       return E_NOINTERFACE;
-    if (inPlace->CanInPlaceActivate() != S_OK) {
+    const HRESULT can = inPlace->CanInPlaceActivate();
+    if (can != S_OK || moved() || inPlaceSite_) {
       inPlace->Release();
-      return OLEOBJ_S_CANNOT_DOVERB_NOW;
+      return can != S_OK ? OLEOBJ_S_CANNOT_DOVERB_NOW : E_UNEXPECTED;
     }
     inPlaceSite_ = inPlace;
+    place = ++placeChanges_;
     inPlace->OnInPlaceActivate();
+    if (moved()) return E_UNEXPECTED;
     HWND parent = nullptr;
     RECT pos{}, clip{};
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof frameInfo;
     HRESULT hr = inPlace->GetWindow(&parent);
-    if (SUCCEEDED(hr)) hr = inPlace->GetWindowContext(&frame_, &uiWindow_, &pos, &clip, &frameInfo);
+    if (moved()) return E_UNEXPECTED;
+    IOleInPlaceFrame* frame = nullptr;
+    IOleInPlaceUIWindow* uiWindow = nullptr;
+    if (SUCCEEDED(hr)) hr = inPlace->GetWindowContext(&frame, &uiWindow, &pos, &clip, &frameInfo);
+    if (moved()) {
+      if (frame) frame->Release();
+      if (uiWindow) uiWindow->Release();
+      return E_UNEXPECTED;
+    }
+    frame_ = frame;  // released when the activation ends
+    uiWindow_ = uiWindow;
     if (SUCCEEDED(hr) && !parent) hr = E_FAIL;
     if (SUCCEEDED(hr)) {
       const int width = pos.right - pos.left;
       const int height = pos.bottom - pos.top;
-      if (width >= 1 && height >= 1) hr = SizeTo(width, height);
+      if (width >= 1 && height >= 1) hr = SizeTo(width, height);  // reads the ambient font
     }
+    if (moved()) return E_UNEXPECTED;
     if (SUCCEEDED(hr)) hr = Call([&] { site_.ShowIn(parent, pos); });
+    if (moved()) return E_UNEXPECTED;
     if (FAILED(hr)) {
       InPlaceDeactivate();
       return hr;
     }
     hr = Call([&] { FirstShow(); });
+    if (moved()) return E_UNEXPECTED;
     if (FAILED(hr)) return hr;  // the window stays: the container removes the control
   } else if (HWND window = site_.Window()) {
     ShowWindow(window, SW_SHOWNA);
@@ -260,10 +285,16 @@ HRESULT ChartObject::InPlaceActivate(IOleClientSite* activeSite, bool ui) {
   if (ui && !uiActive_) {
     uiActive_ = true;
     inPlaceSite_->OnUIActivate();
-    if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
-    if (uiWindow_) uiWindow_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), nullptr);
+    if (moved()) return E_UNEXPECTED;
+    IOleInPlaceActiveObject* active = this;
+    if (frame_) frame_->SetActiveObject(active, nullptr);
+    if (moved()) return E_UNEXPECTED;
+    if (uiWindow_) uiWindow_->SetActiveObject(active, nullptr);
+    if (moved()) return E_UNEXPECTED;
     if (frame_) frame_->SetBorderSpace(nullptr);
+    if (moved()) return E_UNEXPECTED;
     if (uiWindow_) uiWindow_->SetBorderSpace(nullptr);
+    if (moved()) return E_UNEXPECTED;
   }
   return S_OK;
 }
@@ -286,6 +317,7 @@ STDMETHODIMP ChartObject::InPlaceDeactivate() {
 }
 
 void ChartObject::ReleaseInPlace() {
+  ++placeChanges_;
   if (frame_) frame_->Release();
   if (uiWindow_) uiWindow_->Release();
   frame_ = nullptr;

@@ -65,10 +65,7 @@ STDMETHODIMP ChartObject::Save(LPSTREAM stream, BOOL clearDirty) {
   return CallWithFonts([&] {
     StreamBag entries(fonts_);
     control_.WriteProperties(entries);
-    const std::vector<BYTE> bytes = entries.Bytes();
-    ULONG written = 0;
-    HRESULT hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    if (SUCCEEDED(hr) && written != bytes.size()) hr = STG_E_MEDIUMFULL;
+    const HRESULT hr = entries.Save(stream);
     if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
     return hr;
   });
@@ -79,7 +76,7 @@ STDMETHODIMP ChartObject::GetSizeMax(ULARGE_INTEGER* size) {
   return CallWithFonts([&] {
     StreamBag entries(fonts_);
     control_.WriteProperties(entries);
-    size->QuadPart = entries.Bytes().size();
+    return entries.Size(size);
   });
 }
 

@@ -22,8 +22,12 @@ STDMETHODIMP ChartObject::Load(IStorage* storage) {
 
 STDMETHODIMP ChartObject::Save(IStorage* storage, BOOL) {
   if (!storage) return E_POINTER;
+  // Settings too large for a record are refused before the storage's last record is replaced.
+  ULARGE_INTEGER size;
+  HRESULT hr = GetSizeMax(&size);
+  if (FAILED(hr)) return hr;
   IStream* stream = nullptr;
-  HRESULT hr = storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
+  hr = storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
   if (FAILED(hr)) return hr;
   hr = Save(stream, TRUE);
   stream->Release();

@@ -22,7 +22,7 @@ struct LinkedFont {
 
 void CopyAttributes(IFont* font, StdFont& d) {
   BSTR name = nullptr;
-  if (SUCCEEDED(font->get_Name(&name))) d.Name(ToAnsi(name));
+  if (SUCCEEDED(font->get_Name(&name))) d.Name(ToUtf8(name));
   SysFreeString(name);
   CY size{};
   if (SUCCEEDED(font->get_Size(&size))) d.Size(static_cast<double>(size.int64) / 10000.0);

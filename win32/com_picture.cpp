@@ -13,7 +13,9 @@ PictureRef CopyPicture(IPictureDisp* disp) {
   const bool bitmap = SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
                       SUCCEEDED(picture->get_Handle(&handle)) && handle != 0;
   picture->Release();
-  if (!bitmap) Raise(err::kInvalidPicture);
+  // An icon, a metafile or an empty picture: a picture of no pixels, which the chart
+  // stamps as nothing.
+  if (!bitmap) return std::make_shared<StdPicture>(nullptr);
   HANDLE copy = CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0);
   if (!copy) Raise(err::kOutOfMemory);
   return std::make_shared<StdPicture>(static_cast<HBITMAP>(copy));

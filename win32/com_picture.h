@@ -9,8 +9,9 @@
 namespace kavrin::win32 {
 
 // A copy of the picture's bitmap (the chart copies the picture into its own surface at
-// once, so the host's object is not kept). Null for no picture; a picture that is not a
-// bitmap raises 481.
+// once, so the host's object is not kept). Null for no picture; a picture without a bitmap
+// (an icon, a metafile, an empty one) gives a picture of no pixels; an object that is not a
+// picture raises 481.
 PictureRef CopyPicture(IPictureDisp* picture);
 
 }  // namespace kavrin::win32

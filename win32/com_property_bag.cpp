@@ -1,5 +1,6 @@
 #include "win32/com_property_bag.h"
 
+#include "common/vb_error.h"
 #include "win32/com_error.h"
 #include "win32/com_text.h"
 #include "win32/com_variant.h"
@@ -22,6 +23,8 @@ Variant ComPropertyBag::ReadProperty(const std::string& name, const Variant& def
   const HRESULT hr = bag_->Read(wide.c_str(), &value.v, log_);
   if (hr == E_INVALIDARG) return def;  // no such entry
   Check(hr);
+  // A bag hands over values; a reference is no stored value (and may point anywhere).
+  if (V_VT(&value.v) & VT_BYREF) Raise(err::kTypeMismatch);
   return FromVariant(value.v, fonts_);
 }
 

@@ -13,8 +13,8 @@ class ComPropertyBag final : public PropertyBag {
  public:
   ComPropertyBag(IPropertyBag* bag, IErrorLog* log, FontLinks& fonts) : bag_(bag), log_(log), fonts_(fonts) {}
 
-  // A value of a type the control does not know raises 13; a failure of the bag other
-  // than a missing entry passes on unchanged.
+  // A value of a type the control does not know, and any value by reference, raises 13; a
+  // failure of the bag other than a missing entry passes on unchanged.
   Variant ReadProperty(const std::string& name, const Variant& def) override;
   void WriteProperty(const std::string& name, const Variant& value, const Variant& def) override;
 

@@ -19,9 +19,34 @@ Variant Converted(const VARIANT& value, VARTYPE to) {
   return to == VT_I4 ? Variant::FromLong(V_I4(&out)) : Variant::FromDouble(V_R8(&out));
 }
 
+// The value types the control takes, by value or through a reference.
+bool IsValueType(VARTYPE t) {
+  switch (t) {
+    case VT_EMPTY: case VT_I2: case VT_I4: case VT_R8: case VT_BOOL: case VT_BSTR: case VT_I1: case VT_UI1:
+    case VT_UI2: case VT_UI4: case VT_INT: case VT_UINT: case VT_R4: case VT_CY: case VT_DATE: case VT_DECIMAL:
+    case VT_I8: case VT_UI8: case VT_DISPATCH: case VT_UNKNOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A value the platform's copy can read safely: a value type, or a reference to one that is
+// not null (a reference to a Variant: to a value held by value, as a reference may lead no
+// further). Anything else would be read through a pointer nobody vouches for.
+bool IsReadable(const VARIANT& v) {
+  const VARTYPE t = V_VT(&v);
+  if (!(t & VT_BYREF)) return IsValueType(t);
+  if (!V_BYREF(&v)) return false;
+  const VARTYPE base = static_cast<VARTYPE>(t & ~VT_BYREF);
+  if (base == VT_VARIANT) return IsValueType(V_VT(V_VARIANTREF(&v)));
+  return IsValueType(base) && base != VT_EMPTY;
+}
+
 }  // namespace
 
 Variant FromVariant(const VARIANT& in, FontLinks& fonts) {
+  if (!IsReadable(in)) Raise(err::kTypeMismatch);
   VARIANT value;
   VariantInit(&value);
   Check(VariantCopyInd(&value, const_cast<VARIANT*>(&in)));
@@ -35,7 +60,7 @@ Variant FromVariant(const VARIANT& in, FontLinks& fonts) {
     case VT_I4: return Variant::FromLong(V_I4(&value));
     case VT_R8: return Variant::FromDouble(V_R8(&value));
     case VT_BOOL: return Variant::FromBoolean(V_BOOL(&value) ? True : False);
-    case VT_BSTR: return Variant(ToAnsi(V_BSTR(&value)));
+    case VT_BSTR: return Variant(ToUtf8(V_BSTR(&value)));
     case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_INT: case VT_UINT:
       return Converted(value, VT_I4);
     case VT_R4: case VT_CY: case VT_DATE: case VT_DECIMAL: case VT_I8: case VT_UI8:

@@ -10,7 +10,8 @@ namespace kavrin::win32 {
 
 // A by-reference value is read through its reference. Numbers, text, Booleans, Empty and
 // font objects (linked through fonts) convert; an object reference to nothing is Nothing;
-// anything else raises 13, as a value of no type the control knows.
+// anything else raises 13, as a value of no type the control knows: arrays, a null
+// reference, a reference to a reference, an invalid type number.
 Variant FromVariant(const VARIANT& value, FontLinks& fonts);
 
 // Fills out (which holds nothing yet); a font becomes its font object as VT_DISPATCH.

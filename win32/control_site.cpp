@@ -230,7 +230,8 @@ void ControlSite::SavePicture(const PictureRef& picture, const std::string& path
   CloseHandle(file);
   if (ok && written == data.size()) return;
   DeleteFileA(path.c_str());
-  Raise(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? err::kDiskFull : err::kDeviceIo);
+  // A write that stops short without an error found no more room on the disk.
+  Raise(ok || error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? err::kDiskFull : err::kDeviceIo);
 }
 
 }  // namespace kavrin::win32

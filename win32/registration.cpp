@@ -43,13 +43,26 @@ HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
   return hr;
 }
 
+// The key of this module's registration of the library: version, locale and platform, as
+// RegisterTypeLib writes them (in hexadecimal).
+std::wstring TypeLibraryKey() {
+  const TypeLibraryInfo& info = ControlTypeLibrary();
+  wchar_t tail[64];
+  wsprintfW(tail, L"\\%x.%x\\%lx\\%s", info.majorVersion, info.minorVersion, static_cast<unsigned long>(info.lcid),
+            sizeof(void*) == 8 ? L"win64" : L"win32");
+  return L"TypeLib\\" + Widen(info.libid) + tail;
+}
+
 HRESULT UnregisterTypeLibrary() {
+  // A library that is not registered is nothing to remove.
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, TypeLibraryKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return S_OK;
+  RegCloseKey(key);
   const TypeLibraryInfo& info = ControlTypeLibrary();
   GUID libid;
   HRESULT hr = CLSIDFromString(Widen(info.libid).c_str(), &libid);
   if (FAILED(hr)) return hr;
   hr = UnRegisterTypeLib(libid, info.majorVersion, info.minorVersion, info.lcid, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-  // A library that is not registered is nothing to remove.
   return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
 }
 

@@ -322,6 +322,23 @@ TEST_F(ChartExport, AFailedWriteKeepsTheRowsPendingUntilAStopSucceeds) {
   EXPECT_EQ(Lines(ReadAll(dir / "full.txt")).back(), Rows(1, 11));
 }
 
+// A header that cannot be written (a full disk) leaves no file and no log behind: the next
+// tick raises nothing, and a log starts again once there is room.
+TEST_F(ChartExport, ALogThatFailsToStartLeavesNoFileAndFreesTheSlot) {
+  {
+    FileSizeLimit limit(40);  // the first header line fits, the second does not
+    EXPECT_EQ(ErrorOf([&] { Open("full.txt"); }), err::kDeviceIo);
+  }
+  EXPECT_FALSE(fs::exists(dir / "full.txt"));
+  EXPECT_FALSE(LogSlot::IsOpen());
+  EXPECT_EQ(chart->bExport(), False);
+  EXPECT_EQ(ErrorOf([&] { Tick(1); }), 0);
+  Open("full.txt");
+  EXPECT_EQ(chart->bExport(), True);
+  Stop();
+  EXPECT_EQ(Lines(ReadAll(dir / "full.txt")).size(), 21u);
+}
+
 TEST_F(ChartExport, TeardownAfterAFailedWriteClosesTheLogWithoutRaising) {
   Open("lost.txt");
   {

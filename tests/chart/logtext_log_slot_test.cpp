@@ -88,6 +88,7 @@ TEST_F(LogSlotTest, OnlyTheOwnerWritesAndCloses) {
   LogSlot::Open(&a_, Path("owned.txt"));
   LogSlot::Close(&b_);
   LogSlot::Close(nullptr);
+  LogSlot::Discard(&b_);
   EXPECT_TRUE(LogSlot::IsOpenBy(&a_));
   EXPECT_EQ(ErrorOf(LogSlot::WriteLine, &b_, "intruder"), err::kBadFileName);
   EXPECT_EQ(ErrorOf(LogSlot::WriteLine, nullptr, "intruder"), err::kBadFileName);

@@ -132,6 +132,21 @@ TEST_F(Control, ResizeReplacesTheEngineAndItsLines) {
       << "a resized chart shows no line of the engine before";
 }
 
+// Nothing is a font setting like any other: it reads back as Nothing and draws as the
+// default font, never failing the configuration.
+TEST_F(Control, FontsSetToNothingDrawAsTheDefaultFont) {
+  site.ambient = nullptr;  // the fonts of a new instance are the default description
+  Place();
+  const test::Image defaults = Snapshot();
+  ctl.TitleFont(nullptr);
+  ctl.MeasureFont(nullptr);
+  ctl.CutLineFont(nullptr);
+  ctl.UnitFont(nullptr);
+  ctl.Resize();
+  EXPECT_EQ(ctl.CutLineFont(), nullptr);
+  EXPECT_EQ(test::Compare(defaults, Snapshot()).Describe(), test::Difference{}.Describe());
+}
+
 TEST_F(Control, ResizeFollowsTheSurfaceSize) {
   Place();
   site.SetSize(400, 300);

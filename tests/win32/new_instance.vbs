@@ -1,16 +1,14 @@
 ' A control made without a container: the defaults of a new instance, every property set
-' and read back, and error 91 from the methods that need the chart.
+' and read back (colours as Longs), and error 91 from the methods that need the chart.
 ' Prints one line per failure and "new_instance.vbs: done, N failures" last; exits with N.
 Option Explicit
 On Error Resume Next
 
 Dim failures : failures = 0
 
-' Values compare, and so do types, except for colours: an OLE_COLOR comes back unsigned
-' (VT_UI4, 19), which this script engine compares only once converted to a Long.
+' Values compare, and so do types.
 Sub Check(what, actual, expected)
-  Dim sameType : sameType = VarType(actual) = VarType(expected) Or VarType(actual) = 19
-  If VarType(actual) = 19 Then actual = CLng(actual)
+  Dim sameType : sameType = VarType(actual) = VarType(expected)
   If actual <> expected Or Not sameType Then
     WScript.Echo "FAIL " & what & ": got " & actual & " (type " & VarType(actual) & "), expected " & _
       expected & " (type " & VarType(expected) & ")"
@@ -34,14 +32,14 @@ Check "ValueLineColor", c.ValueLineColor, 32768
 Check "TimeLineColor", c.TimeLineColor, 32768
 Check "Title", c.Title, "Kavrin Line Chart"
 Check "Zoom", c.Zoom, CDbl(1)
-Check "MeasureColor", c.MeasureColor, 192
+Check "MeasureColor", c.MeasureColor, CLng(192)
 Check "TitlePos", c.TitlePos, CInt(3)
-Check "TitleColor", c.TitleColor, 0
+Check "TitleColor", c.TitleColor, CLng(0)
 Check "MeasurePos", c.MeasurePos, CInt(0)
 Check "bValueLineDisp", c.bValueLineDisp, True
 Check "bTimeLineDisp", c.bTimeLineDisp, True
 Check "BackColor", c.BackColor, 16777215
-Check "ChartBackColor", c.ChartBackColor, 0
+Check "ChartBackColor", c.ChartBackColor, CLng(0)
 Check "BorderWidth", c.BorderWidth, CInt(1)
 Check "BorderColor", c.BorderColor, 8421504
 Check "ValueSpace", c.ValueSpace, CDbl(10)
@@ -67,21 +65,25 @@ Check "each font property has its own object", c.TitleFont Is c.UnitFont, False
 CheckError "reading the defaults", 0
 
 ' Every property set and read back; names in any case.
-c.valuelinecolor = 255 : Check "ValueLineColor", c.ValueLineColor, 255
+c.valuelinecolor = 255 : Check "ValueLineColor", c.ValueLineColor, CLng(255)
 c.TIMELINECOLOR = 65280 : Check "TimeLineColor", c.TimeLineColor, 65280
 c.Title = "Pressure" : Check "Title", c.Title, "Pressure"
 c.Zoom = 1.5 : Check "Zoom", c.Zoom, 1.5
-c.MeasureColor = 128 : Check "MeasureColor", c.MeasureColor, 128
+c.MeasureColor = 128 : Check "MeasureColor", c.MeasureColor, CLng(128)
 c.TitlePos = 2 : Check "TitlePos", c.TitlePos, CInt(2)
 c.TitlePos = 4 : Check "TitlePos 4 ignored", c.TitlePos, CInt(2)
 c.TitlePos = -1 : Check "TitlePos -1 ignored", c.TitlePos, CInt(2)
 c.TitleColor = 16711680 : Check "TitleColor", c.TitleColor, 16711680
+c.TitleColor = &H8000000F : Check "TitleColor, a system colour", c.TitleColor, &H8000000F
+c.TitleColor = -1 : Check "TitleColor -1", c.TitleColor, CLng(-1)
+Dim same : same = c.BorderColor = 8421504 : CheckError "a colour compared with a number", 0
+Check "the colour equals the number", same, True
 c.MeasurePos = 2 : Check "MeasurePos", c.MeasurePos, CInt(2)
 c.MeasurePos = 3 : Check "MeasurePos 3 ignored", c.MeasurePos, CInt(2)
 c.bValueLineDisp = False : Check "bValueLineDisp", c.bValueLineDisp, False
 c.bTimeLineDisp = False : Check "bTimeLineDisp", c.bTimeLineDisp, False
 c.BackColor = 255 : CheckError "BackColor repaints at once: no chart yet", 91
-Check "BackColor", c.BackColor, 255
+Check "BackColor", c.BackColor, CLng(255)
 c.ChartBackColor = 2105376 : Check "ChartBackColor", c.ChartBackColor, 2105376
 c.BorderWidth = 3 : Check "BorderWidth", c.BorderWidth, CInt(3)
 c.BorderColor = 4210752 : Check "BorderColor", c.BorderColor, 4210752
@@ -102,6 +104,12 @@ host.Bold = True
 Check "TitleFont is the host's object", c.TitleFont Is host, True
 Check "TitleFont.Bold follows the host", c.TitleFont.Bold, True
 CheckError "font objects", 0
+' Nothing is kept; a read with an argument is refused instead of reaching the font.
+Set c.CutLineFont = Nothing
+Check "CutLineFont set to Nothing", c.CutLineFont Is Nothing, True
+CheckError "Nothing as a font", 0
+Dim x : x = c.CutLineFont(1) : CheckError "a font read with an argument", 450
+x = c.Title(1) : CheckError "a text read with an argument", 450
 
 ' Values that do not fit the property's type.
 c.TitlePos = 40000 : CheckError "TitlePos 40000", 6

@@ -1,9 +1,11 @@
 // A container of our own for the registered control, run under Wine on an X display. It
 // checks what Wine's ATL container does not exercise: the ambient font (DISPID -703) is
 // read and used, the client site set first or last, property change notifications and the
-// dirty flag, Close and release in every state, the About box (closed by a right-button
-// press posted to it, also when About is called again while it shows), and 1,000
-// place / resize / tick / remove cycles that leave no GDI object, window or handle behind.
+// dirty flag, Close and release in every state, a container that deactivates, unsites or
+// closes the control from inside its activation or changes one side of its size, the About
+// box (closed by a right-button press posted to it, also when About is called again while it
+// shows or when the container lets the control go while it shows), and 1,000 place /
+// resize / tick / remove cycles that leave no GDI object, window or handle behind.
 // The site records the calls the control makes on it; the checks say which calls they
 // expect and then check they were made, in order.
 //   own_container.exe [cycles]
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -141,11 +144,20 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispat
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return Called("CanInPlaceActivate"), S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return Called("OnInPlaceActivate"), S_OK; }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return Called("OnUIActivate"), S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+    Called("OnInPlaceActivate");
+    Interrupt("OnInPlaceActivate");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
+    Called("OnUIActivate");
+    Interrupt("OnUIActivate");
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** f, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
                                              LPOLEINPLACEFRAMEINFO info) override {
     Called("GetWindowContext");
+    Interrupt("GetWindowContext");
     frame.AddRef();
     *f = &frame;
     *doc = nullptr;
@@ -179,6 +191,16 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IDispat
     V_DISPATCH(result) = NewFont(fontFace.c_str(), fontPoints, true);
     return S_OK;
   }
+
+  // A container that calls back into the control from one of its own methods, once.
+  void Interrupt(const std::string& method) {
+    if (method != interruptIn || !interrupt) return;
+    const std::function<void()> call = interrupt;
+    interrupt = nullptr;
+    call();
+  }
+  std::string interruptIn;
+  std::function<void()> interrupt;
 
   RECT rect{10, 10, 330, 250};
   std::wstring fontFace = L"Liberation Serif";
@@ -486,6 +508,71 @@ void CloseInEveryState() {
     }
 }
 
+// A container that deactivates, unsites or closes the control while it activates: the
+// activation stops with E_UNEXPECTED, holds nothing of the container, shows no window, and
+// the control activates again once sited.
+void ActivationInterrupted() {
+  const char* methods[] = {"OnInPlaceActivate", "GetWindowContext", "OnUIActivate"};
+  const std::pair<const char*, std::function<void(IOleObject*)>> interruptions[] = {
+      {"InPlaceDeactivate",
+       [](IOleObject* o) {
+         if (IOleInPlaceObject* ip = As<IOleInPlaceObject>(o, IID_IOleInPlaceObject))
+           ip->InPlaceDeactivate(), ip->Release();
+       }},
+      {"SetClientSite(NULL)", [](IOleObject* o) { o->SetClientSite(nullptr); }},
+      {"Close", [](IOleObject* o) { o->Close(OLECLOSE_NOSAVE); }}};
+  for (const char* method : methods)
+    for (const auto& [name, call] : interruptions) {
+      const std::string what = std::string(name) + " in " + method;
+      const DWORD windows = AllWindows();
+      Site site(true);
+      IOleObject* o = NewControl();
+      if (!o) return;
+      o->SetClientSite(&site);
+      InitNew(o);
+      site.interruptIn = method;
+      const std::function<void(IOleObject*)> act = call;
+      site.interrupt = [o, act] { act(o); };
+      ExpectHr(Activate(o, site, OLEIVERB_UIACTIVATE), E_UNEXPECTED, what);
+      Expect(!site.interrupt, what + ": the container was called");
+      Expect(ControlWindow(o) == nullptr, what + ": the control is not in place");
+      Expect(frame.refs == 1, what + ": the frame is let go (" + std::to_string(frame.refs) + " references)");
+      o->SetClientSite(&site);
+      ExpectHr(Activate(o, site, OLEIVERB_UIACTIVATE), S_OK, what + ": activates again");
+      Finish(o);
+      Expect(site.refs == 1, what + ": the site is let go (" + std::to_string(site.refs) + " references)");
+      Expect(AllWindows() == windows, what + ": no window left");
+    }
+}
+
+// A container that changes one side of the size only: the control takes that side and
+// keeps the other, through its place (SetObjectRects) and through its extent (SetExtent).
+// 384 pixels are 10,160 HIMETRIC at 96 pixels an inch.
+void OneSideResized() {
+  Site site(true);
+  IOleObject* o = NewControl();
+  if (!o) return;
+  o->SetClientSite(&site);
+  InitNew(o);
+  ExpectHr(Activate(o, site, OLEIVERB_INPLACEACTIVATE), S_OK, "activation before resizing");
+  if (IOleInPlaceObject* ip = As<IOleInPlaceObject>(o, IID_IOleInPlaceObject)) {
+    SIZEL before{}, after{};
+    o->GetExtent(DVASPECT_CONTENT, &before);
+    const RECT taller{10, 10, 330, 394};
+    ExpectHr(ip->SetObjectRects(&taller, &taller), S_OK, "a place 384 pixels high");
+    o->GetExtent(DVASPECT_CONTENT, &after);
+    Expect(after.cx == before.cx && after.cy == 10160,
+           "a taller place: extent " + std::to_string(after.cx) + " x " + std::to_string(after.cy));
+    ip->Release();
+  }
+  SIZEL wider{10160, 10160}, got{};
+  ExpectHr(o->SetExtent(DVASPECT_CONTENT, &wider), S_OK, "an extent 384 pixels wide");
+  o->GetExtent(DVASPECT_CONTENT, &got);
+  Expect(got.cx == 10160 && got.cy == 10160,
+         "a wider extent: extent " + std::to_string(got.cx) + " x " + std::to_string(got.cy));
+  Finish(o);
+}
+
 // ---- About ----
 
 int aboutWindowsSeen = 0;
@@ -546,6 +633,39 @@ void About() {
   for (HWND w : aboutWindows) Expect(!w || !IsWindow(w) || !IsWindowVisible(w), "the About window is closed");
   Finish(aboutControl);
   aboutControl = nullptr;
+}
+
+// A caller that holds no reference of its own calls About; during the modal loop the
+// container releases the last reference and frees unused libraries. About still returns, and
+// only then do the control and the module go.
+IDispatch* lastReference = nullptr;
+bool releasedDuringAbout = false;
+
+void CALLBACK ReleaseDuringAbout(HWND, UINT, UINT_PTR, DWORD) {
+  HWND w = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindAbout, reinterpret_cast<LPARAM>(&w));
+  if (!w || releasedDuringAbout) return;
+  releasedDuringAbout = true;
+  lastReference->Release();
+  CoFreeUnusedLibraries();
+  PostMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 60));
+  PostMessageW(w, WM_RBUTTONUP, 0, MAKELPARAM(100, 60));
+}
+
+void AboutAfterTheLastRelease() {
+  IOleObject* o = NewControl();
+  if (!o) return;
+  lastReference = As<IDispatch>(o, IID_IDispatch);
+  o->Release();
+  const DISPID about = IdOf(lastReference, L"About");
+  DISPPARAMS none{};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, ReleaseDuringAbout);
+  const HRESULT hr = lastReference->Invoke(about, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+  KillTimer(nullptr, timer);
+  ExpectHr(hr, S_OK, "About while the container lets the control go");
+  Expect(releasedDuringAbout, "the last reference went during About");
+  CoFreeUnusedLibraries();
+  Expect(GetModuleHandleW(L"KavrinLineChart.ocx") == nullptr, "the control and then its module went after About");
 }
 
 // ---- many cycles ----
@@ -623,8 +743,13 @@ int main(int argc, char** argv) {
   ChangesAndDirtyFlag();
   std::printf("-- close and release in every state\n");
   CloseInEveryState();
+  std::printf("-- a container that calls back during activation\n");
+  ActivationInterrupted();
+  std::printf("-- a container that changes one side of the size\n");
+  OneSideResized();
   std::printf("-- About\n");
   About();
+  AboutAfterTheLastRelease();
   std::printf("-- %d place / resize / tick / remove cycles\n", cycles);
   Cycles(cycles);
   using CanUnloadFn = HRESULT(WINAPI*)();

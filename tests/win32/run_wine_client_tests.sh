@@ -30,11 +30,21 @@ run() {  # name, marker, command...
 }
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# A disk too small for the chart's picture (a 64 KiB tmpfs) where one may be mounted (as
+# root): the client saves a picture there and expects a full disk.
+small=$scratch/small
+mkdir -p "$small"
+small_disk=()
+if mount -t tmpfs -o size=64k kavrin-small-disk "$small" 2>/dev/null; then
+  small_disk=("$("$wine" winepath -w "$small" 2>/dev/null)")
+else
+  echo "note: no small disk could be mounted (that needs root): the full-disk check is skipped"
+fi
+trap 'umount "$small" 2>/dev/null; rm -rf "$scratch"' EXIT
 
 run "new instance script" "new_instance.vbs: done, 0 failures" \
   "$wine" cscript //nologo "$("$wine" winepath -w "$here/new_instance.vbs" 2>/dev/null)"
 run "C++ client" "client: done, 0 failures" \
   "$wine" "$bin/kavrin_client_test.exe" "$("$wine" winepath -w "$here/saved_settings.txt" 2>/dev/null)" \
-  "$("$wine" winepath -w "$scratch" 2>/dev/null)" "$cycles"
+  "$("$wine" winepath -w "$scratch" 2>/dev/null)" "$cycles" "${small_disk[@]}"
 exit $status

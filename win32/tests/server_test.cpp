@@ -1,7 +1,7 @@
 // The server's entry points under Wine: the class factory and its lock counting
-// (DllCanUnloadNow), an unknown class, a registration that fails part way; the property
-// categories; and the Windows picture decoding the server links in place of libjpeg and
-// libpng.
+// (DllCanUnloadNow), an unknown class, unregistering twice, a registration that fails part
+// way; the property categories; and the Windows picture decoding the server links in place
+// of libjpeg and libpng.
 //
 //   server_test PATH\KavrinLineChart.ocx
 #include <windows.h>
@@ -73,6 +73,22 @@ void CheckFailedRegistration() {
         "a failed registration registers no type library");
 }
 
+// Unregistering removes every key; a control that is not registered has nothing left to
+// remove, which is no failure.
+void CheckUnregistering(HMODULE dll) {
+  auto call = [dll](const char* name) {
+    auto entry = reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+    return entry ? entry() : E_FAIL;
+  };
+  const std::wstring typelib = L"TypeLib\\" + kavrin::win32::Widen(kavrin::ControlTypeLibrary().libid);
+  CheckEq(call("DllRegisterServer"), S_OK, "registering");
+  Check(KeyExists(typelib), "the type library is registered");
+  CheckEq(call("DllUnregisterServer"), S_OK, "unregistering");
+  CheckEq(call("DllUnregisterServer"), S_OK, "unregistering again");
+  for (const std::wstring& root : kavrin::win32::RegistryRoots()) Check(!KeyExists(root), "no class key stays");
+  Check(!KeyExists(typelib), "no type library stays");
+}
+
 void CheckPropertyCategories() {
   using kavrin::win32::PropertyCategory;
   using kavrin::win32::PropertyCategoryName;
@@ -110,6 +126,7 @@ int main(int argc, char** argv) {
   HMODULE dll = LoadLibraryW(kavrin::win32::Widen(argv[1]).c_str());
   if (Check(dll != nullptr, "the .ocx loads")) {
     CheckFactory(dll);
+    CheckUnregistering(dll);
     FreeLibrary(dll);
   }
   CheckFailedRegistration();
