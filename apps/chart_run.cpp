@@ -72,6 +72,8 @@ void ChartRun::Pump(bool force) {
   // A window is painted at most about 60 times a second, however fast the ticks come.
   if (!force && now - lastPump_ < std::chrono::milliseconds(16)) return;
   lastPump_ = now;
+  files_->FlushTimes();
+  chart_->ShowView();
   chart_->Parts().form->PumpEvents();
   // A resize rebuilt the chart: its log was closed with every row and goes on in a new part,
   // opened after the replay so that it holds every tick once.
@@ -100,6 +102,7 @@ void ChartRun::Show(const Tick& tick) {
   if (rebuilt && files_->LogOpen()) files_->StartLogPart();
   if (!files_->LogStarted()) files_->StartLogPart();
   chart_->Draw(tick);
+  files_->KeepTime(chart_->LastTime());
   ++ticks_;
   files_->Snapshot(ticks_);
   Pump(false);
@@ -118,7 +121,7 @@ void ChartRun::AddStreamLines() {
     lines.back().key = l.key;
     lines.back().sameColorAsBefore = l.sameColorAsBefore;
   }
-  chart_->AddLines(lines);
+  chart_->AddLines(lines, stream_->HasTimeColumn());
 }
 
 // One step of the stream: a row read and used (a header, a skipped row, a row gathered or a
@@ -126,6 +129,8 @@ void ChartRun::AddStreamLines() {
 bool ChartRun::StreamStep(int timeoutMs) {
   switch (stream_->Next(timeoutMs)) {
     case StreamTicks::Step::kWaiting:
+      files_->FlushTimes();  // while no row comes, the times of the ticks so far are on disk
+      return true;
     case StreamTicks::Step::kRow:
       return true;
     case StreamTicks::Step::kEnd:
@@ -154,7 +159,7 @@ void ChartRun::SetUp() {
     stream_ = std::make_unique<StreamTicks>(o_, source_, messages_);
   }
   chart_ = std::make_unique<LiveChart>(SetUpChart(o_, source_, messages_), o_, source_, messages_);
-  files_ = std::make_unique<RunFiles>(o_, chart_->Parts(), messages_);
+  files_ = std::make_unique<RunFiles>(o_, chart_->Parts(), messages_, [this] { return chart_->Picture(); });
   files_->Prepare();
   std::string input = "demo";
   if (source_ == Source::kStdin) input = "standard input";
@@ -195,7 +200,7 @@ int ChartRun::Finish(int code) {
       messages_.Tell(std::string("the chart cannot be drawn again: ") + e.what());
     }
   }
-  chart_->Parts().form->Unload();
+  chart_->Unload();
   return code;
 }
 
@@ -251,7 +256,7 @@ int ChartRun::Execute() {
     }
   } catch (const UsageFailure& f) {
     messages_.Fail(f);
-    chart_->Parts().form->Unload();
+    chart_->Unload();
     return f.code;
   } catch (const RuntimeError& e) {
     messages_.Tell("run-time error " + std::to_string(e.Number()) + ": " + e.what());

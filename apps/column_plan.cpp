@@ -5,7 +5,7 @@
 #include <charconv>
 
 #include "apps/row_splitter.h"
-#include "apps/time_text.h"
+#include "host/tick_time.h"
 
 namespace kavrin::app {
 namespace {
@@ -52,11 +52,12 @@ void ColumnPlan::FindTime() {
   const auto& fields = *fields_;
   for (size_t c = 0; c < fields.size(); ++c) {
     const bool named = c < header_.size() && IsTimeName(header_[c]);
-    if (IsTimestamp(fields[c]) || (named && IsNumber(c))) {
+    if (host::TickTime::ParseIso(fields[c]) || (named && IsNumber(c))) {
       time_ = c;
-      // "2026-12-08 10:00:00" under one header name: the time is the next field.
+      // "2026-12-08 10:00:00" under one header name: the time is the next field, and the two
+      // read as one date and time.
       splitStamp_ = !header_.empty() && fields.size() == header_.size() + 1 && c + 1 < fields.size() &&
-                    IsDate(fields[c]) && IsTimestamp(fields[c + 1]);
+                    host::TickTime::ParseIso(std::string(fields[c]) + ' ' + std::string(fields[c + 1])).has_value();
       return;
     }
   }

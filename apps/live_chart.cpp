@@ -12,6 +12,7 @@
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "draw/win32.h"
+#include "host/chart_picture.h"
 
 namespace kavrin::app {
 namespace {
@@ -24,7 +25,10 @@ constexpr int kWidestWindow = 3840;
 LiveChart::LiveChart(ChartParts parts, const Options& options, Source source, Messages& messages)
     : parts_(std::move(parts)), o_(options), source_(source), messages_(messages) {
   if (parts_.window) parts_.site->OnUserResize([this](int w, int h) { UserResize(w, h); });
-  history_ = std::make_unique<host::ChartHistory>(*parts_.site, *parts_.chart, parts_.window ? kWidestWindow : 0);
+  history_ = std::make_unique<host::ChartHistory>(*parts_.site, *parts_.chart, parts_.window ? kWidestWindow : 0,
+                                                  o_.keepPlots);
+  // A file read as fast as possible has no time of its own: its ticks are numbered.
+  clock_ = !(source_ == Source::kFile && o_.rate.value_or(DefaultRate(source_)) == 0);
   // A stream's range follows its data unless the user gave one (or a form did, or a zoom
   // that shows only a part of it).
   if (source_ != Source::kDemo && !o_.fixed && o_.formIn.empty() && !SetsProperty(o_, "min") &&
@@ -58,7 +62,8 @@ void LiveChart::UserResize(int width, int height) {
                  std::to_string(least.width) + " x " + std::to_string(least.height) + ")");
 }
 
-void LiveChart::AddLines(const std::vector<ChartLine>& lines) {
+void LiveChart::AddLines(const std::vector<ChartLine>& lines, bool timeColumn) {
+  timeColumn_ = timeColumn;
   keys_.clear();
   for (size_t i = 0; i < lines.size(); ++i) keys_.push_back(LineKeyFor(o_, i, lines[i].key));
   try {
@@ -80,6 +85,10 @@ void LiveChart::AddLines(const std::vector<ChartLine>& lines) {
   }
   shown_.assign(lines.size(), 0);
   hasLines_ = true;
+  if (parts_.window) {
+    view_ = std::make_unique<host::ChartView>(*parts_.site, *parts_.chart, *history_, o_.timeAxis);
+    NameWindow(input_);
+  }
   TellLegendRoom();
 }
 
@@ -128,9 +137,11 @@ bool LiveChart::Settle(const Tick& tick) {
 }
 
 void LiveChart::Draw(const Tick& tick) {
+  const host::TickTime time = timeColumn_ ? tick.time : clock_ ? wallClock_.Now() : host::TickTime();
+  viewStale_ = true;
   if (source_ == Source::kDemo) {
     for (size_t i = 0; i < tick.values.size(); ++i) history_->SetValue(static_cast<Integer>(i + 1), tick.values[i]);
-    history_->Movie();
+    history_->Movie(time);
     return;
   }
   const auto& range = autoscale_ ? autoscale_->Current() : std::nullopt;
@@ -148,7 +159,7 @@ void LiveChart::Draw(const Tick& tick) {
     }
     if (refused && messages_.Count(Warning::kTooLarge)) messages_.First(Warning::kTooLarge, tick.where(i));
   }
-  history_->Movie();
+  history_->Movie(time);
   if (messages_.Kinds() != titledKinds_) NameWindow(input_);
 }
 
@@ -159,7 +170,25 @@ std::optional<int64_t> LiveChart::AfterEvents() {
   if (!hasLines_ || !history_->Rebuilt()) return std::nullopt;
   const int64_t replayed = history_->Restore();
   if (autoscale_) autoscale_->PlotTicks(history_->PlotTicks());
+  viewStale_ = true;
+  ShowView();
   return replayed;
+}
+
+void LiveChart::ShowView() {
+  if (!view_ || !viewStale_) return;
+  viewStale_ = false;
+  view_->Update();
+}
+
+PictureRef LiveChart::Picture() {
+  if (o_.timeAxis && !fileStrip_) fileStrip_ = std::make_unique<host::TimeStrip>();
+  return host::LivePicture(*parts_.site, *parts_.chart, *history_, fileStrip_.get());
+}
+
+void LiveChart::Unload() {
+  view_.reset();
+  parts_.form->Unload();
 }
 
 // The range follows the data: the chart is rebuilt with the new one (and a label column
@@ -193,8 +222,11 @@ void LiveChart::NameWindow(const std::string& input) {
   const bool sameName =
       input.size() >= title.size() && input.compare(input.size() - title.size(), title.size(), title) == 0;
   const std::string note = messages_.TitleNote();
-  parts_.site->Window().Title((title.empty() || sameName ? "" : title + " - ") + input + " - kavrin-chart" +
-                              (note.empty() ? "" : " - " + note));
+  const std::string name =
+      (title.empty() || sameName ? "" : title + " - ") + input + " - kavrin-chart" + (note.empty() ? "" : " - " + note);
+  // The view adds its status (paused, the values under the pointer) after the name.
+  if (view_) view_->Title(name);
+  else parts_.site->Window().Title(name);
 }
 
 }  // namespace kavrin::app

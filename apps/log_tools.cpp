@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -14,13 +15,17 @@
 #include "apps/line_colors.h"
 #include "apps/log_reader.h"
 #include "apps/output_files.h"
+#include "apps/times_file.h"
 #include "common/std_font.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "draw/win32.h"
+#include "host/chart_history.h"
+#include "host/chart_picture.h"
 #include "host/form.h"
 #include "host/form_text.h"
 #include "host/standard_controls.h"
+#include "host/time_strip.h"
 
 namespace kavrin::app {
 namespace {
@@ -114,11 +119,13 @@ std::vector<std::string> OneRun(const std::vector<std::string>& given, const std
   return LogParts(logs.front());
 }
 
-// The whole run: the rows of all its parts in tick order.
+// The whole run: the rows of all its parts in tick order, with their times.
 struct RunLog {
   std::vector<std::string> parts;
   std::vector<LogRow> rows;
-  int lines = 0;  // the highest line number that has a value
+  std::vector<host::TickTime> times;  // one per row; none where the part kept no time
+  bool timed = false;                 // some part kept its ticks' times
+  int lines = 0;                      // the highest line number that has a value
 };
 
 RunLog ReadRun(const std::vector<std::string>& parts) {
@@ -131,6 +138,16 @@ RunLog ReadRun(const std::vector<std::string>& parts) {
     } catch (const RuntimeError& e) {
       throw ToolFailure{kExitInput, part + ": " + MessageOf(e)};
     }
+    std::vector<host::TickTime> times;
+    try {
+      times = ReadTimesBesideLog(part);
+    } catch (const RuntimeError& e) {
+      throw ToolFailure{kExitInput, TimesBesideLog(part) + ": " + MessageOf(e)};
+    }
+    // A run stopped short may have kept a time more or fewer than its log's rows.
+    run.timed = run.timed || !times.empty();
+    times.resize(log.rows.size());
+    run.times.insert(run.times.end(), times.begin(), times.end());
     for (auto& row : log.rows) {
       if (!row.empty()) run.lines = std::max(run.lines, row.back().line);
       run.rows.push_back(std::move(row));
@@ -250,6 +267,7 @@ struct ReplayOptions {
   std::string form;
   std::string outDir;
   int64_t snapshotEvery = 0;
+  bool timeAxis = true;
 };
 
 ReplayOptions ParseReplayArgs(const std::vector<std::string>& args) {
@@ -267,6 +285,8 @@ ReplayOptions ParseReplayArgs(const std::vector<std::string>& args) {
       const auto r = std::from_chars(v.data(), v.data() + v.size(), o.snapshotEvery);
       if (r.ec != std::errc() || r.ptr != v.data() + v.size() || o.snapshotEvery < 1)
         throw ToolFailure{kExitUsage, "--snapshot-every needs a whole number of ticks from 1, got '" + v + "'"};
+    } else if (a == "--no-time-axis") {
+      o.timeAxis = false;
     } else if (!a.empty() && a[0] == '-') {
       throw ToolFailure{kExitUsage, "replay does not know the option " + a};
     } else {
@@ -326,10 +346,15 @@ class Replay {
     const size_t lines = std::max(saved.size(), static_cast<size_t>(run.lines));
     const std::vector<uint32_t> spare =
         LineColorsFor(Resolved(chart->ChartBackColor(), 0), Resolved(chart->BackColor(), 0xFFFFFF), lines);
+    // The ticks go through a history, which keeps their times for the labels under the chart.
+    host::ChartHistory history(*site, *chart);
     for (size_t i = 0; i < lines; ++i) {
-      if (i < saved.size()) chart->AddLine(saved[i].key, saved[i].color);
-      else chart->AddLine(std::to_string(i + 1), static_cast<Long>(spare[i]));
+      if (i < saved.size()) history.AddLine(saved[i].key, saved[i].color);
+      else history.AddLine(std::to_string(i + 1), static_cast<Long>(spare[i]));
     }
+    std::unique_ptr<host::TimeStrip> strip;
+    if (o_.timeAxis) strip = std::make_unique<host::TimeStrip>();
+    const auto picture = [&] { return host::LivePicture(*site, *chart, history, strip.get()); };
     int code = kExitOk;
     int64_t tick = 0;
     for (const LogRow& row : run.rows) {
@@ -337,21 +362,21 @@ class Replay {
         const auto v = ValueOf(e.value);
         if (!v) continue;
         try {
-          chart->SetValue(static_cast<Integer>(e.line), *v);
+          history.SetValue(static_cast<Integer>(e.line), *v);
         } catch (const RuntimeError& ex) {
           // A value too far off the scale for a pixel row stays a gap, as it was in the run.
           if (ex.Number() != err::kOverflow) throw;
         }
       }
-      chart->Movie();
+      history.Movie(run.times[static_cast<size_t>(tick)]);
       ++tick;
       if (o_.snapshotEvery > 0 && tick % o_.snapshotEvery == 0) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, "-tick%06lld.png", static_cast<long long>(tick));
-        if (!Write(*site, base_ + suffix, err)) code = kExitFailure;
+        if (!Write(picture(), base_ + suffix, err)) code = kExitFailure;
       }
     }
-    if (!Write(*site, base_ + ".png", err)) code = kExitFailure;
+    if (!Write(picture(), base_ + ".png", err)) code = kExitFailure;
     err << "kavrin-chart: replayed " << tick << " tick(s) of " << run.parts.size() << " log part(s)\n";
     if (code == kExitOk) err << "kavrin-chart: picture: " << folder_ << base_ << ".png\n";
     form.Unload();
@@ -373,9 +398,11 @@ class Replay {
                      [this](const std::string& b) { return FileExists(folder_ + b + ".png"); });
   }
 
-  bool Write(const host::ControlSite& site, const std::string& name, std::ostream& err) {
+  bool Write(const PictureRef& picture, const std::string& name, std::ostream& err) {
     std::string error;
-    if (WritePngFile(site.GetSurface().View(), folder_ + name, error) == Written::kYes) return true;
+    gdi::PixelView view;
+    if (gdi::ViewBitmap(picture->Handle(), &view) && WritePngFile(view, folder_ + name, error) == Written::kYes)
+      return true;
     err << "kavrin-chart: cannot write the picture " << error << "\n";
     return false;
   }
@@ -426,7 +453,7 @@ int RunLog2Csv(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     const RunLog run = ReadRun(OneRun(args, "log2csv"));
     const std::vector<std::string> names = LineNames(run);
-    out << "tick";
+    out << (run.timed ? "tick,time" : "tick");
     for (int n = 1; n <= run.lines; ++n) {
       const auto i = static_cast<size_t>(n - 1);
       out << "," << CsvField(i < names.size() && !names[i].empty() ? names[i] : "line" + std::to_string(n));
@@ -438,6 +465,7 @@ int RunLog2Csv(const std::vector<std::string>& args, std::ostream& out, std::ost
       for (auto& f : fields) f.clear();
       for (const LogEntry& e : row) fields[static_cast<size_t>(e.line - 1)] = PlainNumber(e.value);
       out << ++tick;
+      if (run.timed) out << "," << run.times[static_cast<size_t>(tick - 1)].Text();
       for (const auto& f : fields) out << "," << f;
       out << "\n";
     }

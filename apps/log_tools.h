@@ -2,10 +2,12 @@
 // The tools that read kavrin-chart's data logs back:
 //   kavrin-chart log2csv LOG...   the values of every tick as CSV on standard output
 //   kavrin-chart replay LOG       the chart drawn again from the log: final picture, snapshots
+//                                 (with the time labels under it unless --no-time-axis)
 // A run that was rebuilt (a resize, a new range) wrote its log in parts, X.log,
 // X-part2.log, ...; naming any part, or the run's folder, takes them all, in part order.
 // Beside each part lies X.form (or X-partN.form): the chart's settings, size and lines when
-// that part began. The tools read one run at a time: logs of two runs are refused, by name.
+// that part began; and X.times when its ticks had times: log2csv writes them in a time
+// column, replay labels the chart's time grid lines with them (else with tick numbers). The tools read one run at a time: logs of two runs are refused, by name.
 #include <iosfwd>
 #include <string>
 #include <vector>

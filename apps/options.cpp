@@ -117,7 +117,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       return r;
     }
     if (arg == "--headless" || arg == "--window" || arg == "--hold" || arg == "--no-hold" || arg == "--fixed" ||
-        arg == "--no-log" || arg == "--no-picture" || arg == "--decimal-comma") {
+        arg == "--no-log" || arg == "--no-picture" || arg == "--no-time-axis" || arg == "--decimal-comma") {
       if (!flag()) return fail(arg + " takes no value");
       if (arg == "--headless") {
         if (o.display == Display::kWindow) return fail("--headless and --window exclude each other");
@@ -136,6 +136,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         o.decimalComma = true;
       } else if (arg == "--no-log") {
         o.log = false;
+      } else if (arg == "--no-time-axis") {
+        o.timeAxis = false;
       } else {
         o.picture = false;
       }
@@ -144,7 +146,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     if (arg == "--column" || arg == "--form" || arg == "--save-form" || arg == "--set" || arg == "--size" ||
         arg == "--rate" || arg == "--ticks" || arg == "--out" || arg == "--snapshot-every" || arg == "--input" ||
         arg == "--name" || arg == "--color" || arg == "--delimiter" || arg == "--mean" || arg == "--minmax" ||
-        arg == "--per") {
+        arg == "--per" || arg == "--keep") {
       std::string v;
       if (!take(v)) return fail(arg + " needs a value");
       if (arg == "--column") {
@@ -188,6 +190,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         } else if (!ParseInt(v, 1, 1000000, o.perRows)) {
           return fail(arg + " " + v + ": expected the number of rows one tick takes, 1 to 1000000");
         }
+      } else if (arg == "--keep") {
+        int64_t n = 0;
+        if (!ParseInt(v, 1, 1000, n)) return fail("--keep " + v + ": expected the plot widths of ticks to keep, 1 to 1000");
+        o.keepPlots = static_cast<int>(n);
       } else if (arg == "--form") {
         o.formIn = NativePath(v);
       } else if (arg == "--save-form") {
@@ -290,9 +296,10 @@ std::string UsageText() {
 
 Usage:
   kavrin-chart [demo | - | FILE] [options]
-  kavrin-chart log2csv RUN              a run's data log as CSV (tick, one column per line);
+  kavrin-chart log2csv RUN              a run's data log as CSV (tick, time when the run kept
+                                       times, one column per line);
                                        RUN is the run's folder or its log (parts)
-  kavrin-chart replay RUN [--form FORM] [--out DIR] [--snapshot-every N]
+  kavrin-chart replay RUN [--form FORM] [--out DIR] [--snapshot-every N] [--no-time-axis]
                                        the chart drawn again from a run's data log
   kavrin-chart --version
 
@@ -344,6 +351,8 @@ Options:
   --snapshot-every N   also write a PNG picture every N ticks
   --no-log             write no data log
   --no-picture         write no final picture
+  --no-time-axis       no strip of time labels under the chart (window and pictures)
+  --keep PLOTS         plot widths of ticks the window can go back through (default 10)
   --headless           never open a window
   --window             open a window; fail (exit 4) when there is no display
   --no-hold            end when the input or --ticks ends; by default a window stays
@@ -358,11 +367,18 @@ Outputs: each run writes into a folder of its own in --out, kavrin-chart-YYYYmmd
 the data log kavrin-chart-YYYYmmdd-HHMMSS.log (a header with the chart's settings, then the
 values drawn at every tick in batches of eleven ticks, newest first; a new range or window
 size goes on in -part2.log, ...); .form beside each part (the chart's settings, size and
-lines, which replay reads); .bmp and .png of the final chart; -tickNNNNNN.png snapshots.
-log2csv and replay take the run's folder or its logs. Existing files are never
+lines, which replay reads) and .times (the time of each of its ticks, one a line); .bmp and
+.png of the final chart; -tickNNNNNN.png snapshots. log2csv and replay take the run's
+folder or its logs. Existing files are never
 overwritten. The run ends at the end of the input, after --ticks, when the window is closed,
 on Ctrl-C, SIGTERM or SIGHUP, or when the display goes away; the log and pictures are
 complete in every case. In paths, \ separates folders as / does.
+
+Time labels: under the chart, the time of the ticks its time grid lines stand on: from the
+time column, else the clock when the tick was drawn, else (a file read as fast as possible)
+the tick's number. In the window, Space pauses the view (the run goes on), the arrow keys
+and the mouse wheel move it through the kept ticks, End or Space returns to live; the title
+shows how far behind live it is and the values under the mouse pointer.
 
 Exit codes: 0 ok (also after a stop signal), 1 run-time failure (a log, picture or
 snapshot not written), 2 bad usage, 3 unreadable input file or one without data rows,

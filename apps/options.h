@@ -51,6 +51,8 @@ struct Options {
   bool fixed = false;  // keep the chart's range; without it and without Min and Max it follows the data
   bool log = true;
   bool picture = true;
+  bool timeAxis = true;  // the strip of time labels under the chart, in the window and the pictures
+  int keepPlots = 10;    // --keep: plot widths of ticks the window can go back through
   bool help = false;
 };
 

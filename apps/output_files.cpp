@@ -56,11 +56,10 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(NativePath(path), ec));
 }
 
-namespace {
-
-// Creates the file new ("x"), never replacing one that is there, even one another process
-// made a moment ago; on failure null, with why in failed and error.
-FILE* CreateNew(const std::string& path, Written& failed, std::string& error) {
+// Created new ("x"), never replacing a file that is there, even one another process made a
+// moment ago.
+FILE* OpenNewFile(const std::string& name, Written& failed, std::string& error) {
+  const std::string path = NativePath(name);
   FILE* f = std::fopen(path.c_str(), "wbx");
   if (f == nullptr) {
     const int e = errno;
@@ -70,12 +69,10 @@ FILE* CreateNew(const std::string& path, Written& failed, std::string& error) {
   return f;
 }
 
-}  // namespace
-
 Written WriteTextFile(const std::string& text, const std::string& name, std::string& error) {
   const std::string path = NativePath(name);
   Written failed = Written::kFailed;
-  FILE* f = CreateNew(path, failed, error);
+  FILE* f = OpenNewFile(path, failed, error);
   if (f == nullptr) return failed;
   const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (std::fclose(f) != 0 || !ok) {
@@ -89,7 +86,7 @@ Written WriteTextFile(const std::string& text, const std::string& name, std::str
 Written WritePngFile(const gdi::PixelView& view, const std::string& name, std::string& error) {
   const std::string path = NativePath(name);
   Written failed = Written::kFailed;
-  FILE* f = CreateNew(path, failed, error);
+  FILE* f = OpenNewFile(path, failed, error);
   if (f == nullptr) return failed;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;

@@ -2,6 +2,7 @@
 // Where files go and what they are called: folders (created if missing), base names
 // kavrin-chart-YYYYmmdd-HHMMSS with "-2", "-3", ... when a name is already taken, and files
 // that are always created new, so that no earlier file is ever overwritten.
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -34,6 +35,9 @@ enum class Written {
 
 // Makes the folder new (its parent must be there): kNameTaken when something of that name is.
 Written MakeNewFolder(const std::string& folder, std::string& error);
+
+// Opens a new file for writing: null when it cannot be created, with why in failed and error.
+FILE* OpenNewFile(const std::string& path, Written& failed, std::string& error);
 
 // Writes text to a new file.
 Written WriteTextFile(const std::string& text, const std::string& path, std::string& error);

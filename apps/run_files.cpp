@@ -11,11 +11,13 @@
 #include "common/file_path.h"
 #include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
+#include "host/picture_file.h"
 
 namespace kavrin::app {
 
-RunFiles::RunFiles(const Options& options, ChartParts& parts, Messages& messages)
-    : o_(options), parts_(parts), messages_(messages) {}
+RunFiles::RunFiles(const Options& options, ChartParts& parts, Messages& messages,
+                   std::function<PictureRef()> picture)
+    : o_(options), parts_(parts), messages_(messages), picture_(std::move(picture)) {}
 
 void RunFiles::Prepare() {
   if (!o_.log && !o_.picture && o_.snapshotEvery == 0) return;
@@ -40,6 +42,7 @@ void RunFiles::Prepare() {
 
 void RunFiles::StartLogPart() {
   if (!o_.log) return;
+  CloseTimes();
   KavrinLineChart& chart = *parts_.chart;
   for (;;) {
     ++part_;
@@ -51,6 +54,7 @@ void RunFiles::StartLogPart() {
       ++logs_;
       logOpen_ = true;
       SaveLogForm(folder_ + name);
+      times_ = std::make_unique<TimesWriter>(folder_ + name);
       return;
     }
     // Something put in the run's folder took the name: the part after it.
@@ -75,6 +79,24 @@ void RunFiles::SaveLogForm(const std::string& logPath) {
     messages_.Tell("cannot write the log's form " + error);
 }
 
+void RunFiles::KeepTime(const host::TickTime& time) {
+  std::string error;
+  if (times_ && !times_->Add(time, error)) messages_.Tell("cannot write the log's times " + error);
+}
+
+void RunFiles::FlushTimes() {
+  std::string error;
+  if (times_ && !times_->Flush(error)) messages_.Tell("cannot write the log's times " + error);
+}
+
+void RunFiles::CloseTimes() {
+  if (!times_) return;
+  std::string error;
+  if (!times_->Close(error)) messages_.Tell("cannot write the log's times " + error);
+  timesKept_ = timesKept_ || times_->Made();
+  times_.reset();
+}
+
 void RunFiles::Snapshot(int64_t tick) {
   if (o_.snapshotEvery == 0 || tick % o_.snapshotEvery != 0) return;
   char suffix[32];
@@ -82,12 +104,12 @@ void RunFiles::Snapshot(int64_t tick) {
   ++snapshots_;
   std::string error;
   // The first failure is told at once; the count comes at the end.
-  if (WritePngFile(parts_.site->GetSurface().View(), folder_ + base_ + suffix, error) != Written::kYes &&
-      failedSnapshots_++ == 0)
+  if (!WritePicture(folder_ + base_ + suffix, error) && failedSnapshots_++ == 0)
     messages_.Tell("cannot write the snapshot " + error);
 }
 
 bool RunFiles::CloseLog() {
+  CloseTimes();
   if (!logOpen_) return true;
   try {
     parts_.chart->ExportData(False);
@@ -99,28 +121,37 @@ bool RunFiles::CloseLog() {
   return true;
 }
 
-// The BMP through the control, the PNG from the surface.
+bool RunFiles::WritePicture(const std::string& path, std::string& error, const PictureRef& made) {
+  try {
+    const PictureRef picture = made ? made : picture_();
+    gdi::PixelView view;
+    if (gdi::ViewBitmap(picture->Handle(), &view)) return WritePngFile(view, path, error) == Written::kYes;
+    error = path + ": the picture has no pixels";
+  } catch (const RuntimeError& e) {
+    error = path + ": " + e.what();
+  }
+  return false;
+}
+
+// The chart as the window shows it, the time strip included, as BMP and PNG.
 bool RunFiles::SavePictures() {
   if (!o_.picture || folder_.empty()) return true;
   bool ok = true;
+  PictureRef picture;
   const std::string bmp = folder_ + base_ + ".bmp";
-  Variant path(folder_);
-  bool written = false;
   try {
-    written = parts_.chart->ExportPicture(path, base_ + ".bmp") != False;
+    picture = picture_();
+    host::SavePictureFile(picture, bmp);
+    ++pictures_;
   } catch (const RuntimeError& e) {
-    messages_.Tell("cannot write the picture " + bmp + ": " + e.what());
-    ok = false;
-  }
-  if (ok && !written) {
-    // The control writes nothing, quietly, when the name is taken or the folder is gone.
     messages_.Tell("cannot write the picture " + bmp +
-                   (FileExists(bmp) ? ": a file of that name is in the way" : ": the folder is no longer there"));
+                   (e.Number() == err::kFileAlreadyExists ? std::string(": a file of that name is in the way")
+                    : FileExists(folder_)                 ? std::string(": ") + e.what()
+                                                          : std::string(": the folder is no longer there")));
     ok = false;
   }
-  pictures_ += written ? 1 : 0;
   std::string error;
-  if (WritePngFile(parts_.site->GetSurface().View(), folder_ + base_ + ".png", error) == Written::kYes) {
+  if (WritePicture(folder_ + base_ + ".png", error, picture)) {
     ++pictures_;
   } else {
     messages_.Tell("cannot write the picture " + error);
@@ -145,9 +176,11 @@ void RunFiles::ListFiles() {
   }
   std::string held;
   const auto add = [&held](const std::string& what) { held += (held.empty() ? "" : ", ") + what; };
+  const std::string times = timesKept_ ? " and times" : "";
   if (logs_ > 0)
     add("the data log " + base_ + ".log" +
-        (logs_ > 1 ? " (in " + std::to_string(logs_) + " parts, each with its form)" : " with its form"));
+        (logs_ > 1 ? " (in " + std::to_string(logs_) + " parts, each with its form" + times + ")"
+                   : " with its form" + times));
   if (pictures_ > 0) add("the final picture" + std::string(pictures_ > 1 ? "s" : ""));
   if (snapshots > 0) add(std::to_string(snapshots) + " snapshot" + (snapshots > 1 ? "s" : ""));
   messages_.Tell("the run's files are in " + folder_ + ": " + held);

@@ -41,6 +41,8 @@ class StreamTicks {
   bool LinesKnown() const { return ticks_ != nullptr; }
   const std::vector<TickLine>& Lines() const { return ticks_->Lines(); }
   const Tick& Current() const { return ticks_->Current(); }
+  // The input has a column of the rows' times (known with the lines).
+  bool HasTimeColumn() const { return plan_.TimeColumn().has_value(); }
   // Why no row was data, for an input that ended before its lines were known.
   std::string NoDataReason() const;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "apps/time_text.h"
 
 namespace kavrin::app {
 
@@ -13,9 +12,10 @@ TickMaker::TickMaker(const ColumnPlan& plan, const Options& options, Messages& m
       timeSplit_(plan.TimeSplit()),
       aggregate_(options.aggregate),
       perRows_(options.perSeconds > 0 ? 0 : options.perRows),
-      perSeconds_(options.perSeconds),
       headerWidth_(plan.HeaderWidth()),
-      messages_(messages) {
+      messages_(messages),
+      // Spans in whole microseconds: a time on a span's edge falls in the span it starts.
+      perMicros_(options.perSeconds > 0 ? std::max<int64_t>(std::llround(options.perSeconds * 1e6), 1) : 0) {
   for (const auto& p : planned_) {
     if (aggregate_ == Aggregate::kMinMax) {
       lines_.push_back({p.key + " min", false});
@@ -45,12 +45,12 @@ bool TickMaker::Take(const RowSplitter& row) {
     messages_.First(Warning::kRowWidth, rowName(),
                     "names " + std::to_string(headerWidth_) + (headerWidth_ == 1 ? " column" : " columns") +
                         " but " + rowName() + " has " + std::to_string(row.Count()));
-  const std::optional<double> time = timeColumn_ ? RowTime(row) : std::nullopt;
+  const host::TickTime time = timeColumn_ ? RowTime(row) : host::TickTime();
   bool completed = false;
-  if (perSeconds_ > 0) {
-    if (time) {
+  if (perMicros_ > 0) {
+    if (time.Known()) {
       // A row of another span ends the tick of the rows before it.
-      const double span = std::floor(*time / perSeconds_);
+      const int64_t span = time.Micros() / perMicros_ - (time.Micros() % perMicros_ < 0 ? 1 : 0);
       if (rows_ > 0 && span != span_) {
         Complete();
         completed = true;
@@ -63,7 +63,8 @@ bool TickMaker::Take(const RowSplitter& row) {
     }
   }
   Read(row);
-  lastTime_ = time;
+  // A tick's time is its last row's; a row without one leaves the time of the row before it.
+  if (time.Known()) lastTime_ = time;
   if (perRows_ > 0 && rows_ >= perRows_) {
     Complete();
     completed = true;
@@ -101,18 +102,18 @@ void TickMaker::Read(const RowSplitter& row) {
   }
 }
 
-// The time of a row: a date and time (perhaps in two fields), a time of day, or seconds.
-std::optional<double> TickMaker::RowTime(const RowSplitter& row) {
+// The time of a row: a date and time (perhaps in two fields), a time of day, or seconds
+// since 1970 (as the local wall clock).
+host::TickTime TickMaker::RowTime(const RowSplitter& row) {
   const size_t c = *timeColumn_;
-  if (c >= row.Count()) return std::nullopt;
+  if (c >= row.Count()) return {};
   if (timeSplit_ && c + 1 < row.Count()) {
     stamp_.assign(row.At(c).text);
     stamp_ += ' ';
     stamp_ += row.At(c + 1).text;
-    return TimestampSeconds(stamp_);
+    return host::TickTime::ParseIso(stamp_).value_or(host::TickTime());
   }
-  if (const auto t = TimestampSeconds(row.At(c).text)) return t;
-  return row.Number(c);
+  return host::TickTime::Parse(row.At(c).text).value_or(host::TickTime());
 }
 
 void TickMaker::Complete() {
@@ -133,6 +134,7 @@ void TickMaker::Complete() {
   tick_.row = lastRow_;
   tickFirstRow_ = firstRow_;
   tick_.time = lastTime_;
+  lastTime_ = host::TickTime();
   rows_ = 0;
 }
 

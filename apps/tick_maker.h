@@ -46,7 +46,7 @@ class TickMaker {
     int64_t count = 0;
   };
   void Read(const RowSplitter& row);
-  std::optional<double> RowTime(const RowSplitter& row);
+  host::TickTime RowTime(const RowSplitter& row);
   void Complete();
 
   std::vector<PlannedLine> planned_;
@@ -54,7 +54,6 @@ class TickMaker {
   bool timeSplit_ = false;
   Aggregate aggregate_;
   int64_t perRows_;
-  double perSeconds_;
   size_t headerWidth_;
   Messages& messages_;
   std::vector<TickLine> lines_;
@@ -63,8 +62,9 @@ class TickMaker {
   int64_t firstRow_ = 0;    // their first
   int64_t lastRow_ = 0;     // and last row number
   int64_t tickFirstRow_ = 0;  // the first row of the tick made last
-  std::optional<double> lastTime_;
-  double span_ = 0;         // --per: the span the gathered rows are in
+  host::TickTime lastTime_;
+  int64_t perMicros_ = 0;   // --per: a span's length
+  int64_t span_ = 0;        // the span the gathered rows are in
   const RowSplitter* row_ = nullptr;
   std::string stamp_;       // a date and time of two fields, joined
   Tick tick_;

@@ -4,6 +4,9 @@
 
 #include "common/vb_error.h"
 
+// Xlib's key names after our headers (its None and True would clash with theirs).
+#include <X11/keysym.h>
+
 namespace kavrin::host {
 
 namespace {
@@ -39,7 +42,8 @@ X11SiteWindow::X11SiteWindow(X11Backend& backend, const Surface& surface, const 
   attrs.colormap = backend_.GetColormap();
   attrs.border_pixel = 0;
   attrs.background_pixmap = None;  // the surface paints every pixel; no flash of a background
-  attrs.event_mask = ExposureMask | StructureNotifyMask;
+  attrs.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask | PointerMotionMask |
+                    LeaveWindowMask;
   windowWidth_ = surface_.Width();
   windowHeight_ = surface_.Height();
   id_ = XCreateWindow(d, RootWindow(d, vi.screen), 0, 0, static_cast<unsigned>(windowWidth_),
@@ -64,8 +68,8 @@ X11SiteWindow::~X11SiteWindow() {
 void X11SiteWindow::AddDirty(int l, int t, int r, int b) {
   l = std::max(l, 0);
   t = std::max(t, 0);
-  r = std::min(r, surface_.Width());
-  b = std::min(b, surface_.Height());
+  r = std::min(r, ShownWidth());
+  b = std::min(b, ShownHeight());
   if (r <= l || b <= t) return;
   if (dirty_.right <= dirty_.left) {
     dirty_ = RECT{l, t, r, b};
@@ -78,14 +82,19 @@ void X11SiteWindow::AddDirty(int l, int t, int r, int b) {
 }
 
 void X11SiteWindow::Invalidate(const RECT* rc, bool /*erase*/) {
-  if (rc == nullptr) AddDirty(0, 0, surface_.Width(), surface_.Height());
+  if (rc == nullptr) AddDirty(0, 0, ShownWidth(), ShownHeight());
   else AddDirty(rc->left, rc->top, rc->right, rc->bottom);
 }
 
 void X11SiteWindow::Refresh() {
   dirty_ = RECT{0, 0, 0, 0};
-  Paint(0, 0, surface_.Width(), surface_.Height());
+  Paint(0, 0, ShownWidth(), ShownHeight());
   XFlush(backend_.GetDisplay());
+}
+
+void X11SiteWindow::Show(const Surface* picture, const Surface* below) {
+  SiteWindow::Show(picture, below);
+  FollowShownSize();
 }
 
 void X11SiteWindow::Title(const std::string& title) {
@@ -101,14 +110,43 @@ void X11SiteWindow::Title(const std::string& title) {
 
 void X11SiteWindow::WaitPainted() const { XSync(backend_.GetDisplay(), False); }
 
-void X11SiteWindow::SurfaceResized() {
-  if (surface_.Width() != windowWidth_ || surface_.Height() != windowHeight_) {
-    windowWidth_ = surface_.Width();
-    windowHeight_ = surface_.Height();
+void X11SiteWindow::SurfaceResized() { FollowShownSize(); }
+
+void X11SiteWindow::FollowShownSize() {
+  if (ShownWidth() != windowWidth_ || ShownHeight() != windowHeight_) {
+    windowWidth_ = ShownWidth();
+    windowHeight_ = ShownHeight();
     XResizeWindow(backend_.GetDisplay(), id_, static_cast<unsigned>(windowWidth_), static_cast<unsigned>(windowHeight_));
   }
-  dirty_ = RECT{0, 0, surface_.Width(), surface_.Height()};
+  dirty_ = RECT{0, 0, ShownWidth(), ShownHeight()};
 }
+
+void X11SiteWindow::Queue(const WindowInput& input) {
+  // Only where the pointer is now matters: a move replaces the move before it.
+  if (input.kind == WindowInput::Kind::kPointer && !inputs_.empty() &&
+      inputs_.back().kind == WindowInput::Kind::kPointer) {
+    inputs_.back() = input;
+    return;
+  }
+  inputs_.push_back(input);
+}
+
+namespace {
+
+WindowInput::Key KeyOf(KeySym sym) {
+  switch (sym) {
+    case XK_space: return WindowInput::Key::kSpace;
+    case XK_Left:
+    case XK_KP_Left: return WindowInput::Key::kLeft;
+    case XK_Right:
+    case XK_KP_Right: return WindowInput::Key::kRight;
+    case XK_End:
+    case XK_KP_End: return WindowInput::Key::kEnd;
+    default: return WindowInput::Key::kOther;
+  }
+}
+
+}  // namespace
 
 void X11SiteWindow::Handle(const XEvent& ev) {
   switch (ev.type) {
@@ -117,10 +155,27 @@ void X11SiteWindow::Handle(const XEvent& ev) {
       break;
     case MapNotify: mapped_ = true; break;
     case UnmapNotify: mapped_ = false; break;
+    case KeyPress: {
+      XKeyEvent key = ev.xkey;
+      Queue(WindowInput{WindowInput::Kind::kKey, KeyOf(XLookupKeysym(&key, 0)), 0, ev.xkey.x, ev.xkey.y});
+      break;
+    }
+    case ButtonPress:
+      // Buttons 4 and 5 are the wheel's notches up and down.
+      if (ev.xbutton.button == Button4 || ev.xbutton.button == Button5)
+        Queue(WindowInput{WindowInput::Kind::kWheel, WindowInput::Key::kOther, ev.xbutton.button == Button4 ? 1 : -1,
+                          ev.xbutton.x, ev.xbutton.y});
+      break;
+    case MotionNotify:
+      Queue(WindowInput{WindowInput::Kind::kPointer, WindowInput::Key::kOther, 0, ev.xmotion.x, ev.xmotion.y});
+      break;
+    case LeaveNotify:
+      Queue(WindowInput{WindowInput::Kind::kPointerLeft, WindowInput::Key::kOther, 0, ev.xcrossing.x, ev.xcrossing.y});
+      break;
     case ConfigureNotify:
       windowWidth_ = ev.xconfigure.width;
       windowHeight_ = ev.xconfigure.height;
-      if (windowWidth_ != surface_.Width() || windowHeight_ != surface_.Height()) {
+      if (windowWidth_ != ShownWidth() || windowHeight_ != ShownHeight()) {
         pendingWidth_ = windowWidth_;
         pendingHeight_ = windowHeight_;
       } else {
@@ -136,11 +191,18 @@ void X11SiteWindow::Handle(const XEvent& ev) {
 
 void X11SiteWindow::Flush() {
   if (pendingWidth_ > 0 && pendingHeight_ > 0) {
-    // Only the last size of a drag counts; the control is told once.
+    // Only the last size of a drag counts; the control is told once, of its own part.
+    const int below = below_ != nullptr ? below_->Height() : 0;
     const int w = std::clamp(pendingWidth_, 1, kMaxControlSide);
-    const int h = std::clamp(pendingHeight_, 1, kMaxControlSide);
+    const int h = std::clamp(pendingHeight_ - below, 1, kMaxControlSide);
     pendingWidth_ = pendingHeight_ = 0;
     if (onResize_) onResize_(w, h);
+  }
+  if (!inputs_.empty()) {
+    std::vector<WindowInput> inputs;
+    inputs.swap(inputs_);
+    for (const WindowInput& input : inputs)
+      if (onInput_) onInput_(input);
   }
   if (dirty_.right > dirty_.left && mapped_) {
     const RECT r = dirty_;
@@ -150,19 +212,25 @@ void X11SiteWindow::Flush() {
 }
 
 void X11SiteWindow::Paint(int l, int t, int r, int b) {
-  r = std::min(r, surface_.Width());
-  b = std::min(b, surface_.Height());
+  r = std::min(r, ShownWidth());
+  b = std::min(b, ShownHeight());
   if (r <= l || b <= t) return;
-  const gdi::PixelView view = surface_.View();
-  if (view.pixels == nullptr) return;
   const Visual* v = backend_.Visual().visual;
   const int rs = Shift(v->red_mask), gs = Shift(v->green_mask), bs = Shift(v->blue_mask);
   const int w = r - l, h = b - t;
-  buffer_.resize(static_cast<size_t>(w) * h);
+  buffer_.assign(static_cast<size_t>(w) * h, 0);  // black where neither picture reaches
+  const int topHeight = Top().Height();
   for (int y = 0; y < h; ++y) {
-    const uint32_t* src = view.pixels + static_cast<size_t>(t + y) * view.stride + l;
+    const bool top = t + y < topHeight;
+    const Surface* from = top ? &Top() : below_;
+    if (from == nullptr) continue;
+    const gdi::PixelView view = from->View();
+    if (view.pixels == nullptr) continue;
+    const int row = top ? t + y : t + y - topHeight;
+    const int width = std::min(r, from->Width()) - l;
+    const uint32_t* src = view.pixels + static_cast<size_t>(row) * view.stride + l;
     uint32_t* dst = buffer_.data() + static_cast<size_t>(y) * w;
-    for (int x = 0; x < w; ++x) {
+    for (int x = 0; x < width; ++x) {
       const uint32_t p = src[x];
       dst[x] = (((p >> 16) & 0xFF) << rs) | (((p >> 8) & 0xFF) << gs) | ((p & 0xFF) << bs);
     }

@@ -1,8 +1,10 @@
 #pragma once
 // The X11 window backend: one top-level window per control, 24-bit TrueColor, showing the
-// control's surface. Invalidations are collected into one rectangle and painted when the
-// host pumps events (or at once on Refresh); Expose repaints what the server lost; a
-// resize by the user resizes the control; closing the window is reported, not acted on.
+// control's surface (or the picture shown in its place, and the one below it).
+// Invalidations are collected into one rectangle and painted when the host pumps events
+// (or at once on Refresh); Expose repaints what the server lost; a resize by the user
+// resizes the control; closing the window is reported, not acted on. Keys, wheel notches
+// (buttons 4 and 5) and pointer moves are queued as they come and delivered from the pump.
 // A lost connection to the X server ends nothing either: Xlib is kept from ending the
 // process, the dead connection does nothing from then on, and Lost() reports it so that the
 // host ends its run as it ends on a stop request, with its files complete.
@@ -28,6 +30,7 @@ class X11SiteWindow final : public SiteWindow {
   void SurfaceResized() override;
   bool CloseRequested() const override { return closeRequested_; }
   void Title(const std::string& title) override;
+  void Show(const Surface* picture, const Surface* below) override;
 
   ::Window Id() const { return id_; }
   bool Mapped() const { return mapped_; }
@@ -42,6 +45,12 @@ class X11SiteWindow final : public SiteWindow {
   void Flush();
 
  private:
+  const Surface& Top() const { return picture_ != nullptr ? *picture_ : surface_; }
+  int ShownWidth() const { return Top().Width(); }
+  int ShownHeight() const { return Top().Height() + (below_ != nullptr ? below_->Height() : 0); }
+  // Makes the window as large as what it shows, and all of it to be painted.
+  void FollowShownSize();
+  void Queue(const WindowInput& input);
   void AddDirty(int l, int t, int r, int b);
   void Paint(int l, int t, int r, int b);
 
@@ -50,6 +59,7 @@ class X11SiteWindow final : public SiteWindow {
   ::Window id_ = 0;
   GC gc_ = nullptr;
   std::vector<uint32_t> buffer_;  // one paint's pixels in the visual's format
+  std::vector<WindowInput> inputs_;  // not yet delivered
   RECT dirty_{0, 0, 0, 0};        // empty when right <= left
   int pendingWidth_ = 0;          // a user resize not yet applied (0: none)
   int pendingHeight_ = 0;

@@ -83,7 +83,13 @@ TEST_F(ChartRun, TheRangeFollowsTheDataAndTheLogHoldsEveryTickOnce) {
   // One run, one place: every part and its form in the run's folder, named once on stderr.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
   EXPECT_EQ(FilesEndingWith(dir_, ".form").size(), parts.size());
-  EXPECT_THAT(r.err, HasSubstr("(in " + std::to_string(parts.size()) + " parts, each with its form)"));
+  EXPECT_THAT(r.err, HasSubstr("(in " + std::to_string(parts.size()) + " parts, each with its form and times)"));
+  // Beside each part the clock's time of each of its ticks, one a line.
+  const auto times = FilesEndingWith(dir_, ".times");
+  ASSERT_EQ(times.size(), parts.size());
+  size_t timeLines = 0;
+  for (const auto& t : times) timeLines += FileLines(t).size();
+  EXPECT_EQ(timeLines, 1000u);
   EXPECT_EQ(r.err.find(".log", r.err.find(".log") + 1), std::string::npos) << r.err;
   EXPECT_EQ(FileLines(OnlyFile(".log"))[2], "[Min]0.9");  // 1 and a tenth of it each side
   // The last part's range holds the last value.
@@ -219,7 +225,7 @@ TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
   const auto png = ReadPng(OnlyFile(".png"));
   ASSERT_TRUE(png.has_value());
   ASSERT_EQ(png->width, 320);
-  ASSERT_EQ(png->height, 240);
+  ASSERT_EQ(png->height, 260);  // the chart's 240 rows and the time labels' 20 below them
   const COLORREF yellow = RGB(255, 255, 0);
   auto yellowIn = [&](int y, int x0, int x1) {
     int n = 0;
@@ -236,7 +242,7 @@ TEST_F(ChartRun, PictureShowsTheSegmentsOfTheValues) {
   for (int y = 70; y <= 160; y += 10) steep += yellowIn(y, 150, 260) > 0;
   EXPECT_EQ(steep, 10);
   // The BMP beside it holds the same picture size.
-  EXPECT_EQ(std::filesystem::file_size(OnlyFile(".bmp")), 54u + 320u * 3u * 240u);
+  EXPECT_EQ(std::filesystem::file_size(OnlyFile(".bmp")), 54u + 320u * 3u * 260u);
 }
 
 TEST_F(ChartRun, FilesOfEarlierRunsAreNeverOverwritten) {
@@ -373,7 +379,8 @@ TEST_F(ChartRun, HeaderNameIsDrawnInTheLegend) {
   const std::string rows = Repeat("1 2\n", 5);
   auto picture = [&](const std::string& header, const std::string& name) {
     const std::string sub = dir_ + "/" + name;
-    const auto r = RunChartProcess({{"--headless", "--out", sub}, header + rows});
+    // Without time labels: the clock's would differ from run to run.
+    const auto r = RunChartProcess({{"--headless", "--no-time-axis", "--out", sub}, header + rows});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return ReadPng(FilesEndingWith(sub, ".png").at(0)).value();
   };
@@ -527,6 +534,10 @@ TEST_F(ChartRun, SigintWhileWaitingForInputLeavesACompleteLog) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Waiting, the run has written the time of every tick so far beside its log.
+  size_t times = 0;
+  for (const auto& t : FilesEndingWith(dir_, ".times")) times += FileLines(t).size();
+  EXPECT_EQ(times, 25u);
   run.Signal(SIGINT);  // the input stays open: the run is waiting for the next row
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -649,7 +660,7 @@ TEST_F(ChartRun, SizeSetsThePictureSize) {
   const auto png = ReadPng(OnlyFile(".png"));
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 200);
-  EXPECT_EQ(png->height, 150);
+  EXPECT_EQ(png->height, 170);  // the time labels' 20 rows below the chart
 }
 
 TEST_F(ChartRun, OptionErrorsExitTwoWithOneLine) {

@@ -17,6 +17,8 @@
 #ifdef KAVRIN_HAVE_X11
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace kavrin::test {
 namespace {
@@ -204,6 +206,70 @@ TEST_F(ChartWindow, AFiniteInputKeepsItsWindowUntilItIsClosed) {
   EXPECT_THAT(r2.err, testing::Not(testing::HasSubstr("close the window")));
 }
 
+// The window's view through the real X server: the pointer's column shows its tick's time
+// and value in the title; Space pauses the view, a wheel notch moves it ten ticks back and
+// Left two more, End returns to live.
+TEST_F(ChartWindow, KeysAndTheWheelMoveThePausedViewAndThePointerShowsItsValues) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(display_, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTest extension";
+  // Tick k at 10:00:00 + k seconds with the value k; the run then holds its window.
+  const std::string file = dir_ + "/clock.txt";
+  {
+    std::ofstream out(file);
+    out << "time v\n";
+    char row[32];
+    for (int k = 0; k < 100; ++k) {
+      std::snprintf(row, sizeof row, "10:%02d:%02d %d\n", k / 60, k % 60, k);
+      out << row;
+    }
+  }
+  RunningChart run({file, "--window", "--set", "Min=0", "--set", "Max=100", "--out", dir_});
+  const Window w = FindChartWindow();
+  ASSERT_NE(w, 0u) << "no chart window appeared";
+  run.ErrUntil("close the window");
+  std::string title;
+  // The title's status once it matches, within a few seconds.
+  const auto titleUntil = [&](const std::string& pattern, std::smatch& m) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline) {
+      if (FindChartWindow(1, &title) == w && std::regex_search(title, m, std::regex(pattern))) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  };
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(display_, w, DefaultRootWindow(display_), 250, 100, &x, &y, &child);
+  XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, 0);
+  XSync(display_, False);
+  std::smatch live;
+  ASSERT_TRUE(titleUntil("kavrin-chart - 10:0(\\d):(\\d\\d)  v (\\d+)$", live)) << title;
+  const int tick = std::stoi(live[3]);
+  EXPECT_EQ(std::stoi(live[1]) * 60 + std::stoi(live[2]), tick);
+  const auto press = [&](KeySym key) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, 0);
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), False, 0);
+    XSync(display_, False);
+  };
+  std::smatch m;
+  press(XK_space);
+  ASSERT_TRUE(titleUntil("Paused, 0 ticks behind live  \\|  .*  v (\\d+)$", m)) << title;
+  EXPECT_EQ(std::stoi(m[1]), tick);
+  XTestFakeButtonEvent(display_, 4, True, 0);
+  XTestFakeButtonEvent(display_, 4, False, 0);
+  XSync(display_, False);
+  ASSERT_TRUE(titleUntil("Paused, 10 ticks \\(10 s\\) behind live  \\|  .*  v (\\d+)$", m)) << title;
+  EXPECT_EQ(std::stoi(m[1]), tick - 10);
+  press(XK_Left);
+  ASSERT_TRUE(titleUntil("Paused, 12 ticks \\(12 s\\) behind live  \\|  .*  v (\\d+)$", m)) << title;
+  EXPECT_EQ(std::stoi(m[1]), tick - 12);
+  press(XK_End);
+  ASSERT_TRUE(titleUntil("kavrin-chart - 10:0\\d:\\d\\d  v (\\d+)$", m)) << title;
+  EXPECT_EQ(std::stoi(m[1]), tick);
+  Close(w);
+  EXPECT_EQ(run.Wait(30).exitCode, 0);
+}
+
 // A display that goes away under a run (the X server ended) ends it as a stop signal does:
 // every row read is in the log, the pictures are written, and the exit code says why.
 TEST(ChartWindowLost, ServerKilledEndsTheRunWithEveryOutputComplete) {
@@ -249,12 +315,13 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
     XFlush(display_);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
   };
-  resize(320, 50);  // too short for the plot between the margins
+  // The window holds the chart and the 20 rows of time labels below it.
+  resize(320, 70);  // a chart too short for the plot between the margins
   // One log: the chart was not started afresh.
   EXPECT_EQ(FilesEndingWith(dir_, ".log").size(), 1u);
   // A size that draws, then the refused one again: told again.
   resize(470, 290);
-  resize(320, 50);
+  resize(320, 70);
   Close(w);
   const auto r = run.Wait(30);
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -262,7 +329,7 @@ TEST_F(ChartWindow, ASizeTheChartCannotBeDrawnAtKeepsTheRunAndTheChartGoing) {
   EXPECT_THAT(r.err, testing::HasSubstr("it stays at 480 x 300 (the smallest it can be drawn at is "));
   EXPECT_NE(r.err.find("cannot be drawn at 320 x 50", r.err.find("cannot be drawn at 320 x 50") + 1),
             std::string::npos);
-  // The picture has the chart's last good size.
+  // The picture has the chart's last good size, 470 x 270, and the labels below it.
   const auto png = ReadPng(FilesEndingWith(dir_, ".png").at(0));
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 470);

@@ -2,6 +2,7 @@
 // settings shows when fed every tick from the start.
 #include <gtest/gtest.h>
 
+#include "common/vb_error.h"
 #include "control/kavrin_line_chart.h"
 #include "host/chart_history.h"
 #include "host/form.h"
@@ -60,6 +61,47 @@ TEST(ChartHistory, ResizedMidRunShowsWhatARunAtTheNewSizeShows) {
     const auto d = test::Compare(Pixels(b), Pixels(a), test::OutputDir() + "/history-replay-diff.png");
     EXPECT_EQ(d.count, 0) << before << " ticks before, line 2 at " << early << ": " << d.Describe();
   }
+}
+
+// At 320 x 240 a plot shows 35 ticks (281 columns, 9 a tick), at 640 x 240 70 (601 columns).
+TEST(ChartHistory, KeepsPlotsOfTicksAndReadsThemBackExactly) {
+  Form form;
+  RegisterStandardControls(form);
+  ControlSite& site = form.Add("KavrinLineChart");
+  KavrinLineChart& chart = *site.ControlAs<KavrinLineChart>();
+  EXPECT_EQ(ChartHistory(site, chart, 0, 3).Capacity(), 3 * 35 + 1);
+  ChartHistory history(site, chart);
+  EXPECT_EQ(history.Capacity(), 10 * 35 + 1);
+  history.AddLine("one", RGB(255, 255, 0));
+  history.AddLine("two", RGB(0, 255, 255));
+  for (int t = 0; t < 400; ++t) {
+    history.SetValue(1, t * 0.25);
+    if (t % 2 == 0) history.SetValue(2, -t);
+    history.Movie(t % 3 == 0 ? TickTime::TimeOfDay(t * int64_t{1000}) : TickTime());
+  }
+  EXPECT_EQ(history.OldestKept(), 400 - 351);
+  EXPECT_EQ(history.Value(399, 1), 99.75);
+  EXPECT_EQ(history.Value(398, 2), -398.0);
+  EXPECT_EQ(history.Value(399, 2), std::nullopt);
+  EXPECT_EQ(history.Time(399), TickTime::TimeOfDay(399000));
+  EXPECT_EQ(history.Time(398), TickTime());
+  EXPECT_EQ(history.Key(2), "two");
+  for (const auto& [tick, line] : {std::pair{48, 1}, std::pair{400, 1}, std::pair{49, 0}, std::pair{49, 3}}) {
+    try {
+      history.Value(tick, static_cast<Integer>(line));
+      ADD_FAILURE() << tick << " " << line;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), err::kSubscript);
+    }
+  }
+  EXPECT_THROW(history.Time(48), RuntimeError);
+  EXPECT_THROW(history.Key(0), RuntimeError);
+  EXPECT_THROW(history.Key(3), RuntimeError);
+  // A wider plot: the ring grows to ten of its plots, keeping what it has.
+  site.SetSize(640, 240);
+  history.Restore();
+  EXPECT_EQ(history.Capacity(), 10 * 70 + 1);
+  EXPECT_EQ(history.Value(49, 1), 12.25);
 }
 
 // The chart ignores a value for a line it does not have; so does the history (the

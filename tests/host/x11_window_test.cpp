@@ -1,6 +1,7 @@
 // The X11 window of a sited control, on a private Xvfb: it shows exactly the surface's
-// pixels, paints what is invalidated, follows the control's size, resizes the control when
-// the user resizes it, and reports a close request.
+// pixels (or a picture in its place and another below), paints what is invalidated, follows
+// the control's size, resizes the control when the user resizes it, reports a close request
+// and delivers keys, wheel notches and pointer moves made with XTest.
 #include <gtest/gtest.h>
 
 #ifdef KAVRIN_HAVE_X11
@@ -14,6 +15,8 @@
 #include "tests/host/x_server.h"
 // Xlib last (its True/False macros).
 #include "host/x11_window.h"
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace kavrin::host {
 namespace {
@@ -47,11 +50,12 @@ class X11Form : public testing::Test {
 
   // The first window pixel that differs from the surface, as "x,y window surface"; empty
   // when the window shows exactly the surface.
-  std::string DiffWindowAndSurface() {
+  std::string DiffWindowAndSurface() { return DiffWindow(site_->GetSurface(), 0); }
+  // The same for a surface shown from the window's row `top` on.
+  std::string DiffWindow(const Surface& s, int top) {
     window_->WaitPainted();  // the form's connection: its paints reach the server first
     XSync(peer_, False);
-    const Surface& s = site_->GetSurface();
-    XImage* img = XGetImage(peer_, window_->Id(), 0, 0, static_cast<unsigned>(s.Width()),
+    XImage* img = XGetImage(peer_, window_->Id(), 0, top, static_cast<unsigned>(s.Width()),
                             static_cast<unsigned>(s.Height()), AllPlanes, ZPixmap);
     if (img == nullptr) return "no image";
     const gdi::PixelView v = s.View();
@@ -104,6 +108,7 @@ TEST_F(X11Form, InvalidationsAreCoalescedAndPaintedWhenPumped) {
   EXPECT_EQ(DiffWindowAndSurface(), "");
   // Drawing that is not invalidated is not shown until it is.
   SetPixel(Dc(), 300, 200, RGB(7, 8, 9));
+  SetPixel(Dc(), 0, 0, RGB(7, 8, 9));
   form_->PumpEvents();
   EXPECT_NE(DiffWindowAndSurface(), "");
   site_->Refresh();  // at once, without pumping
@@ -150,6 +155,70 @@ TEST_F(X11Form, CloseRequestIsReportedNotActedOn) {
   XSync(peer_, False);
   ASSERT_TRUE(PumpUntil([&] { return form_->CloseRequested(); }));
   EXPECT_EQ(form_->Count(), 1u);
+}
+
+TEST_F(X11Form, ShowsAPictureInTheSurfacesPlaceAndAStripBelowIt) {
+  Surface picture(320, 240, RGB(10, 20, 30));
+  Surface strip(320, 30, RGB(200, 100, 50));
+  SetPixel(strip.Dc(), 5, 29, RGB(1, 2, 3));
+  // A picture of the surface's size: nothing is resized, all is painted anew.
+  window_->Show(&picture, nullptr);
+  form_->PumpEvents();
+  EXPECT_EQ(DiffWindow(picture, 0), "");
+  window_->Show(&picture, &strip);
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(PumpUntil([&] {
+    XGetWindowAttributes(peer_, window_->Id(), &attrs);
+    return attrs.height == 270;
+  }));
+  form_->PumpEvents();
+  EXPECT_EQ(DiffWindow(picture, 0), "");
+  EXPECT_EQ(DiffWindow(strip, 240), "");
+  // The user's resize goes to the control less the strip's rows.
+  window_->Show(nullptr, &strip);
+  form_->PumpEvents();
+  XResizeWindow(peer_, window_->Id(), 320, 230);
+  XSync(peer_, False);
+  ASSERT_TRUE(PumpUntil([&] { return site_->ScaleHeight() == 200.0f; }));
+  EXPECT_EQ(site_->ScaleWidth(), 320.0f);
+  window_->Show(nullptr, nullptr);
+}
+
+TEST_F(X11Form, KeysWheelAndPointerReachTheHostInOrder) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(peer_, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTest extension";
+  std::vector<WindowInput> got;
+  window_->OnInput([&](const WindowInput& in) { got.push_back(in); });
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(peer_, window_->Id(), DefaultRootWindow(peer_), 40, 30, &x, &y, &child);
+  XTestFakeMotionEvent(peer_, DefaultScreen(peer_), x - 1, y, 0);
+  XTestFakeMotionEvent(peer_, DefaultScreen(peer_), x, y, 0);  // folded into one move
+  XSync(peer_, False);
+  ASSERT_TRUE(PumpUntil([&] { return !got.empty(); }));
+  for (KeySym key : {XK_space, XK_Left, XK_Right, XK_End, XK_a}) {
+    XTestFakeKeyEvent(peer_, XKeysymToKeycode(peer_, key), True, 0);
+    XTestFakeKeyEvent(peer_, XKeysymToKeycode(peer_, key), False, 0);
+  }
+  for (unsigned button : {4u, 5u, 1u}) {
+    XTestFakeButtonEvent(peer_, button, True, 0);
+    XTestFakeButtonEvent(peer_, button, False, 0);
+  }
+  XTestFakeMotionEvent(peer_, DefaultScreen(peer_), x + 400, y + 300, 0);  // out of the window
+  XSync(peer_, False);
+  ASSERT_TRUE(PumpUntil([&] { return got.size() >= 9; }));
+  using K = WindowInput::Kind;
+  using Key = WindowInput::Key;
+  const std::vector<std::tuple<K, Key, int>> want{
+      {K::kPointer, Key::kOther, 0}, {K::kKey, Key::kSpace, 0}, {K::kKey, Key::kLeft, 0}, {K::kKey, Key::kRight, 0},
+      {K::kKey, Key::kEnd, 0},       {K::kKey, Key::kOther, 0}, {K::kWheel, Key::kOther, 1}, {K::kWheel, Key::kOther, -1},
+      {K::kPointerLeft, Key::kOther, 0}};
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i)
+    EXPECT_EQ(std::make_tuple(got[i].kind, got[i].key, got[i].wheel), want[i]) << i;
+  EXPECT_EQ(got[0].x, 40);
+  EXPECT_EQ(got[0].y, 30);
+  window_->OnInput(nullptr);
 }
 
 TEST(X11Backend, AMissingDisplayRaisesInvalidCall) {
