@@ -74,10 +74,14 @@ cd /tmp
 kavrin-chart --version
 seq 1 300 | kavrin-chart --headless --set Min=0 --set Max=300 --out run/ 2>run.err ||
   { cat run.err; fail "kavrin-chart could not chart a stream"; }
-log=$(ls run/kavrin-chart-*.log)
+# A run's files stand in a folder of their own; the log tools take the folder.
+run=$(ls -d run/kavrin-chart-*/)
+log=$(ls "$run"kavrin-chart-*.log)
 [ -s "${log%.log}.png" ] || fail "no picture"
-[ "$(kavrin-chart log2csv "$log" | sed -n 2p)" = "1,1" ] || fail "log2csv does not give the first tick as 1,1"
-kavrin-chart replay "$log" --out again/ >/dev/null 2>&1 || fail "replay"
+# The first tick: its number, the clock time it was drawn at, its value.
+kavrin-chart log2csv "$run" | sed -n 2p | grep -qE '^1,[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+,1$' ||
+  fail "log2csv does not give the first tick as 1, its time, 1"
+kavrin-chart replay "$run" --out again/ >/dev/null 2>&1 || fail "replay"
 ls again/*-replay.png >/dev/null || fail "replay wrote no picture"
 man kavrin-chart 2>&1 | grep -q 'log2csv' || fail "man kavrin-chart does not show the page of the program and its log tools"
 for f in bin/kavrin-chart share/man/man1/kavrin-chart.1.gz include/kavrin/host/form.h lib/libkavrin_host.a \
